@@ -1,0 +1,149 @@
+#include "MessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace
+{
+QMessageBox::Icon toQt(MessageBoxes::Icon icon)
+{
+    switch (icon) {
+    case MessageBoxes::Icon::Information: return QMessageBox::Information;
+    case MessageBoxes::Icon::Question: return QMessageBox::Question;
+    case MessageBoxes::Icon::Warning: return QMessageBox::Warning;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::ButtonRole roleOf(MessageBoxes::Button button)
+{
+    switch (button) {
+    case MessageBoxes::Button::Ok:
+    case MessageBoxes::Button::Yes: return QMessageBox::AcceptRole;
+    case MessageBoxes::Button::Retry: return QMessageBox::AcceptRole;
+    case MessageBoxes::Button::No: return QMessageBox::RejectRole;
+    case MessageBoxes::Button::Cancel: return QMessageBox::RejectRole;
+    }
+    return QMessageBox::NoRole;
+}
+
+// Builds the QMessageBox for a box; `answers` maps each push button back.
+QMessageBox *makeBox(const MessageBoxes::Box &box,
+                     QList<QPair<QAbstractButton *, MessageBoxes::Button>> &answers)
+{
+    auto *dialog = new QMessageBox(toQt(box.icon), box.caption, box.text);
+    for (MessageBoxes::Button button : box.buttons) {
+        QPushButton *push = dialog->addButton(MessageBoxes::buttonText(button), roleOf(button));
+        answers.append(qMakePair(static_cast<QAbstractButton *>(push), button));
+        if (button == box.defaultButton)
+            dialog->setDefaultButton(push);
+        if (button == box.escapeButton)
+            dialog->setEscapeButton(push);
+    }
+    return dialog;
+}
+
+MessageBoxes::Button answerOf(QMessageBox *dialog, const MessageBoxes::Box &box,
+                              const QList<QPair<QAbstractButton *, MessageBoxes::Button>> &answers)
+{
+    for (const auto &[push, button] : answers) {
+        if (dialog->clickedButton() == push)
+            return button;
+    }
+    return box.escapeButton;
+}
+
+class QtPresenter : public MessageBoxes::Presenter
+{
+public:
+    MessageBoxes::Button exec(const MessageBoxes::Box &box) override
+    {
+        QList<QPair<QAbstractButton *, MessageBoxes::Button>> answers;
+        QMessageBox *dialog = makeBox(box, answers);
+        dialog->exec();
+        const MessageBoxes::Button answer = answerOf(dialog, box, answers);
+        delete dialog;
+        return answer;
+    }
+
+    void open(const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done) override
+    {
+        auto answers = std::make_shared<QList<QPair<QAbstractButton *, MessageBoxes::Button>>>();
+        QMessageBox *dialog = makeBox(box, *answers);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::NonModal);
+        QObject::connect(dialog, &QMessageBox::finished, dialog, [dialog, box, answers, done] {
+            done(answerOf(dialog, box, *answers));
+        });
+        dialog->show();
+    }
+};
+
+MessageBoxes::Presenter *installed = nullptr;
+}  // namespace
+
+QString MessageBoxes::buttonText(Button button)
+{
+    switch (button) {
+    case Button::Ok: return QStringLiteral("OK");
+    case Button::Cancel: return QStringLiteral("Cancel");
+    case Button::Yes: return QStringLiteral("&Yes");
+    case Button::No: return QStringLiteral("&No");
+    case Button::Retry: return QStringLiteral("&Retry");
+    }
+    return {};
+}
+
+MessageBoxes::Box MessageBoxes::noticeBox(const QString &text)
+{
+    return {QStringLiteral("Information"), text, {Button::Ok}, Button::Ok, Button::Ok, Icon::Information};
+}
+
+MessageBoxes::Box MessageBoxes::questionBox(const QString &text)
+{
+    return {QStringLiteral("Information"), text, {Button::Yes, Button::No}, Button::Yes, Button::No,
+            Icon::Information};
+}
+
+MessageBoxes::Box MessageBoxes::confirmationBox(const QString &text)
+{
+    return {QStringLiteral("Confirm"), text, {Button::Yes, Button::No}, Button::Yes, Button::No,
+            Icon::Question};
+}
+
+void MessageBoxes::notice(const QString &text)
+{
+    exec(noticeBox(text));
+}
+
+bool MessageBoxes::question(const QString &text)
+{
+    return exec(questionBox(text)) == Button::Yes;
+}
+
+bool MessageBoxes::confirmation(const QString &text)
+{
+    return exec(confirmationBox(text)) == Button::Yes;
+}
+
+MessageBoxes::Button MessageBoxes::exec(const Box &box)
+{
+    return presenter().exec(box);
+}
+
+void MessageBoxes::open(const Box &box, std::function<void(Button)> done)
+{
+    presenter().open(box, std::move(done));
+}
+
+void MessageBoxes::setPresenter(Presenter *presenter)
+{
+    installed = presenter;
+}
+
+MessageBoxes::Presenter &MessageBoxes::presenter()
+{
+    static QtPresenter real;
+    return installed ? *installed : real;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Every dialog the user sees goes through here. The system's boxes are of a
+// few fixed kinds; a presenter shows them. The real presenter uses QMessageBox;
+// tests install a scripted one that answers in order and records every box.
+class MessageBoxes
+{
+public:
+    enum class Button { Ok, Cancel, Yes, No, Retry };
+    enum class Icon { Information, Question, Warning };
+
+    struct Box
+    {
+        QString caption;
+        QString text;
+        QList<Button> buttons;
+        Button defaultButton = Button::Ok;
+        Button escapeButton = Button::Ok;  // also the answer when the box is closed
+        Icon icon = Icon::Information;
+    };
+
+    class Presenter
+    {
+    public:
+        virtual ~Presenter() = default;
+        // Modal: returns the answer.
+        virtual Button exec(const Box &box) = 0;
+        // Modeless: the rest of the window stays usable; `done` gets the answer
+        // on the user-interface thread.
+        virtual void open(const Box &box, std::function<void(Button)> done) = 0;
+    };
+
+    // Notice: "Information", one OK button.
+    static void notice(const QString &text);
+    // Question: "Information", "&Yes" and "&No"; true only for Yes.
+    static bool question(const QString &text);
+    // Confirmation: "Confirm", "&Yes" and "&No"; true only for Yes.
+    static bool confirmation(const QString &text);
+    static Button exec(const Box &box);
+    static void open(const Box &box, std::function<void(Button)> done);
+
+    static Box noticeBox(const QString &text);
+    static Box questionBox(const QString &text);
+    static Box confirmationBox(const QString &text);
+    static QString buttonText(Button button);
+
+    // Null restores the real presenter.
+    static void setPresenter(Presenter *presenter);
+    static Presenter &presenter();
+};

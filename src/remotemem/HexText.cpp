@@ -1,0 +1,74 @@
+#include "HexText.h"
+
+namespace HexText
+{
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+std::optional<std::uint32_t> parse(std::string_view text)
+{
+    if (text.empty() || text.size() > 8)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : text) {
+        const int digit = digitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+std::optional<std::uint16_t> wordAt(std::string_view text, std::size_t offset)
+{
+    if (offset + 4 > text.size())
+        return std::nullopt;
+    const auto low = byteAt(text, offset);
+    const auto high = byteAt(text, offset + 2);
+    if (!low || !high)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(*high << 8 | *low);
+}
+
+std::optional<std::uint8_t> byteAt(std::string_view text, std::size_t offset)
+{
+    if (offset + 2 > text.size())
+        return std::nullopt;
+    const auto value = parse(text.substr(offset, 2));
+    if (!value)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(*value);
+}
+
+std::string format(std::uint32_t value, int digits)
+{
+    static constexpr char digitsOf[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), digitsOf[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (static_cast<int>(text.size()) < digits)
+        text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
+    return text;
+}
+
+std::string wordLE(std::uint16_t value)
+{
+    return format(value & 0xFF, 2) + format(value >> 8, 2);
+}
+
+Address address(std::uint16_t value)
+{
+    const std::string text = format(value, 4);
+    return {text.substr(0, 2), text.substr(2, 2)};
+}
+}  // namespace HexText

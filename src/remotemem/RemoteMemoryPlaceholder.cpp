@@ -1,0 +1,1 @@
+// Replaced by the remote-memory parts as they land.
