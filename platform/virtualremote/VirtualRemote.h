@@ -69,11 +69,14 @@ public:
     // Detach the link at the next collectCodeInfo poll of an armed receiver.
     void detachDuringCapture();
     void setTransferTime(std::chrono::microseconds time);
-    // Back to the factory image (persisted).
-    void reset();
+    // Back to the factory image (persisted). False when the disk refused it;
+    // memory is then unchanged.
+    bool reset();
+    // Memory as readData shows it (identity included), cut at the end of memory.
     std::vector<std::uint8_t> dump(std::uint16_t address, std::size_t count) const;
-    // Raw memory write for tests that craft a remote; persisted like a device write.
-    void poke(std::uint16_t address, const std::vector<std::uint8_t> &bytes);
+    // Raw memory write for tests that craft a remote; persisted like a device
+    // write. False (nothing written) past the end of memory or when the disk fails.
+    bool poke(std::uint16_t address, const std::vector<std::uint8_t> &bytes);
 
     static constexpr std::size_t memorySize = 65536;
 
