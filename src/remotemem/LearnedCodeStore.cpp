@@ -1,0 +1,97 @@
+#include "LearnedCodeStore.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "BlockLayout.h"
+#include "BlockReader.h"
+#include "HexText.h"
+#include "KeyStateEntry.h"
+#include "RemoteDevice.h"
+
+namespace
+{
+bool isHexText(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return HexText::digitValue(c) >= 0; });
+}
+}  // namespace
+
+LearnedCodeStore::LearnedCodeStore(RemoteTables &tables, RemoteDevice &device)
+    : m_tables(tables), m_device(device), m_allocator(tables)
+{
+}
+
+bool LearnedCodeStore::isknownformat(std::string_view formatid) const
+{
+    return std::any_of(m_tables.knownformats.begin(), m_tables.knownformats.end(), [&](const std::string &known) {
+        return known.size() == formatid.size()
+               && std::equal(known.begin(), known.end(), formatid.begin(), [](char a, char b) {
+                      return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+                  });
+    });
+}
+
+bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::optional<int> keptslot)
+{
+    // A wrong index would clear another key's record.
+    if (index < 0 || static_cast<std::size_t>(index) >= m_tables.keystates.size()
+        || !KeyStateEntry::hasKeyCode(m_tables.keystates[static_cast<std::size_t>(index)], keycode))
+        return true;
+    const std::uint32_t address =
+        m_tables.keytableaddr + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
+    if (address + BlockLayout::keyRecordBytes > BlockLayout::memorySize)
+        return true;
+    const std::string old = BlockReader::read(m_device, static_cast<std::uint16_t>(address), 5, 512);
+    const bool failed = !write(address, "00");
+
+    // Only a record that was read, and names a learned format, frees anything.
+    const int flag = old.size() >= KeyStateEntry::recordDigits ? HexText::digitValue(old[4]) : -1;
+    if (flag < 8)
+        return failed;
+    const auto slot = HexText::byteAt(old, 6);
+    if (!slot || keptslot == int{*slot} || m_allocator.slotReferenced(*slot, static_cast<std::size_t>(index)))
+        return failed;
+    if (m_allocator.freeSlot(*slot))
+        writeallocationarea();
+    return failed;
+}
+
+std::optional<int> LearnedCodeStore::findfreerun(std::string_view formatdata) const
+{
+    return m_allocator.findFreeRun(BlockLayout::blocksFor(formatdata.size()));
+}
+
+bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::string_view formatdata,
+                                         std::string_view slotref)
+{
+    // Data go to the remote whole bytes at a time.
+    if (formatdata.empty() || formatdata.size() % 2 != 0 || !isHexText(formatdata))
+        return false;
+    const auto slot = HexText::parse(slotref.substr(0, 2));
+    const auto first = findfreerun(formatdata);
+    if (slotref.size() < 2 || !slot || !first)
+        return false;
+    if (!m_allocator.claim(static_cast<int>(*slot), formatid, *first, BlockLayout::blocksFor(formatdata.size())))
+        return false;
+    write(m_tables.codeareaaddr + std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first),
+          std::string(formatdata));
+    return true;
+}
+
+std::string LearnedCodeStore::packblockmap() const
+{
+    return m_allocator.packblockmap();
+}
+
+bool LearnedCodeStore::writeallocationarea()
+{
+    return write(m_tables.alloctableaddr, packblockmap() + m_tables.allocrecords);
+}
+
+bool LearnedCodeStore::write(std::uint32_t address, const std::string &data)
+{
+    const HexText::Address where = HexText::address(static_cast<std::uint16_t>(address));
+    return m_device.writedatav20(m_tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(),
+                                 data.c_str());
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "BlockAllocator.h"
+#include "RemoteTables.h"
+
+class RemoteDevice;
+
+// Key records and learned formats on the remote: dropping a key's code
+// (freeing its learned format when no other key uses it), storing a learned
+// format's data in free blocks, and writing the allocation area back. The
+// working copies change first; the remote gets the change right after.
+class LearnedCodeStore
+{
+public:
+    LearnedCodeStore(RemoteTables &tables, RemoteDevice &device);
+
+    bool isknownformat(std::string_view formatid) const;
+
+    // Drops the code of the key record at `index` (whose entry must carry `keycode`)
+    // and frees its learned format when no other entry refers to the slot. A slot
+    // the caller's new key record will refer to is named in `keptslot` and stays.
+    // Returns true when the code could not be cleared on the remote.
+    bool releasekeycode(int index, std::string_view keycode, std::optional<int> keptslot = std::nullopt);
+
+    // Where format data would go, without changing anything: the first block of
+    // the first free run long enough for it.
+    std::optional<int> findfreerun(std::string_view formatdata) const;
+    // Puts the format in the slot named by the first two digits of `slotref`, marks
+    // its blocks and writes the data to the code area. False, with nothing changed,
+    // when there is no room, the slot is not free or the texts are not hex.
+    // The caller writes the allocation area afterwards.
+    bool storeformatblocks(const std::string &formatid, std::string_view formatdata, std::string_view slotref);
+
+    std::string packblockmap() const;
+    // The block map and all allocation records in one write.
+    bool writeallocationarea();
+
+private:
+    bool write(std::uint32_t address, const std::string &data);
+
+    RemoteTables &m_tables;
+    RemoteDevice &m_device;
+    BlockAllocator m_allocator;
+};

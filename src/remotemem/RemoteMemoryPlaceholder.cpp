@@ -1,1 +1,0 @@
-// Replaced by the remote-memory parts as they land.
