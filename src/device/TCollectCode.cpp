@@ -1,0 +1,60 @@
+#include "TCollectCode.h"
+
+#include <chrono>
+
+#include "RemoteDevice.h"
+
+namespace
+{
+std::int64_t steadySeconds()
+{
+    using namespace std::chrono;
+    return duration_cast<seconds>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+TCollectCode::TCollectCode(RemoteDevice &device, Clock clock, std::shared_ptr<std::string> result)
+    : device_(device), clock_(clock ? std::move(clock) : Clock(steadySeconds)), result_(std::move(result))
+{
+}
+
+TCollectCode *TCollectCode::start(RemoteDevice &device, std::string &collectedcode, QObject *context,
+                                  std::function<void()> completion, Clock clock)
+{
+    collectedcode.clear();
+    auto result = std::make_shared<std::string>();
+    auto *thread = new TCollectCode(device, std::move(clock), result);
+    // The worker fills its own text; the window's field is set on the window's
+    // thread, so a window that goes away mid-capture is never written to.
+    // Connected before deleteLater: queued calls to one thread run in order.
+    connect(thread, &QThread::finished, context,
+            [result, &collectedcode, completion = std::move(completion)] {
+                collectedcode = std::move(*result);
+                completion();
+            });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->QThread::start();
+    return thread;
+}
+
+void TCollectCode::run()
+{
+    // Taken before capture mode is set: the time that takes counts against the window.
+    const std::int64_t startStamp = clock_();
+    if (!device_.SetCodeCarrierWave())
+        return;
+    while (!isInterruptionRequested()) {
+        if (clock_() - startStamp > windowSeconds)
+            return;
+        // A fresh zeroed buffer per poll: the library is not told its size and
+        // writes only the code, so nothing of an earlier poll may linger.
+        auto buffer = std::make_unique<char[]>(bufferSize);
+        if (device_.RCollectCodeInfo(buffer.get())) {
+            result_->assign(buffer.get(), bufferSize);
+            return;
+        }
+        buffer.reset();
+        if (!device_.link_state())
+            return;
+    }
+}
