@@ -128,7 +128,12 @@ std::array<std::uint16_t, 2> InfraredReceiver::carrierWords(int carrierHz)
     if (kHz < lowestCarrierKHz || kHz > highestCarrierKHz) {
         return {0, 0};
     }
-    const int sum = carrierScale / static_cast<int>(kHz);
+    // The reader works in floating point, where 1000 / (600 / 9) is just below
+    // 15: take one less then, which still reads as the same kHz.
+    int sum = carrierScale / static_cast<int>(kHz);
+    if (static_cast<long>(1000 / (sum / 9.0)) < kHz) {
+        --sum;
+    }
     const int third = sum / 3;
     const int p1 = third + (sum % 3 > 0 ? 1 : 0);
     const int p2 = third + (sum % 3 > 1 ? 1 : 0);
