@@ -12,9 +12,9 @@ ScriptedBoxes::~ScriptedBoxes()
     MessageBoxes::setPresenter(nullptr);
 }
 
-ScriptedBoxes &ScriptedBoxes::then(MessageBoxes::Button answer)
+ScriptedBoxes &ScriptedBoxes::then(MessageBoxes::Button answer, std::function<void()> action)
 {
-    m_answers.append(answer);
+    m_answers.append({answer, std::move(action)});
     return *this;
 }
 
@@ -25,7 +25,10 @@ MessageBoxes::Button ScriptedBoxes::exec(const MessageBoxes::Box &box)
         ++m_unscripted;
         return box.escapeButton;
     }
-    return m_answers.takeFirst();
+    const Answer answer = m_answers.takeFirst();
+    if (answer.action)
+        answer.action();
+    return answer.button;
 }
 
 void ScriptedBoxes::open(const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done)

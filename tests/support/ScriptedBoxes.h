@@ -14,8 +14,9 @@ public:
     ScriptedBoxes();
     ~ScriptedBoxes() override;
 
-    // The next box is answered with `answer`.
-    ScriptedBoxes &then(MessageBoxes::Button answer);
+    // The next box is answered with `answer`; `action` runs first, as if the
+    // user did something (plugged the remote in) before answering.
+    ScriptedBoxes &then(MessageBoxes::Button answer, std::function<void()> action = {});
     MessageBoxes::Button exec(const MessageBoxes::Box &box) override;
     void open(const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done) override;
 
@@ -27,7 +28,12 @@ public:
     void clear();
 
 private:
-    QList<MessageBoxes::Button> m_answers;
+    struct Answer
+    {
+        MessageBoxes::Button button;
+        std::function<void()> action;
+    };
+    QList<Answer> m_answers;
     QList<MessageBoxes::Box> m_shown;
     int m_unscripted = 0;
 };

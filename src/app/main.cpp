@@ -1,0 +1,6 @@
+#include "ProcessEntry.h"
+
+int main(int argc, char **argv)
+{
+    return ProcessEntry::run(argc, argv);
+}
