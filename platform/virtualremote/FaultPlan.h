@@ -16,5 +16,6 @@ public:
 
 private:
     static constexpr std::size_t operationCount = 8;
+    static_assert(static_cast<std::size_t>(VirtualRemote::Operation::BasicInfo) + 1 == operationCount);
     std::array<int, operationCount> m_pending{};
 };

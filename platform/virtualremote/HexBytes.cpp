@@ -53,11 +53,10 @@ std::optional<std::uint8_t> parseByte(std::string_view hex)
 
 std::string format(const std::uint8_t *bytes, std::size_t count)
 {
-    std::string text;
-    text.reserve(2 * count);
+    std::string text(2 * count, '0');
     for (std::size_t i = 0; i < count; ++i) {
-        text.push_back(digits[bytes[i] >> 4]);
-        text.push_back(digits[bytes[i] & 0x0F]);
+        text[2 * i] = digits[bytes[i] >> 4];
+        text[2 * i + 1] = digits[bytes[i] & 0x0F];
     }
     return text;
 }
@@ -67,9 +66,10 @@ std::string format(const std::vector<std::uint8_t> &bytes)
     return format(bytes.data(), bytes.size());
 }
 
-std::string word(std::uint16_t value)
+void appendWord(std::string &text, std::uint16_t value)
 {
-    const std::uint8_t bytes[] = {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
-    return format(bytes, 2);
+    for (int shift = 12; shift >= 0; shift -= 4) {
+        text.push_back(digits[(value >> shift) & 0x0F]);
+    }
 }
 }  // namespace HexBytes

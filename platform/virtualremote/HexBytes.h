@@ -17,6 +17,6 @@ std::optional<std::vector<std::uint8_t>> parse(std::string_view hex);
 std::optional<std::uint8_t> parseByte(std::string_view hex);
 std::string format(const std::uint8_t *bytes, std::size_t count);
 std::string format(const std::vector<std::uint8_t> &bytes);
-// A 16-bit word as four digits, most significant first.
-std::string word(std::uint16_t value);
+// Appends a 16-bit word as four digits, most significant first.
+void appendWord(std::string &text, std::uint16_t value);
 }  // namespace HexBytes

@@ -79,7 +79,7 @@ bool InfraredReceiver::hear(const InfraredSignal &signal)
     std::string text;
     text.reserve(4 * words->size());
     for (std::uint16_t word : *words) {
-        text += HexBytes::word(word);
+        HexBytes::appendWord(text, word);
     }
     m_capture = std::move(text);
     return true;

@@ -40,12 +40,15 @@ struct VirtualRemote::State
         }
     }
 
-    // With `mutex` held: whether a call of `op` reaches the remote. Every call
-    // counts against a planned fault, attached or not.
-    bool admit(Operation op)
+    // A device operation once its transfer time is spent: `body` runs under
+    // the lock when the call reaches the remote. Every call counts against a
+    // planned fault, attached or not.
+    template<typename Body>
+    bool operate(Operation op, Body body)
     {
+        std::lock_guard lock(mutex);
         const bool faulted = faults.take(op);
-        return attached && !faulted;
+        return attached && !faulted && body();
     }
 
     // With `mutex` held: memory as the attached remote shows it; its identity
@@ -123,20 +126,17 @@ std::unique_ptr<VirtualRemote> VirtualRemote::open(const Options &options, std::
 bool VirtualRemote::linkState()
 {
     d->transfer();
-    std::lock_guard lock(d->mutex);
-    return d->admit(Operation::LinkState);
+    return d->operate(Operation::LinkState, [] { return true; });
 }
 
 bool VirtualRemote::readVersion(std::string &text)
 {
     text.clear();
     d->transfer();
-    std::lock_guard lock(d->mutex);
-    if (!d->admit(Operation::ReadVersion)) {
-        return false;
-    }
-    text = FactoryImage::versionText;
-    return true;
+    return d->operate(Operation::ReadVersion, [&] {
+        text = FactoryImage::versionText;
+        return true;
+    });
 }
 
 bool VirtualRemote::readData(int count, const std::string &hi, const std::string &lo,
@@ -144,97 +144,86 @@ bool VirtualRemote::readData(int count, const std::string &hi, const std::string
 {
     hex.clear();
     d->transfer();
-    std::lock_guard lock(d->mutex);
-    if (!d->admit(Operation::ReadData)) {
-        return false;
-    }
     const auto address = parseAddress(hi, lo);
-    const std::size_t bytes = count > 0 ? FactoryImage::blockSize * static_cast<std::size_t>(count) : 0;
-    if (!address || selector != FactoryImage::readSelector || count < 1 || !fits(*address, bytes)) {
-        return false;
+    const std::size_t size = count > 0 ? FactoryImage::blockSize * static_cast<std::size_t>(count) : 0;
+    std::vector<std::uint8_t> bytes;
+    const bool ok = d->operate(Operation::ReadData, [&] {
+        if (!address || selector != FactoryImage::readSelector || count < 1 || !fits(*address, size)) {
+            return false;
+        }
+        bytes = d->view(*address, size);
+        return true;
+    });
+    // Formatting a large read need not hold up the other callers.
+    if (ok) {
+        hex = HexBytes::format(bytes);
     }
-    hex = HexBytes::format(d->view(*address, bytes));
-    return true;
+    return ok;
 }
 
 bool VirtualRemote::writeData(const std::string &selector, const std::string &hi, const std::string &lo,
                               const std::string &hex)
 {
     d->transfer();
+    const auto given = HexBytes::parseByte(selector);
+    const auto address = parseAddress(hi, lo);
+    const auto bytes = HexBytes::parse(hex);
     std::lock_guard change(d->changeMutex);
-    std::optional<std::size_t> address;
-    std::optional<std::vector<std::uint8_t>> bytes;
-    {
-        std::lock_guard lock(d->mutex);
-        if (!d->admit(Operation::WriteData)) {
-            return false;
-        }
+    const bool admitted = d->operate(Operation::WriteData, [&] {
         // The selector lives in memory: a crafted remote may ask for another.
-        const auto given = HexBytes::parseByte(selector);
         const std::uint8_t wanted =
             d->memory->bytes()[FactoryImage::configBlockAddress + FactoryImage::writeSelectorOffset];
-        address = parseAddress(hi, lo);
-        bytes = HexBytes::parse(hex);
-        if (!given || *given != wanted || !address || !bytes || bytes->empty()
-            || !fits(*address, bytes->size())) {
-            return false;
-        }
-    }
-    return d->store(*address, *bytes);
+        return given && *given == wanted && address && bytes && !bytes->empty() && fits(*address, bytes->size());
+    });
+    return admitted && d->store(*address, *bytes);
 }
 
 bool VirtualRemote::writeCodeTypeData(const std::string &hex)
 {
     d->transfer();
-    std::lock_guard lock(d->mutex);
-    if (!d->admit(Operation::WriteCodeTypeData) || !HexBytes::parse(hex)) {
-        return false;
-    }
-    d->codeTypeData = hex;
-    return true;
+    return d->operate(Operation::WriteCodeTypeData, [&] {
+        if (!HexBytes::parse(hex)) {
+            return false;
+        }
+        d->codeTypeData = hex;
+        return true;
+    });
 }
 
 bool VirtualRemote::setCodeCarrierWave()
 {
     d->transfer();
-    std::lock_guard lock(d->mutex);
-    if (!d->admit(Operation::SetCodeCarrierWave)) {
-        return false;
-    }
-    d->receiver.arm();
-    return true;
+    return d->operate(Operation::SetCodeCarrierWave, [&] {
+        d->receiver.arm();
+        return true;
+    });
 }
 
 bool VirtualRemote::collectCodeInfo(std::string &hex)
 {
     hex.clear();
     d->transfer();
-    std::lock_guard lock(d->mutex);
-    if (!d->admit(Operation::CollectCodeInfo)) {
-        return false;
-    }
-    if (d->detachAtCollect && d->receiver.armed()) {
-        d->detachLink();
-        return false;
-    }
-    auto capture = d->receiver.collect();
-    if (!capture) {
-        return false;
-    }
-    hex = std::move(*capture);
-    return true;
+    return d->operate(Operation::CollectCodeInfo, [&] {
+        if (d->detachAtCollect && d->receiver.armed()) {
+            d->detachLink();
+            return false;
+        }
+        auto capture = d->receiver.collect();
+        if (capture) {
+            hex = std::move(*capture);
+        }
+        return capture.has_value();
+    });
 }
 
 bool VirtualRemote::basicInfo(std::string &hex)
 {
     hex.clear();
     d->transfer();
-    std::lock_guard lock(d->mutex);
-    if (!d->admit(Operation::BasicInfo)) {
-        return false;
-    }
-    hex = HexBytes::format(d->view(FactoryImage::basicBlockAddress, FactoryImage::basicBlockSize));
-    return true;
+    return d->operate(Operation::BasicInfo, [&] {
+        hex = HexBytes::format(d->view(FactoryImage::basicBlockAddress, FactoryImage::basicBlockSize));
+        return true;
+    });
 }
 
 void VirtualRemote::attach()

@@ -32,8 +32,9 @@ public:
     };
 
     // Opens the image at options.imagePath, creating it from the factory image
-    // when it does not exist. A file that is not exactly 65,536 bytes or does
-    // not hold a remote's memory is refused: returns null and sets *error.
+    // when it does not exist. A file that is not exactly 65,536 bytes, cannot
+    // be read, or is open in another virtual remote is refused and left as it
+    // is: returns null and sets *error (naming the path).
     static std::unique_ptr<VirtualRemote> open(const Options &options, std::string *error);
     ~VirtualRemote();
 
@@ -61,10 +62,13 @@ public:
     void setIdentity(Identity identity);
     Identity identity() const;
     // What the receiver hears. Returns false (and ignores the signal) when the
-    // remote is not waiting for a code.
+    // remote is not waiting for a code, or the signal has no durations or one
+    // that is not a positive finite number, or a negative carrier.
     bool press(const InfraredSignal &signal);
+    // Waiting for a code: capture mode is on and nothing was heard yet.
     bool captureArmed() const;
-    // The next `count` calls of `op` fail (a failed write changes nothing).
+    // The next `count` calls of `op` fail (a failed write changes nothing);
+    // a count of zero cancels the faults planned for `op`.
     void injectFault(Operation op, int count);
     // Detach the link at the next collectCodeInfo poll of an armed receiver.
     void detachDuringCapture();
