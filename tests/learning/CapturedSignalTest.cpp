@@ -131,8 +131,11 @@ Transmission sony12()
 {
     const int unit = 600;
     const unsigned bits = 0x15 | 1u << 7;
-    const Frame frame =
-        FrameBuilder().mark(4 * unit).space(unit).bits(bits, 12, false, unit, unit, 2 * unit, unit).extent(45000);
+    const Frame frame = FrameBuilder()
+                            .mark(4 * unit)
+                            .space(unit)
+                            .bits(bits, 12, false, unit, unit, 2 * unit, unit)
+                            .extent(45000);
     return {40000, {frame, frame, frame}};
 }
 
