@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "HexBytes.h"
+#include "HexText.h"
 
 namespace
 {
@@ -76,12 +76,14 @@ bool InfraredReceiver::hear(const InfraredSignal &signal)
     if (!words) {
         return false;
     }
-    std::string text;
-    text.reserve(4 * words->size());
+    // Each word as four digits, most significant first.
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(2 * words->size());
     for (std::uint16_t word : *words) {
-        HexBytes::appendWord(text, word);
+        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+        bytes.push_back(static_cast<std::uint8_t>(word));
     }
-    m_capture = std::move(text);
+    m_capture = HexText::formatBytes(bytes.data(), bytes.size());
     return true;
 }
 

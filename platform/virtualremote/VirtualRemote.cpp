@@ -6,7 +6,7 @@
 
 #include "FactoryImage.h"
 #include "FaultPlan.h"
-#include "HexBytes.h"
+#include "HexText.h"
 #include "InfraredReceiver.h"
 #include "MemoryImage.h"
 
@@ -91,10 +91,21 @@ struct VirtualRemote::State
 
 namespace
 {
+// An address byte or a selector: exactly two hex digits.
+std::optional<std::uint8_t> parseByte(const std::string &text)
+{
+    return text.size() == 2 ? HexText::byteAt(text, 0) : std::nullopt;
+}
+
+std::string format(const std::vector<std::uint8_t> &bytes)
+{
+    return HexText::formatBytes(bytes.data(), bytes.size());
+}
+
 std::optional<std::size_t> parseAddress(const std::string &high, const std::string &low)
 {
-    const auto h = HexBytes::parseByte(high);
-    const auto l = HexBytes::parseByte(low);
+    const auto h = parseByte(high);
+    const auto l = parseByte(low);
     if (!h || !l) {
         return std::nullopt;
     }
@@ -156,7 +167,7 @@ bool VirtualRemote::readData(int count, const std::string &hi, const std::string
     });
     // Formatting a large read need not hold up the other callers.
     if (ok) {
-        hex = HexBytes::format(bytes);
+        hex = format(bytes);
     }
     return ok;
 }
@@ -165,9 +176,9 @@ bool VirtualRemote::writeData(const std::string &selector, const std::string &hi
                               const std::string &hex)
 {
     d->transfer();
-    const auto given = HexBytes::parseByte(selector);
+    const auto given = parseByte(selector);
     const auto address = parseAddress(hi, lo);
-    const auto bytes = HexBytes::parse(hex);
+    const auto bytes = HexText::bytes(hex);
     std::lock_guard change(d->changeMutex);
     const bool admitted = d->operate(Operation::WriteData, [&] {
         // The selector lives in memory: a crafted remote may ask for another.
@@ -182,7 +193,7 @@ bool VirtualRemote::writeCodeTypeData(const std::string &hex)
 {
     d->transfer();
     return d->operate(Operation::WriteCodeTypeData, [&] {
-        if (!HexBytes::parse(hex)) {
+        if (!HexText::bytes(hex)) {
             return false;
         }
         d->codeTypeData = hex;
@@ -221,7 +232,7 @@ bool VirtualRemote::basicInfo(std::string &hex)
     hex.clear();
     d->transfer();
     return d->operate(Operation::BasicInfo, [&] {
-        hex = HexBytes::format(d->view(FactoryImage::basicBlockAddress, FactoryImage::basicBlockSize));
+        hex = format(d->view(FactoryImage::basicBlockAddress, FactoryImage::basicBlockSize));
         return true;
     });
 }

@@ -61,6 +61,33 @@ std::string format(std::uint32_t value, int digits)
     return text;
 }
 
+std::optional<std::vector<std::uint8_t>> bytes(std::string_view text)
+{
+    if (text.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> result;
+    result.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int high = digitValue(text[i]);
+        const int low = digitValue(text[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        result.push_back(static_cast<std::uint8_t>(high << 4 | low));
+    }
+    return result;
+}
+
+std::string formatBytes(const std::uint8_t *bytes, std::size_t count)
+{
+    static constexpr char digitsOf[] = "0123456789ABCDEF";
+    std::string text(2 * count, '0');
+    for (std::size_t i = 0; i < count; ++i) {
+        text[2 * i] = digitsOf[bytes[i] >> 4];
+        text[2 * i + 1] = digitsOf[bytes[i] & 0xF];
+    }
+    return text;
+}
+
 std::string wordLE(std::uint16_t value)
 {
     return format(value & 0xFF, 2) + format(value >> 8, 2);

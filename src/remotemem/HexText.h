@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // All data exchanged with the remote is hex text, two digits per byte, most
 // significant digit first; 16-bit words in its memory are little-endian.
@@ -22,6 +23,10 @@ std::optional<std::uint16_t> wordAt(std::string_view text, std::size_t offset);
 std::optional<std::uint8_t> byteAt(std::string_view text, std::size_t offset);
 // Upper-case hex with at least `digits` digits.
 std::string format(std::uint32_t value, int digits);
+// The bytes of hex text, two digits each; fails on odd length or a non-digit.
+std::optional<std::vector<std::uint8_t>> bytes(std::string_view text);
+// Bytes as upper-case hex text, two digits each.
+std::string formatBytes(const std::uint8_t *bytes, std::size_t count);
 // A word written as it lies in memory: low byte first.
 std::string wordLE(std::uint16_t value);
 
