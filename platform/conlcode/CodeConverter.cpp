@@ -1,0 +1,75 @@
+#include "CodeConverter.h"
+
+#include "DurationText.h"
+#include "FormatDigest.h"
+#include "HexDigits.h"
+#include "KnownProtocols.h"
+#include "LearnedFormatBuilder.h"
+
+namespace
+{
+// Fewer marks than this are noise, not a code.
+constexpr int minMarks = 4;
+// Format data take at most 255 blocks of 8 bytes: the block count is one byte.
+constexpr std::size_t maxFormatBytes = 255 * 8;
+
+// The remote's capture buffer holds 2560 words of which the closing takes 22;
+// a capture that comes within one long space of that was cut off, and its last
+// frame most likely with it. The receiver stores a mark of u = 3 (us + 58)
+// units, a space of 3 (us - 58), in words of up to 0x7FFF units.
+constexpr int captureWords = 2560 - 22;
+constexpr int cutMargin = 40;
+constexpr int longestWord = 0x7FFF;
+
+int markWords(int us)
+{
+    return 3 * (us + 58) > longestWord ? 2 : 1;
+}
+
+int spaceWords(int us)
+{
+    return std::max(3 * (us - 58), 0) / longestWord + 1;
+}
+
+void dropCutFrame(IrSignal &signal)
+{
+    int words = 0;
+    for (const IrFrame &frame : signal.frames) {
+        for (std::size_t i = 0; i < frame.durations.size(); ++i) {
+            words += i % 2 == 0 ? markWords(frame.durations[i]) : spaceWords(frame.durations[i]);
+        }
+        words += frame.gapAfterUs > 0 ? spaceWords(frame.gapAfterUs) : 0;
+    }
+    if (words >= captureWords - cutMargin && signal.frames.size() > 1) {
+        signal.frames.pop_back();
+        signal.frames.back().gapAfterUs = 0;
+    }
+}
+
+std::string result(std::uint32_t id, const std::array<std::uint8_t, 16> &parts, const std::vector<std::uint8_t> &data)
+{
+    return HexDigits::format(id, 6) + "::" + HexDigits::format(parts.data(), 8) + ":"
+           + HexDigits::format(parts.data() + 8, 8) + ":::" + HexDigits::format(data.data(), data.size());
+}
+}  // namespace
+
+std::string CodeConverter::convert(std::string_view durationText)
+{
+    std::optional<IrSignal> signal = DurationText::parse(durationText);
+    if (!signal || (signal->durationCount() + static_cast<int>(signal->frames.size())) / 2 < minMarks) {
+        return {};
+    }
+    dropCutFrame(*signal);
+    if (const std::optional<KnownCode> known = KnownProtocols::decode(*signal)) {
+        return result(known->formatId, known->parts(), {});
+    }
+    const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(*signal);
+    if (!learned) {
+        return {};
+    }
+    const std::vector<std::uint8_t> data = learned->format.serialize();
+    if (data.size() > maxFormatBytes) {
+        return {};
+    }
+    return result(FormatDigest::formatId(learned->format), learned->parts, data);
+}

@@ -1,0 +1,49 @@
+#include "FormatCodec.h"
+
+#include <algorithm>
+#include <array>
+
+#include "HexDigits.h"
+#include "KnownProtocols.h"
+#include "LearnedFormat.h"
+
+namespace
+{
+constexpr std::size_t recordBytes = 22;
+constexpr std::size_t partsOffset = 6;
+constexpr std::uint8_t storedCode = 0xC0;
+constexpr std::uint8_t learnedFormat = 0x80;
+}  // namespace
+
+std::optional<IrSignal> FormatCodec::regenerate(std::string_view recordHex, std::string_view formatDataHex)
+{
+    const std::optional<std::vector<std::uint8_t>> record = HexDigits::bytes(recordHex);
+    if (!record || record->size() != recordBytes || (*record)[0] != storedCode || (*record)[1] != 0) {
+        return std::nullopt;
+    }
+    std::array<std::uint8_t, 16> parts{};
+    std::copy(record->begin() + partsOffset, record->end(), parts.begin());
+    const std::uint8_t kind = (*record)[2];
+    if (kind == 0) {
+        const std::uint32_t id = static_cast<std::uint32_t>((*record)[3]) << 16
+                                 | static_cast<std::uint32_t>((*record)[4]) << 8 | (*record)[5];
+        const ProtocolCodec *codec = KnownProtocols::codecFor(id);
+        const std::optional<KnownCode> code = KnownCode::fromParts(id, parts);
+        if (!codec || !code) {
+            return std::nullopt;
+        }
+        return codec->encode(*code);
+    }
+    if (kind != learnedFormat) {
+        return std::nullopt;
+    }
+    const std::optional<std::vector<std::uint8_t>> data = HexDigits::bytes(formatDataHex);
+    if (!data) {
+        return std::nullopt;
+    }
+    const std::optional<LearnedFormat> format = LearnedFormat::parse(*data);
+    if (!format) {
+        return std::nullopt;
+    }
+    return format->signal(parts);
+}

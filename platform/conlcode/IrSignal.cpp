@@ -1,0 +1,23 @@
+#include "IrSignal.h"
+
+std::vector<int> IrSignal::flatDurations() const
+{
+    std::vector<int> flat;
+    flat.reserve(static_cast<std::size_t>(durationCount()) + frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        flat.insert(flat.end(), frames[i].durations.begin(), frames[i].durations.end());
+        if (i + 1 < frames.size()) {
+            flat.push_back(frames[i].gapAfterUs);
+        }
+    }
+    return flat;
+}
+
+int IrSignal::durationCount() const
+{
+    int count = 0;
+    for (const IrFrame &frame : frames) {
+        count += static_cast<int>(frame.durations.size());
+    }
+    return count;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <vector>
+
+// One frame of an infrared signal: mark and space durations in microseconds,
+// mark first and last, and the silence that follows it (0 after the last).
+struct IrFrame
+{
+    std::vector<int> durations;
+    int gapAfterUs = 0;
+
+    bool operator==(const IrFrame &) const = default;
+};
+
+// An infrared signal as frames divided by long silences, on a carrier.
+struct IrSignal
+{
+    int carrierHz = 0;
+    std::vector<IrFrame> frames;
+
+    // All marks and spaces in one run, the gaps between frames as spaces.
+    std::vector<int> flatDurations() const;
+    int durationCount() const;
+};

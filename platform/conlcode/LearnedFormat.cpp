@@ -1,0 +1,286 @@
+#include "LearnedFormat.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "LearnedParts.h"
+
+namespace
+{
+constexpr std::uint8_t version = 0x10;
+constexpr std::uint8_t hasEncoding = 1;
+constexpr std::uint8_t repeatsLastFrame = 2;
+constexpr std::uint8_t hasExtraBits = 4;
+constexpr std::uint8_t finalMark = 0xE0;
+constexpr std::uint8_t bitRun = 0xF0;
+constexpr std::uint8_t finalBitRun = 0xF1;
+constexpr double scaleBase = 16;
+constexpr double stepsPerOctave = 24;
+
+std::uint8_t nibbles(LearnedFormat::Pair pair)
+{
+    return static_cast<std::uint8_t>(pair.mark << 4 | pair.space);
+}
+
+LearnedFormat::Pair pairOf(std::uint8_t byte)
+{
+    return {static_cast<std::uint8_t>(byte >> 4), static_cast<std::uint8_t>(byte & 0xF)};
+}
+
+// Reads the fields in order; every read fails once the bytes run out.
+class Reader
+{
+public:
+    explicit Reader(const std::vector<std::uint8_t> &bytes) : m_bytes(bytes) {}
+    std::optional<std::uint8_t> next()
+    {
+        if (m_pos >= m_bytes.size()) {
+            return std::nullopt;
+        }
+        return m_bytes[m_pos++];
+    }
+
+private:
+    const std::vector<std::uint8_t> &m_bytes;
+    std::size_t m_pos = 0;
+};
+
+bool validPair(const LearnedFormat &format, LearnedFormat::Pair pair)
+{
+    return pair.mark < format.markCodes.size() && pair.space < format.spaceCodes.size();
+}
+
+std::optional<LearnedFormat::Frame> readFrame(Reader &reader, const LearnedFormat &format)
+{
+    LearnedFormat::Frame frame;
+    const std::optional<std::uint8_t> gap = reader.next();
+    if (!gap) {
+        return std::nullopt;
+    }
+    frame.gapMs = *gap;
+    while (const std::optional<std::uint8_t> byte = reader.next()) {
+        LearnedFormat::Token token;
+        if (*byte == bitRun || *byte == finalBitRun) {
+            const std::optional<std::uint8_t> run = reader.next();
+            if (!run || *run == 0 || !format.alphabet) {
+                return std::nullopt;
+            }
+            token.kind = *byte == bitRun ? LearnedFormat::TokenKind::Bits : LearnedFormat::TokenKind::FinalBits;
+            token.bits = *run;
+        } else if ((*byte & 0xF0) == finalMark) {
+            token.kind = LearnedFormat::TokenKind::FinalMark;
+            token.pair.mark = *byte & 0xF;
+            if (token.pair.mark >= format.markCodes.size()) {
+                return std::nullopt;
+            }
+        } else {
+            token.pair = pairOf(*byte);
+            if (!validPair(format, token.pair)) {
+                return std::nullopt;
+            }
+        }
+        frame.tokens.push_back(token);
+        if (token.kind == LearnedFormat::TokenKind::FinalMark || token.kind == LearnedFormat::TokenKind::FinalBits) {
+            return frame;
+        }
+    }
+    return std::nullopt;
+}
+
+// Consumes the frame's bits from `next`.
+void appendFrame(const LearnedFormat &format, const LearnedFormat::Frame &frame, const std::vector<bool> &bits,
+                 std::size_t &next, std::vector<int> &out)
+{
+    const auto markOf = [&](std::uint8_t i) { return LearnedFormat::lengthOfCode(format.markCodes[i]); };
+    const auto spaceOf = [&](std::uint8_t i) { return LearnedFormat::lengthOfCode(format.spaceCodes[i]); };
+    for (const LearnedFormat::Token &token : frame.tokens) {
+        switch (token.kind) {
+        case LearnedFormat::TokenKind::Pair:
+            out.push_back(markOf(token.pair.mark));
+            out.push_back(spaceOf(token.pair.space));
+            break;
+        case LearnedFormat::TokenKind::FinalMark:
+            out.push_back(markOf(token.pair.mark));
+            break;
+        case LearnedFormat::TokenKind::Bits:
+        case LearnedFormat::TokenKind::FinalBits:
+            for (std::size_t i = 0; i < token.bits; ++i) {
+                const LearnedFormat::Pair symbol = (*format.alphabet)[bits[next++] ? 1 : 0];
+                out.push_back(markOf(symbol.mark));
+                if (token.kind == LearnedFormat::TokenKind::Bits || i + 1 < token.bits) {
+                    out.push_back(spaceOf(symbol.space));
+                }
+            }
+            break;
+        }
+    }
+}
+}  // namespace
+
+int LearnedFormat::lengthOfCode(std::uint8_t code)
+{
+    return static_cast<int>(std::lround(scaleBase * std::exp2(code / stepsPerOctave)));
+}
+
+std::uint8_t LearnedFormat::codeOfLength(double microseconds)
+{
+    const double steps = stepsPerOctave * std::log2(std::max(microseconds, scaleBase) / scaleBase);
+    return static_cast<std::uint8_t>(std::min(std::lround(steps), 255L));
+}
+
+std::vector<std::uint8_t> LearnedFormat::serialize() const
+{
+    std::vector<std::uint8_t> out;
+    std::uint8_t flags = version;
+    flags |= alphabet ? hasEncoding : 0;
+    flags |= repeatsLast ? repeatsLastFrame : 0;
+    flags |= extraBits.empty() ? 0 : hasExtraBits;
+    out.push_back(flags);
+    out.push_back(static_cast<std::uint8_t>(markCodes.size() << 4 | spaceCodes.size()));
+    out.insert(out.end(), markCodes.begin(), markCodes.end());
+    out.insert(out.end(), spaceCodes.begin(), spaceCodes.end());
+    if (alphabet) {
+        out.push_back(nibbles((*alphabet)[0]));
+        out.push_back(nibbles((*alphabet)[1]));
+    }
+    out.push_back(static_cast<std::uint8_t>(frames.size()));
+    for (const Frame &frame : frames) {
+        out.push_back(static_cast<std::uint8_t>(frame.gapMs));
+        for (const Token &token : frame.tokens) {
+            switch (token.kind) {
+            case TokenKind::Pair:
+                out.push_back(nibbles(token.pair));
+                break;
+            case TokenKind::FinalMark:
+                out.push_back(static_cast<std::uint8_t>(finalMark | token.pair.mark));
+                break;
+            case TokenKind::Bits:
+            case TokenKind::FinalBits:
+                out.push_back(token.kind == TokenKind::Bits ? bitRun : finalBitRun);
+                out.push_back(static_cast<std::uint8_t>(token.bits));
+                break;
+            }
+        }
+    }
+    if (!extraBits.empty()) {
+        out.push_back(static_cast<std::uint8_t>(extraBits.size() >> 8));
+        out.push_back(static_cast<std::uint8_t>(extraBits.size()));
+        const std::size_t first = out.size();
+        out.resize(first + (extraBits.size() + 7) / 8, 0);
+        for (std::size_t i = 0; i < extraBits.size(); ++i) {
+            if (extraBits[i]) {
+                out[first + i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+            }
+        }
+    }
+    return out;
+}
+
+std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t> &bytes)
+{
+    Reader reader(bytes);
+    LearnedFormat format;
+    const std::optional<std::uint8_t> flags = reader.next();
+    const std::optional<std::uint8_t> counts = reader.next();
+    if (!flags || (*flags & 0xF8) != version || !counts) {
+        return std::nullopt;
+    }
+    const std::size_t markCount = *counts >> 4;
+    const std::size_t spaceCount = *counts & 0xF;
+    if (markCount == 0 || markCount > maxClusters || spaceCount == 0 || spaceCount > maxClusters) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < markCount + spaceCount; ++i) {
+        const std::optional<std::uint8_t> code = reader.next();
+        if (!code) {
+            return std::nullopt;
+        }
+        (i < markCount ? format.markCodes : format.spaceCodes).push_back(*code);
+    }
+    if ((*flags & hasEncoding) != 0) {
+        const std::optional<std::uint8_t> zero = reader.next();
+        const std::optional<std::uint8_t> one = reader.next();
+        if (!zero || !one || !validPair(format, pairOf(*zero)) || !validPair(format, pairOf(*one))) {
+            return std::nullopt;
+        }
+        format.alphabet = std::array<Pair, 2>{pairOf(*zero), pairOf(*one)};
+    }
+    format.repeatsLast = (*flags & repeatsLastFrame) != 0;
+    const std::optional<std::uint8_t> frameCount = reader.next();
+    if (!frameCount || *frameCount == 0) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < *frameCount; ++i) {
+        std::optional<Frame> frame = readFrame(reader, format);
+        // Every frame but a last one that does not repeat is followed by a gap.
+        const bool needsGap = i + 1 < *frameCount || format.repeatsLast;
+        if (!frame || needsGap != (frame->gapMs > 0)) {
+            return std::nullopt;
+        }
+        format.frames.push_back(std::move(*frame));
+    }
+    if ((*flags & hasExtraBits) != 0) {
+        const std::optional<std::uint8_t> high = reader.next();
+        const std::optional<std::uint8_t> low = reader.next();
+        if (!high || !low) {
+            return std::nullopt;
+        }
+        const std::size_t count = static_cast<std::size_t>(*high) << 8 | *low;
+        std::uint8_t byte = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i % 8 == 0) {
+                const std::optional<std::uint8_t> next = reader.next();
+                if (!next) {
+                    return std::nullopt;
+                }
+                byte = *next;
+            }
+            format.extraBits.push_back((byte >> (7 - i % 8) & 1) != 0);
+        }
+        if (count == 0) {
+            return std::nullopt;
+        }
+    }
+    if (format.extraBits.size() + format.partBitCount() != format.bitCount()) {
+        return std::nullopt;
+    }
+    return format;
+}
+
+std::size_t LearnedFormat::bitCount() const
+{
+    std::size_t count = 0;
+    for (const Frame &frame : frames) {
+        for (const Token &token : frame.tokens) {
+            count += token.bits;
+        }
+    }
+    return count;
+}
+
+std::size_t LearnedFormat::partBitCount() const
+{
+    return std::min(bitCount(), LearnedParts::capacity(repeatsLast));
+}
+
+std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16> &parts) const
+{
+    std::optional<LearnedParts::Content> content = LearnedParts::unpack(parts, partBitCount(), repeatsLast);
+    if (!content || frames.empty() || (repeatsLast && content->repeats == 0)) {
+        return std::nullopt;
+    }
+    std::vector<bool> &bits = content->bits;
+    bits.insert(bits.end(), extraBits.begin(), extraBits.end());
+    IrSignal signal;
+    signal.carrierHz = carrierHz;
+    std::size_t next = 0;
+    for (const Frame &frame : frames) {
+        IrFrame out;
+        appendFrame(*this, frame, bits, next, out.durations);
+        out.gapAfterUs = frame.gapMs > 0 ? frame.gapMs * 1000 + 500 : 0;
+        signal.frames.push_back(std::move(out));
+    }
+    signal.frames.insert(signal.frames.end(), content->repeats, signal.frames.back());
+    signal.frames.back().gapAfterUs = 0;
+    return signal;
+}

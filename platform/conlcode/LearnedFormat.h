@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "IrSignal.h"
+
+// The timing of a learned format, as its format data lie in the remote's code
+// area. A format lists the distinct mark and space lengths (clusters), the pair
+// of (mark, space) symbols that encode bits 0 and 1 when the signal has such a
+// bit encoding, and its frames as runs of bits and single (mark, space) pairs.
+// The last frame may repeat. The key's own bits are not part of it: they fill
+// parts A and B of the key record (LearnedParts); bits that do not fit there
+// stay with the format, which then belongs to that key alone.
+//
+// Bytes: [0] 0x10 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits)
+//        [1] mark count << 4 | space count (1 to 14 each)
+//        mark lengths, then space lengths, one byte each (lengthOfCode), ascending
+//        with a bit encoding: (mark << 4 | space) of bit 0, then of bit 1
+//        frame count, then per frame its gap byte (ms after it, 0 for none) and
+//        tokens: 0x00-0xDD a pair (mark << 4 | space); 0xF0 n: n bits;
+//        0xE0 | mark: the closing mark; 0xF1 n: n bits, the last one a mark
+//        alone, closing the frame
+//        with extra bits: their count (2 bytes, high first), the bits MSB first
+// Reading stops at the end of these fields: the code area pads to 8-byte blocks.
+class LearnedFormat
+{
+public:
+    static constexpr std::size_t maxClusters = 14;
+    static constexpr std::size_t maxRun = 255;
+    static constexpr int carrierHz = 38000;
+
+    struct Pair
+    {
+        std::uint8_t mark = 0;
+        std::uint8_t space = 0;
+        bool operator==(const Pair &) const = default;
+    };
+    enum class TokenKind : std::uint8_t
+    {
+        Pair,       // one mark and one space
+        Bits,       // `bits` bits of the encoding
+        FinalMark,  // the frame's closing mark (pair.mark)
+        FinalBits,  // `bits` bits, the last as its mark alone: closes the frame
+    };
+    struct Token
+    {
+        TokenKind kind = TokenKind::Pair;
+        Pair pair;
+        std::size_t bits = 0;
+        bool operator==(const Token &) const = default;
+    };
+    struct Frame
+    {
+        std::vector<Token> tokens;
+        int gapMs = 0;
+        bool operator==(const Frame &) const = default;
+    };
+
+    std::vector<std::uint8_t> markCodes;
+    std::vector<std::uint8_t> spaceCodes;
+    std::optional<std::array<Pair, 2>> alphabet;  // bit 0, bit 1
+    std::vector<Frame> frames;
+    bool repeatsLast = false;
+    std::vector<bool> extraBits;
+
+    // Lengths are stored on a scale of 2^(1/24) from 16 us: 1.5 % at most off.
+    static int lengthOfCode(std::uint8_t code);
+    static std::uint8_t codeOfLength(double microseconds);
+
+    std::vector<std::uint8_t> serialize() const;
+    // Nothing when the bytes are not a well-formed format.
+    static std::optional<LearnedFormat> parse(const std::vector<std::uint8_t> &bytes);
+
+    // The data bits of all frames.
+    std::size_t bitCount() const;
+    // How many of them parts A and B carry.
+    std::size_t partBitCount() const;
+    // The key's signal: the format's timing with the bits and repeat count of
+    // `parts`; nothing when the parts do not fit the format.
+    std::optional<IrSignal> signal(const std::array<std::uint8_t, 16> &parts) const;
+
+    bool operator==(const LearnedFormat &) const = default;
+};

@@ -1,0 +1,192 @@
+#include "LearnedFormatBuilder.h"
+
+#include <algorithm>
+#include <map>
+
+#include "DurationClusters.h"
+#include "LearnedParts.h"
+
+namespace
+{
+using Pair = LearnedFormat::Pair;
+using Token = LearnedFormat::Token;
+using TokenKind = LearnedFormat::TokenKind;
+using Alphabet = std::array<Pair, 2>;
+// Cluster numbers of one frame's durations, marks and spaces alternating.
+using Symbols = std::vector<std::uint8_t>;
+
+constexpr std::size_t maxFrames = 255;
+constexpr int maxGapMs = 255;
+
+struct CodedFrame
+{
+    std::vector<Token> tokens;
+    std::vector<bool> bits;
+    bool operator==(const CodedFrame &) const = default;
+};
+
+std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<double> &markMeans, std::vector<double> &spaceMeans)
+{
+    std::vector<int> marks;
+    std::vector<int> spaces;
+    for (const IrFrame &frame : signal.frames) {
+        for (std::size_t i = 0; i < frame.durations.size(); ++i) {
+            (i % 2 == 0 ? marks : spaces).push_back(frame.durations[i]);
+        }
+    }
+    const DurationClusters markClusters(marks, LearnedFormat::maxClusters);
+    const DurationClusters spaceClusters(spaces, LearnedFormat::maxClusters);
+    for (std::size_t c = 0; c < markClusters.size(); ++c) {
+        markMeans.push_back(markClusters.mean(c));
+    }
+    for (std::size_t c = 0; c < spaceClusters.size(); ++c) {
+        spaceMeans.push_back(spaceClusters.mean(c));
+    }
+    std::vector<Symbols> symbols;
+    std::size_t mark = 0;
+    std::size_t space = 0;
+    for (const IrFrame &frame : signal.frames) {
+        Symbols frameSymbols;
+        for (std::size_t i = 0; i < frame.durations.size(); ++i) {
+            const std::size_t cluster = i % 2 == 0 ? markClusters.clusterOf(mark++) : spaceClusters.clusterOf(space++);
+            frameSymbols.push_back(static_cast<std::uint8_t>(cluster));
+        }
+        symbols.push_back(std::move(frameSymbols));
+    }
+    return symbols;
+}
+
+std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const std::vector<double> &markMeans,
+                                     const std::vector<double> &spaceMeans)
+{
+    std::map<std::pair<std::uint8_t, std::uint8_t>, int> counts;
+    int total = 0;
+    for (const Symbols &frame : symbols) {
+        for (std::size_t i = 0; i + 1 < frame.size(); i += 2) {
+            ++counts[{frame[i], frame[i + 1]}];
+            ++total;
+        }
+    }
+    // Most frequent first; among equals the lower cluster numbers.
+    std::vector<std::pair<std::pair<std::uint8_t, std::uint8_t>, int>> ranked(counts.begin(), counts.end());
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    if (ranked.size() < 2 || ranked[0].second < 2) {
+        return std::nullopt;
+    }
+    const auto [first, firstCount] = ranked[0];
+    for (std::size_t i = 1; i < ranked.size() && ranked[i].second >= 2; ++i) {
+        const auto [other, otherCount] = ranked[i];
+        if (other.first != first.first && other.second != first.second) {
+            continue;
+        }
+        if (2 * (firstCount + otherCount) < total) {
+            return std::nullopt;
+        }
+        Pair a{first.first, first.second};
+        Pair b{other.first, other.second};
+        const auto length = [&](Pair p) { return markMeans[p.mark] + spaceMeans[p.space]; };
+        if (length(b) < length(a)) {
+            std::swap(a, b);
+        }
+        return Alphabet{a, b};
+    }
+    return std::nullopt;
+}
+
+void addBit(CodedFrame &frame, bool bit, TokenKind kind)
+{
+    frame.bits.push_back(bit);
+    Token *last = frame.tokens.empty() ? nullptr : &frame.tokens.back();
+    if (last && last->kind == TokenKind::Bits && last->bits < LearnedFormat::maxRun) {
+        ++last->bits;
+        last->kind = kind;
+        return;
+    }
+    frame.tokens.push_back(Token{kind, {}, 1});
+}
+
+CodedFrame codeFrame(const Symbols &symbols, const std::optional<Alphabet> &alphabet)
+{
+    CodedFrame frame;
+    for (std::size_t i = 0; i + 1 < symbols.size(); i += 2) {
+        const Pair pair{symbols[i], symbols[i + 1]};
+        if (alphabet && (pair == (*alphabet)[0] || pair == (*alphabet)[1])) {
+            addBit(frame, pair == (*alphabet)[1], TokenKind::Bits);
+        } else {
+            frame.tokens.push_back(Token{TokenKind::Pair, pair, 0});
+        }
+    }
+    const std::uint8_t last = symbols.back();
+    // With bits told apart by their marks, a closing mark after bits is one more
+    // bit whose space runs into the silence.
+    const bool markBit = alphabet && (*alphabet)[0].mark != (*alphabet)[1].mark
+                         && (last == (*alphabet)[0].mark || last == (*alphabet)[1].mark) && !frame.tokens.empty()
+                         && frame.tokens.back().kind == TokenKind::Bits;
+    if (markBit) {
+        addBit(frame, last == (*alphabet)[1].mark, TokenKind::FinalBits);
+    } else {
+        frame.tokens.push_back(Token{TokenKind::FinalMark, {last, 0}, 0});
+    }
+    return frame;
+}
+
+int gapMsOf(double microseconds)
+{
+    return std::clamp(static_cast<int>(microseconds / 1000), 1, maxGapMs);
+}
+}  // namespace
+
+std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
+{
+    if (signal.frames.empty()) {
+        return std::nullopt;
+    }
+    std::vector<double> markMeans;
+    std::vector<double> spaceMeans;
+    const std::vector<Symbols> symbols = symbolsOf(signal, markMeans, spaceMeans);
+    const std::optional<Alphabet> alphabet = findAlphabet(symbols, markMeans, spaceMeans);
+    std::vector<CodedFrame> coded;
+    for (const Symbols &frame : symbols) {
+        coded.push_back(codeFrame(frame, alphabet));
+    }
+    // The body ends with the first of the trailing equal frames.
+    std::size_t last = coded.size() - 1;
+    while (last > 0 && coded[last - 1] == coded.back()) {
+        --last;
+    }
+    const std::size_t repeats = std::min<std::size_t>(coded.size() - 1 - last, 255);
+    if (last + 1 > maxFrames) {
+        return std::nullopt;
+    }
+    LearnedCode code;
+    LearnedFormat &format = code.format;
+    for (double mean : markMeans) {
+        format.markCodes.push_back(LearnedFormat::codeOfLength(mean));
+    }
+    for (double mean : spaceMeans) {
+        format.spaceCodes.push_back(LearnedFormat::codeOfLength(mean));
+    }
+    format.alphabet = alphabet;
+    format.repeatsLast = repeats > 0;
+    std::vector<bool> bits;
+    for (std::size_t i = 0; i <= last; ++i) {
+        LearnedFormat::Frame frame{coded[i].tokens, 0};
+        if (i < last) {
+            frame.gapMs = gapMsOf(signal.frames[i].gapAfterUs);
+        } else if (repeats > 0) {
+            double sum = 0;
+            for (std::size_t r = last; r < last + repeats; ++r) {
+                sum += signal.frames[r].gapAfterUs;
+            }
+            frame.gapMs = gapMsOf(sum / static_cast<double>(repeats));
+        }
+        format.frames.push_back(std::move(frame));
+        bits.insert(bits.end(), coded[i].bits.begin(), coded[i].bits.end());
+    }
+    const std::size_t inParts = std::min(bits.size(), LearnedParts::capacity(format.repeatsLast));
+    format.extraBits.assign(bits.begin() + static_cast<std::ptrdiff_t>(inParts), bits.end());
+    const std::optional<std::uint8_t> repeatCount =
+        format.repeatsLast ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(repeats)) : std::nullopt;
+    code.parts = LearnedParts::pack(bits, repeatCount);
+    return code;
+}

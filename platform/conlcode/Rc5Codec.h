@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ProtocolCodec.h"
+
+// RC5: 14 bit-times of 1778 us in biphase (0 = mark then space, 1 = space then
+// mark), MSB first: a start bit 1, the inverted bit 6 of F, the toggle T, D:5,
+// F:6; 36 kHz; 114 ms from frame start to frame start, repeats identical.
+class Rc5Codec : public ProtocolCodec
+{
+public:
+    bool owns(std::uint32_t formatId) const override;
+    std::optional<KnownCode> decode(const IrSignal &signal) const override;
+    std::optional<IrSignal> encode(const KnownCode &code) const override;
+};

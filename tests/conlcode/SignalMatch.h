@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include "InfraredSignal.h"
+#include "IrSignal.h"
+
+// Compares a regenerated signal with the one the original remote sent.
+namespace SignalMatch
+{
+// Spaces this long end a frame in the capture.
+constexpr double frameGap = 10980;
+// The part of a signal that a capture keeps: up to the first silence that
+// ends the capture, without a space at the end.
+InfraredSignal captured(const InfraredSignal &signal);
+// Empty when every mark and space is within `fraction` of the original's and
+// every gap between frames within `fraction` or 1 ms; else what differs.
+QString difference(const InfraredSignal &original, const IrSignal &regenerated, double fraction);
+}  // namespace SignalMatch

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "InfraredSignal.h"
+
+// Signals as original remotes send them, built from the protocols' published
+// timing, and the jitter of a real capture.
+namespace TestSignals
+{
+enum class NecRepeat { None, Ditto, Full };
+// NEC: 9000/4500 lead-in, 560 marks, 560/1690 spaces, 32 bits LSB first
+// (D, S, F, ~F), 108 ms frame to frame; `repeats` repeat frames.
+InfraredSignal nec(std::uint8_t d, std::uint8_t s, std::uint8_t f, NecRepeat repeat, int repeats);
+// RC5: biphase 889 us, start bit, inverted F bit 6, T, D:5, F:6; 114 ms frame to frame.
+InfraredSignal rc5(int d, int f, int toggle, int repeats);
+
+// A pulse-distance remote of no known protocol: lead-in, bits, closing mark.
+struct PulseDistance
+{
+    int leadMark = 3400;
+    int leadSpace = 1700;
+    int bitMark = 420;
+    int zeroSpace = 420;
+    int oneSpace = 1280;
+    int gapUs = 0;     // between frames
+    int frames = 1;    // the whole frame again
+};
+InfraredSignal pulseDistance(const PulseDistance &shape, const std::vector<bool> &bits);
+// A pulse-width remote: 2400/600 lead-in, 600 or 1200 marks with 600 spaces,
+// the last bit's space running into the 45 ms frame period; three frames.
+InfraredSignal pulseWidth(const std::vector<bool> &bits);
+// A signal without a bit encoding: one frame of irregular lengths.
+InfraredSignal irregular();
+
+std::vector<bool> bitsOf(std::uint64_t value, int count);
+// Every duration stretched or shrunk by up to `fraction`, evenly spread.
+InfraredSignal jittered(const InfraredSignal &signal, double fraction, std::uint32_t seed);
+}  // namespace TestSignals

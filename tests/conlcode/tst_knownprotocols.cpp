@@ -1,0 +1,222 @@
+#include <QtTest>
+
+#include "CodeConverter.h"
+#include "ConverterInput.h"
+#include "ConverterResult.h"
+#include "FormatCodec.h"
+#include "SignalMatch.h"
+#include "TestSignals.h"
+
+using TestSignals::NecRepeat;
+Q_DECLARE_METATYPE(InfraredSignal)
+Q_DECLARE_METATYPE(NecRepeat)
+
+namespace
+{
+ConverterResult convert(const InfraredSignal &signal)
+{
+    return ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal)));
+}
+
+QString hexByte(int value)
+{
+    return QString("%1").arg(value, 2, 16, QChar('0')).toUpper();
+}
+}  // namespace
+
+class KnownProtocolsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nec_data();
+    void nec();
+    void rc5_data();
+    void rc5();
+    void rc5TogglesShareTheFormat();
+    void notNec_data();
+    void notNec();
+    void jitterKeepsTheCode_data();
+    void jitterKeepsTheCode();
+    void invalidRecordsSendNothing_data();
+    void invalidRecordsSendNothing();
+};
+
+void KnownProtocolsTest::nec_data()
+{
+    QTest::addColumn<int>("d");
+    QTest::addColumn<int>("s");
+    QTest::addColumn<int>("f");
+    QTest::addColumn<NecRepeat>("repeat");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<int>("repeatKind");
+
+    QTest::newRow("NEC1 single frame") << 0x20 << 0xDF << 0x02 << NecRepeat::None << 0 << "010000" << 0;
+    QTest::newRow("NEC1 with dittos") << 0x04 << 0xFB << 0x08 << NecRepeat::Ditto << 3 << "010000" << 1;
+    QTest::newRow("NEC1 one ditto") << 0x00 << 0xFF << 0xFF << NecRepeat::Ditto << 1 << "010000" << 1;
+    QTest::newRow("NEC2 whole repeats") << 0x6E << 0x91 << 0x45 << NecRepeat::Full << 2 << "010000" << 2;
+    QTest::newRow("NECx single") << 0x86 << 0x6B << 0x12 << NecRepeat::None << 0 << "030000" << 0;
+    QTest::newRow("NECx with dittos") << 0x00 << 0x7F << 0x5A << NecRepeat::Ditto << 5 << "030000" << 1;
+    QTest::newRow("NECx whole repeats") << 0xFF << 0xFF << 0x00 << NecRepeat::Full << 1 << "030000" << 2;
+}
+
+void KnownProtocolsTest::nec()
+{
+    QFETCH(int, d);
+    QFETCH(int, s);
+    QFETCH(int, f);
+    QFETCH(NecRepeat, repeat);
+    QFETCH(int, repeats);
+    QFETCH(QString, id);
+    QFETCH(int, repeatKind);
+
+    const InfraredSignal signal = TestSignals::nec(d, s, f, repeat, repeats);
+    const ConverterResult result = convert(signal);
+    QVERIFY(result.wellFormed);
+    QCOMPARE(result.id, id);
+    QVERIFY(result.known());
+    QCOMPARE(result.data, QString());
+    QCOMPARE(result.partA, hexByte(d) + hexByte(s) + hexByte(f) + hexByte(~f & 0xFF) + "00000000");
+    QCOMPARE(result.partB, "00" + hexByte(repeatKind) + hexByte(repeats) + "0000000000");
+
+    const std::optional<IrSignal> sent = FormatCodec::regenerate(result.knownRecord(), "");
+    QVERIFY(sent);
+    QCOMPARE(sent->carrierHz, 38000);
+    QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
+}
+
+void KnownProtocolsTest::rc5_data()
+{
+    QTest::addColumn<int>("d");
+    QTest::addColumn<int>("f");
+    QTest::addColumn<int>("toggle");
+    QTest::addColumn<int>("repeats");
+
+    QTest::newRow("toggle 0") << 0 << 12 << 0 << 0;
+    QTest::newRow("toggle 1") << 0 << 12 << 1 << 0;
+    QTest::newRow("toggle 1 repeated") << 5 << 53 << 1 << 2;
+    QTest::newRow("extended command") << 27 << 66 << 0 << 1;
+    QTest::newRow("all ones") << 31 << 127 << 1 << 0;
+    QTest::newRow("all zeros") << 0 << 64 << 0 << 3;
+}
+
+void KnownProtocolsTest::rc5()
+{
+    QFETCH(int, d);
+    QFETCH(int, f);
+    QFETCH(int, toggle);
+    QFETCH(int, repeats);
+
+    const InfraredSignal signal = TestSignals::rc5(d, f, toggle, repeats);
+    const ConverterResult result = convert(signal);
+    QVERIFY(result.wellFormed);
+    QCOMPARE(result.id, QString("020000"));
+    QCOMPARE(result.data, QString());
+    QCOMPARE(result.partA, hexByte(d) + "00" + hexByte(f) + "0000000000");
+    QCOMPARE(result.partB, hexByte(toggle) + hexByte(repeats ? 2 : 0) + hexByte(repeats) + "0000000000");
+
+    const std::optional<IrSignal> sent = FormatCodec::regenerate(result.knownRecord(), "");
+    QVERIFY(sent);
+    QCOMPARE(sent->carrierHz, 36000);
+    QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
+}
+
+void KnownProtocolsTest::rc5TogglesShareTheFormat()
+{
+    // The transmitter alternates T itself: both presses name one format and
+    // differ only in the toggle byte.
+    const ConverterResult first = convert(TestSignals::rc5(3, 17, 0, 1));
+    const ConverterResult second = convert(TestSignals::rc5(3, 17, 1, 1));
+    QCOMPARE(first.id, second.id);
+    QCOMPARE(first.partA, second.partA);
+    QCOMPARE(first.partB.mid(2), second.partB.mid(2));
+    QVERIFY(first.partB.left(2) != second.partB.left(2));
+}
+
+void KnownProtocolsTest::notNec_data()
+{
+    QTest::addColumn<InfraredSignal>("signal");
+
+    // The fourth byte is not ~F: no known format, a learned one.
+    InfraredSignal noComplement = TestSignals::nec(0x10, 0xEF, 0x20, NecRepeat::None, 0);
+    double &extraBit = noComplement.durations[2 + 2 * 24 + 1];
+    extraBit = extraBit < 1000 ? 1690 : 560;
+    QTest::newRow("F not complemented") << noComplement;
+
+    InfraredSignal mixed = TestSignals::nec(0x10, 0xEF, 0x20, NecRepeat::Ditto, 1);
+    const InfraredSignal full = TestSignals::nec(0x10, 0xEF, 0x20, NecRepeat::Full, 1);
+    mixed.durations.push_back(40000);
+    mixed.durations.insert(mixed.durations.end(), full.durations.begin(), full.durations.begin() + 67);
+    QTest::newRow("ditto then whole frame") << mixed;
+
+    InfraredSignal stretched = TestSignals::nec(0x10, 0xEF, 0x20, NecRepeat::None, 0);
+    stretched.durations[0] = 13000;
+    QTest::newRow("lead-in mark too long") << stretched;
+
+    InfraredSignal shortFrame = TestSignals::nec(0x10, 0xEF, 0x20, NecRepeat::None, 0);
+    shortFrame.durations.resize(shortFrame.durations.size() - 2);
+    QTest::newRow("31 bits") << shortFrame;
+
+    InfraredSignal rc5 = TestSignals::rc5(3, 17, 0, 0);
+    rc5.durations[3] *= 1.6;
+    QTest::newRow("RC5 with a broken half-bit") << rc5;
+}
+
+void KnownProtocolsTest::notNec()
+{
+    QFETCH(InfraredSignal, signal);
+    const ConverterResult result = convert(signal);
+    QVERIFY(result.wellFormed);
+    QVERIFY(!result.known());
+    QVERIFY(!result.data.isEmpty());
+    const std::optional<IrSignal> sent = FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
+    QVERIFY(sent);
+    QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
+}
+
+void KnownProtocolsTest::jitterKeepsTheCode_data()
+{
+    QTest::addColumn<InfraredSignal>("signal");
+    QTest::newRow("NEC1 dittos") << TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 2);
+    QTest::newRow("NECx whole") << TestSignals::nec(0x86, 0x6B, 0x12, NecRepeat::Full, 2);
+    QTest::newRow("RC5") << TestSignals::rc5(20, 90, 1, 1);
+}
+
+void KnownProtocolsTest::jitterKeepsTheCode()
+{
+    QFETCH(InfraredSignal, signal);
+    const std::string clean = CodeConverter::convert(ConverterInput::of(signal));
+    QVERIFY(!clean.empty());
+    for (std::uint32_t seed = 1; seed <= 100; ++seed) {
+        const std::string noisy = CodeConverter::convert(ConverterInput::of(TestSignals::jittered(signal, 0.05, seed)));
+        QVERIFY2(noisy == clean, qPrintable(QString("seed %1: %2").arg(seed).arg(QString::fromStdString(noisy))));
+    }
+}
+
+void KnownProtocolsTest::invalidRecordsSendNothing_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::newRow("sound NEC1 record") << "C00000010000" "10EF20DF00000000" "0000000000000000";
+    QTest::newRow("NEC1 with S not ~D") << "C00000010000" "10EE20DF00000000" "0000000000000000";
+    QTest::newRow("NECx with E not ~F") << "C00000030000" "10EE20DE00000000" "0000000000000000";
+    QTest::newRow("NEC with a toggle") << "C00000010000" "10EF20DF00000000" "0100000000000000";
+    QTest::newRow("repeats without a kind") << "C00000010000" "10EF20DF00000000" "0000030000000000";
+    QTest::newRow("a kind without repeats") << "C00000010000" "10EF20DF00000000" "0001000000000000";
+    QTest::newRow("RC5 device of 6 bits") << "C00000020000" "2000050000000000" "0000000000000000";
+    QTest::newRow("RC5 ditto repeats") << "C00000020000" "0100050000000000" "0001020000000000";
+    QTest::newRow("id no protocol owns") << "C00000050000" "10EF20DF00000000" "0000000000000000";
+    QTest::newRow("dropped record") << "000000010000" "10EF20DF00000000" "0000000000000000";
+    QTest::newRow("short record") << "C00000010000" "10EF20DF00000000" "00000000000000";
+    QTest::newRow("not hex") << "C00000010000" "10EF20DF0000000G" "0000000000000000";
+}
+
+void KnownProtocolsTest::invalidRecordsSendNothing()
+{
+    QFETCH(QString, record);
+    const bool sound = QString(QTest::currentDataTag()).startsWith("sound");
+    QCOMPARE(FormatCodec::regenerate(record.toStdString(), "").has_value(), sound);
+}
+
+QTEST_APPLESS_MAIN(KnownProtocolsTest)
+#include "tst_knownprotocols.moc"
