@@ -1,5 +1,8 @@
 #include "HexText.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace HexText
 {
 int digitValue(char c)
@@ -91,6 +94,13 @@ std::string formatBytes(const std::uint8_t *bytes, std::size_t count)
 std::string wordLE(std::uint16_t value)
 {
     return format(value & 0xFF, 2) + format(value >> 8, 2);
+}
+
+bool sameDigits(std::string_view a, std::string_view b)
+{
+    const auto upper = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
+    return a.size() == b.size()
+           && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return upper(x) == upper(y); });
 }
 
 Address address(std::uint16_t value)

@@ -29,6 +29,8 @@ std::optional<std::vector<std::uint8_t>> bytes(std::string_view text);
 std::string formatBytes(const std::uint8_t *bytes, std::size_t count);
 // A word written as it lies in memory: low byte first.
 std::string wordLE(std::uint16_t value);
+// Whether two texts are equal, letter case ignored (hex digits come in either case).
+bool sameDigits(std::string_view a, std::string_view b);
 
 // A remote address as the device library takes it: exactly four upper-case
 // digits, passed as two 2-digit texts, high byte first.

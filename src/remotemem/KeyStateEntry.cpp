@@ -1,7 +1,5 @@
 #include "KeyStateEntry.h"
 
-#include <cctype>
-
 #include "HexText.h"
 
 std::optional<std::string> KeyStateEntry::fromRecord(std::string_view keycode, std::string_view record)
@@ -37,12 +35,5 @@ std::optional<int> KeyStateEntry::learnedSlot(std::string_view entry)
 
 bool KeyStateEntry::hasKeyCode(std::string_view entry, std::string_view keycode)
 {
-    if (entry.size() < 2 || keycode.size() != 2)
-        return false;
-    for (std::size_t i = 0; i < 2; ++i) {
-        if (std::toupper(static_cast<unsigned char>(entry[i]))
-            != std::toupper(static_cast<unsigned char>(keycode[i])))
-            return false;
-    }
-    return true;
+    return keycode.size() == 2 && HexText::sameDigits(entry.substr(0, 2), keycode);
 }

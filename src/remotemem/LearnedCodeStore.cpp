@@ -1,7 +1,6 @@
 #include "LearnedCodeStore.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "BlockLayout.h"
 #include "BlockReader.h"
@@ -24,12 +23,8 @@ LearnedCodeStore::LearnedCodeStore(RemoteTables &tables, RemoteDevice &device)
 
 bool LearnedCodeStore::isknownformat(std::string_view formatid) const
 {
-    return std::any_of(m_tables.knownformats.begin(), m_tables.knownformats.end(), [&](const std::string &known) {
-        return known.size() == formatid.size()
-               && std::equal(known.begin(), known.end(), formatid.begin(), [](char a, char b) {
-                      return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-                  });
-    });
+    return std::any_of(m_tables.knownformats.begin(), m_tables.knownformats.end(),
+                       [&](const std::string &known) { return HexText::sameDigits(known, formatid); });
 }
 
 bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::optional<int> keptslot)
@@ -39,7 +34,8 @@ bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::
         || !KeyStateEntry::hasKeyCode(m_tables.keystates[static_cast<std::size_t>(index)], keycode))
         return true;
     const std::uint32_t address =
-        m_tables.keytableaddr + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
+        m_tables.keytableaddr
+        + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
     if (address + BlockLayout::keyRecordBytes > BlockLayout::memorySize)
         return true;
     const std::string old = BlockReader::read(m_device, static_cast<std::uint16_t>(address), 5, 512);
@@ -72,7 +68,8 @@ bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::strin
     const auto first = findfreerun(formatdata);
     if (slotref.size() < 2 || !slot || !first)
         return false;
-    if (!m_allocator.claim(static_cast<int>(*slot), formatid, *first, BlockLayout::blocksFor(formatdata.size())))
+    if (!m_allocator.claim(static_cast<int>(*slot), formatid, *first,
+                           BlockLayout::blocksFor(formatdata.size())))
         return false;
     write(m_tables.codeareaaddr + std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first),
           std::string(formatdata));

@@ -33,7 +33,8 @@ public:
     // its blocks and writes the data to the code area. False, with nothing changed,
     // when there is no room, the slot is not free or the texts are not hex.
     // The caller writes the allocation area afterwards.
-    bool storeformatblocks(const std::string &formatid, std::string_view formatdata, std::string_view slotref);
+    bool storeformatblocks(const std::string &formatid, std::string_view formatdata,
+                           std::string_view slotref);
 
     std::string packblockmap() const;
     // The block map and all allocation records in one write.

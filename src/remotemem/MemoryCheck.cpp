@@ -88,8 +88,8 @@ private:
                             + " both hold block " + std::to_string(b));
             }
             if (unmarked > 0)
-                corrupt(name + " holds " + blockRange(record.firstblock, last) + " but " + std::to_string(unmarked)
-                        + " of them are free in the block map");
+                corrupt(name + " holds " + blockRange(record.firstblock, last) + " but "
+                        + std::to_string(unmarked) + " of them are free in the block map");
         }
     }
 

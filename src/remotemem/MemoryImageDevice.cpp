@@ -1,6 +1,7 @@
 #include "MemoryImageDevice.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "HexText.h"
@@ -28,8 +29,8 @@ bool MemoryImageDevice::readdatav20(char *buffer, int count, const char *addrhig
     const std::size_t bytes = static_cast<std::size_t>(count) * 8;
     if (address + bytes > m_image.size())
         return false;
-    for (std::size_t i = 0; i < bytes; ++i)
-        std::memcpy(buffer + 2 * i, HexText::format(m_image[address + i], 2).c_str(), 2);
+    const std::string text = HexText::formatBytes(m_image.data() + address, bytes);
+    std::memcpy(buffer, text.data(), text.size());
     return true;
 }
 

@@ -2,18 +2,11 @@
 
 #include "BasicBlock.h"
 #include "BlockParser.h"
+#include "CraftedImage.h"
 #include "HexText.h"
 
 namespace
 {
-std::string hexOf(const std::vector<std::uint8_t> &bytes)
-{
-    std::string text;
-    for (std::uint8_t byte : bytes)
-        text += HexText::format(byte, 2);
-    return text;
-}
-
 // A parameter table with the given counts and stored pointers.
 std::string parameterTable(std::uint16_t keyrecords, std::uint8_t allocrecords, std::uint16_t blocks,
                            std::uint8_t keyspermode, std::uint16_t keytable = 0x2000)
@@ -31,7 +24,7 @@ std::string parameterTable(std::uint16_t keyrecords, std::uint8_t allocrecords, 
     putWord(26, 0x3400);
     putWord(28, 0x3800);
     bytes[32] = keyspermode;
-    return hexOf(bytes);
+    return CraftedImage::hex(bytes);
 }
 
 RemoteTables withKeys(int keyspermode)
@@ -263,8 +256,10 @@ void BlockParserTest::keyStateTableRefusesShortOrNonHex_data()
 
     QTest::newRow("one character short") << record.repeated(8).chopped(1);
     QTest::newRow("zero characters where a record is") << record.repeated(7) + QString(QChar(0)).repeated(44);
-    QTest::newRow("learned slot reference not hex") << record.repeated(7) + "C00080" + QString("Z").repeated(38);
-    QTest::newRow("reference byte not hex when a code is held") << record.repeated(7) + "C000G0" + learned.mid(6);
+    QTest::newRow("learned slot reference not hex")
+        << record.repeated(7) + "C00080" + QString("Z").repeated(38);
+    QTest::newRow("reference byte not hex when a code is held")
+        << record.repeated(7) + "C000G0" + learned.mid(6);
 }
 
 void BlockParserTest::keyStateTableRefusesShortOrNonHex()
@@ -348,7 +343,8 @@ void BlockParserTest::knownFormats()
         return;
     QCOMPARE(tables.knownformats.size(), static_cast<std::size_t>(count));
     if (count > 0)
-        QCOMPARE(tables.knownformats.back(), HexText::format(static_cast<std::uint32_t>(0x220000 + count - 1), 6));
+        QCOMPARE(tables.knownformats.back(),
+                 HexText::format(static_cast<std::uint32_t>(0x220000 + count - 1), 6));
 }
 
 QTEST_APPLESS_MAIN(BlockParserTest)

@@ -1,6 +1,7 @@
 #include "CraftedImage.h"
 
 #include "FactoryImage.h"
+#include "HexText.h"
 
 CraftedImage::CraftedImage() : m_bytes(FactoryImage::build()) {}
 
@@ -23,12 +24,14 @@ CraftedImage &CraftedImage::clearedKey(int index, int slot)
     return put(FactoryImage::keyRecordAddress(index), {0x00});
 }
 
-CraftedImage &CraftedImage::slot(int slot, std::uint32_t formatid, int first, int blocks, bool inuse, bool mark)
+CraftedImage &CraftedImage::slot(int slot, std::uint32_t formatid, int first, int blocks, bool inuse,
+                                 bool mark)
 {
     const auto word = static_cast<std::uint16_t>((inuse ? 0x8000 : 0) | first);
-    put(slotAddress(slot), {static_cast<std::uint8_t>(formatid >> 16), static_cast<std::uint8_t>(formatid >> 8),
-                            static_cast<std::uint8_t>(formatid), static_cast<std::uint8_t>(word & 0xFF),
-                            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(blocks)});
+    put(slotAddress(slot),
+        {static_cast<std::uint8_t>(formatid >> 16), static_cast<std::uint8_t>(formatid >> 8),
+         static_cast<std::uint8_t>(formatid), static_cast<std::uint8_t>(word & 0xFF),
+         static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(blocks)});
     return mark ? markBlocks(first, blocks) : *this;
 }
 
@@ -62,4 +65,9 @@ std::uint16_t CraftedImage::slotAddress(int slot)
 {
     return static_cast<std::uint16_t>(FactoryImage::allocAreaAddress + FactoryImage::blockMapSize
                                       + FactoryImage::allocRecordSize * static_cast<std::size_t>(slot));
+}
+
+std::string CraftedImage::hex(const std::vector<std::uint8_t> &bytes)
+{
+    return HexText::formatBytes(bytes.data(), bytes.size());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // A factory memory image with learned codes planted by hand, for tests that
@@ -24,6 +25,8 @@ public:
     CraftedImage &putWord(std::uint32_t address, std::uint16_t value);
 
     static int keyIndex(int mode, int position);
+    // Bytes as the remote's hex text.
+    static std::string hex(const std::vector<std::uint8_t> &bytes);
     static std::uint16_t slotAddress(int slot);
 
     const std::vector<std::uint8_t> &bytes() const { return m_bytes; }

@@ -27,20 +27,13 @@ CraftedImage twoFormats()
 std::vector<std::uint8_t> allocationArea(RemoteRig &rig)
 {
     return rig.memory(FactoryImage::allocAreaAddress,
-                      FactoryImage::blockMapSize + FactoryImage::allocRecordSize * FactoryImage::allocRecordCount);
+                      FactoryImage::blockMapSize
+                          + FactoryImage::allocRecordSize * FactoryImage::allocRecordCount);
 }
 
 std::uint16_t keyAddress(int index)
 {
     return FactoryImage::keyRecordAddress(index);
-}
-
-std::string hexOf(const std::vector<std::uint8_t> &bytes)
-{
-    std::string text;
-    for (std::uint8_t byte : bytes)
-        text += HexText::format(byte, 2);
-    return text;
 }
 
 std::string digits(int count)
@@ -61,10 +54,23 @@ struct Loaded
             qFatal("crafted remote refused: %s", result.reason.c_str());
         tables = std::move(result.tables);
         rig.device().clear();
+        areaAtLoad = allocationArea(rig);
+        recordsAtLoad = tables.allocrecords;
+        mapAtLoad = tables.blockmap;
+    }
+
+    // Neither the remote's allocation area nor the working copies changed since loading.
+    bool allocationUntouched()
+    {
+        return allocationArea(rig) == areaAtLoad && tables.allocrecords == recordsAtLoad
+               && tables.blockmap == mapAtLoad;
     }
 
     RemoteRig rig;
     RemoteTables tables;
+    std::vector<std::uint8_t> areaAtLoad;
+    std::string recordsAtLoad;
+    std::string mapAtLoad;
 };
 }  // namespace
 
@@ -102,9 +108,8 @@ void LearnedCodeStoreTest::isknownformatIgnoresCase()
 
 void LearnedCodeStoreTest::dropKnownFormatKeyWritesOnlyTheClear()
 {
-    Loaded loaded{twoFormats()};
-    const auto before = allocationArea(loaded.rig);
-    const RemoteTables tablesBefore = loaded.tables;
+    // The factory code's format id 010000 starts with the number of an in-use slot.
+    Loaded loaded{twoFormats().slot(1, 0x121212, 30, 1)};
     const int index = FactoryImage::keyIndex(0, 0x10);
     LearnedCodeStore store(loaded.tables, loaded.rig.device());
 
@@ -114,9 +119,7 @@ void LearnedCodeStoreTest::dropKnownFormatKeyWritesOnlyTheClear()
     QCOMPARE(writes[0].address, keyAddress(index));
     QCOMPARE(writes[0].data, std::string("00"));
     QCOMPARE(loaded.rig.memory(keyAddress(index), 1)[0], std::uint8_t{0});
-    QCOMPARE(allocationArea(loaded.rig), before);
-    QCOMPARE(loaded.tables.allocrecords, tablesBefore.allocrecords);
-    QCOMPARE(loaded.tables.blockmap, tablesBefore.blockmap);
+    QVERIFY(loaded.allocationUntouched());
 }
 
 void LearnedCodeStoreTest::sharedFormatStaysAllocated_data()
@@ -137,16 +140,12 @@ void LearnedCodeStoreTest::sharedFormatStaysAllocated()
     auto &entry = loaded.tables.keystates[static_cast<std::size_t>(otherUser)];
     if (shortReference)
         entry = entry.substr(0, 2) + "|2|1|03";
-    const auto before = allocationArea(loaded.rig);
-    const RemoteTables tablesBefore = loaded.tables;
     LearnedCodeStore store(loaded.tables, loaded.rig.device());
 
     QVERIFY(!store.releasekeycode(keyA, codeA));
     QCOMPARE(loaded.rig.device().writes().size(), std::size_t{1});
     QCOMPARE(loaded.rig.memory(keyAddress(keyA), 1)[0], std::uint8_t{0});
-    QCOMPARE(allocationArea(loaded.rig), before);
-    QCOMPARE(loaded.tables.allocrecords, tablesBefore.allocrecords);
-    QCOMPARE(loaded.tables.blockmap, tablesBefore.blockmap);
+    QVERIFY(loaded.allocationUntouched());
 }
 
 void LearnedCodeStoreTest::unusedFormatIsFreed_data()
@@ -200,7 +199,6 @@ void LearnedCodeStoreTest::unreadableOldRecordFreesNothing()
 {
     Loaded loaded{twoFormats()};
     loaded.rig.device().failRead(1);
-    const RemoteTables before = loaded.tables;
     LearnedCodeStore store(loaded.tables, loaded.rig.device());
 
     QVERIFY(!store.releasekeycode(keyA, codeA));
@@ -208,20 +206,18 @@ void LearnedCodeStoreTest::unreadableOldRecordFreesNothing()
     QCOMPARE(writes.size(), std::size_t{1});
     QCOMPARE(writes[0].data, std::string("00"));
     QCOMPARE(loaded.rig.memory(keyAddress(keyA), 1)[0], std::uint8_t{0});
-    QCOMPARE(loaded.tables.allocrecords, before.allocrecords);
-    QCOMPARE(loaded.tables.blockmap, before.blockmap);
+    QVERIFY(loaded.allocationUntouched());
 }
 
 void LearnedCodeStoreTest::keptSlotStays()
 {
     // Learning key A again with the format of its own slot: the new record refers to slot 3.
     Loaded loaded{twoFormats()};
-    const RemoteTables before = loaded.tables;
     LearnedCodeStore store(loaded.tables, loaded.rig.device());
 
     QVERIFY(!store.releasekeycode(keyA, codeA, 3));
     QCOMPARE(loaded.rig.device().writes().size(), std::size_t{1});
-    QCOMPARE(loaded.tables.allocrecords, before.allocrecords);
+    QVERIFY(loaded.allocationUntouched());
     // Keeping another slot does not keep this one.
     Loaded again{twoFormats()};
     QVERIFY(!LearnedCodeStore(again.tables, again.rig.device()).releasekeycode(keyA, codeA, 5));
@@ -271,7 +267,6 @@ void LearnedCodeStoreTest::storeformatblocks()
     QFETCH(int, first);
     QFETCH(int, blocks);
     Loaded loaded{CraftedImage().learnedKey(keyA, 0).slot(0, 0x998877, 0, used)};
-    const RemoteTables before = loaded.tables;
     const std::string data = ::digits(digits);
     LearnedCodeStore store(loaded.tables, loaded.rig.device());
 
@@ -280,19 +275,19 @@ void LearnedCodeStoreTest::storeformatblocks()
     QCOMPARE(stored, first >= 0);
     if (!stored) {
         QVERIFY(loaded.rig.device().writes().empty());
-        QCOMPARE(loaded.tables.allocrecords, before.allocrecords);
-        QCOMPARE(loaded.tables.blockmap, before.blockmap);
+        QVERIFY(loaded.allocationUntouched());
         return;
     }
     const auto word = static_cast<std::uint16_t>(0x8000 | first);
     QCOMPARE(loaded.tables.allocrecords.substr(7 * 12, 12),
              "ABCDEF" + HexText::wordLE(word) + HexText::format(static_cast<std::uint32_t>(blocks), 2));
     // The run and nothing after it.
-    QCOMPARE(loaded.tables.blockmap.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(blocks) + 1),
-             std::string(static_cast<std::size_t>(blocks), '1') + "0");
+    QCOMPARE(
+        loaded.tables.blockmap.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(blocks) + 1),
+        std::string(static_cast<std::size_t>(blocks), '1') + "0");
     const auto address = static_cast<std::uint16_t>(FactoryImage::codeAreaAddress + 8 * first);
     QCOMPARE(loaded.rig.device().writes().size(), std::size_t{1});
-    QCOMPARE(hexOf(loaded.rig.memory(address, data.size() / 2)), data);
+    QCOMPARE(CraftedImage::hex(loaded.rig.memory(address, data.size() / 2)), data);
 
     // The caller writes the allocation area; the remote then reads back as the copies.
     QVERIFY(store.writeallocationarea());
@@ -324,12 +319,10 @@ void LearnedCodeStoreTest::storeformatblocksRefusesBadInput()
     QFETCH(QString, data);
     QFETCH(QString, slotref);
     Loaded loaded{twoFormats()};
-    const RemoteTables before = loaded.tables;
     LearnedCodeStore store(loaded.tables, loaded.rig.device());
     QVERIFY(!store.storeformatblocks(formatid.toStdString(), data.toStdString(), slotref.toStdString()));
     QVERIFY(loaded.rig.device().writes().empty());
-    QCOMPARE(loaded.tables.allocrecords, before.allocrecords);
-    QCOMPARE(loaded.tables.blockmap, before.blockmap);
+    QVERIFY(loaded.allocationUntouched());
 }
 
 QTEST_APPLESS_MAIN(LearnedCodeStoreTest)

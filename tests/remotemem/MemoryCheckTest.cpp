@@ -84,8 +84,8 @@ void MemoryCheckTest::findsProblems_data()
         << sharedFormats().slot(6, 0x123456, 30, 2) << QStringList()
         << QStringList{"slot 6 (format 123456) is in use but no key refers to it"};
     QTest::newRow("a cleared mode")
-        << CraftedImage().clearedKey(CraftedImage::keyIndex(4, 0), 3).slot(3, 0x998877, 10, 2) << QStringList()
-        << QStringList{"slot 3 (format 998877) is in use but no key refers to it"};
+        << CraftedImage().clearedKey(CraftedImage::keyIndex(4, 0), 3).slot(3, 0x998877, 10, 2)
+        << QStringList() << QStringList{"slot 3 (format 998877) is in use but no key refers to it"};
     QTest::newRow("everything at once")
         << sharedFormats().learnedKey(1, 6).slot(7, 0x777777, 11, 1).markBlocks(40, 2)
         << QStringList{"refers to slot 6", "slots 3 and 7 both hold block 11"}

@@ -8,14 +8,6 @@ using Outcome = RemoteTablesReader::Outcome;
 
 namespace
 {
-std::string hexOf(const std::vector<std::uint8_t> &bytes)
-{
-    std::string text;
-    for (std::uint8_t byte : bytes)
-        text += HexText::format(byte, 2);
-    return text;
-}
-
 struct Poke
 {
     std::uint32_t address;
@@ -71,7 +63,7 @@ void RemoteTablesReaderTest::readsFactoryRemote()
     QCOMPARE(t.keystates, expected);
 
     // The records past the modes, then the 8 bytes the rounded-up read adds.
-    QCOMPARE(t.codetypedata, hexOf(FactoryImage::codeTypeBytes()) + std::string(16, '0'));
+    QCOMPARE(t.codetypedata, CraftedImage::hex(FactoryImage::codeTypeBytes()) + std::string(16, '0'));
     QCOMPARE(t.blockmap, std::string(8 * FactoryImage::blockMapSize, '0'));
     QCOMPARE(t.allocrecords, std::string(12 * std::size_t{FactoryImage::allocRecordCount}, '0'));
     std::vector<std::string> formats;
@@ -112,14 +104,16 @@ void RemoteTablesReaderTest::refusesCorruptTables_data()
     QTest::newRow("code area past the end of memory")
         << std::vector<Poke>{{param + 8, {0x40, 0x1F}}} << "code area";
     QTest::newRow("key-state table past the end of memory")
-        << std::vector<Poke>{{configBlockAddress + 6, {0, 0}}, {param + 16, {0x00, 0xF0}}} << "key-state table";
+        << std::vector<Poke>{{configBlockAddress + 6, {0, 0}}, {param + 16, {0x00, 0xF0}}}
+        << "key-state table";
     QTest::newRow("pointer beyond 16 bits")
         << std::vector<Poke>{{configBlockAddress + 6, {0xFF, 0xFF}}, {param + 16, {0x00, 0xF0}}} << "pointer";
     QTest::newRow("parameter table past the end of memory")
         << std::vector<Poke>{{configBlockAddress, {0xF0, 0xFF}}} << "parameter table";
     QTest::newRow("more than 160 known formats")
         << std::vector<Poke>{{formatTableAddress, {161, 0}}} << "known-format table";
-    QTest::newRow("key code with a digit 8") << std::vector<Poke>{{keyCodeListAddress + 1, {0x18}}} << "key code";
+    QTest::newRow("key code with a digit 8")
+        << std::vector<Poke>{{keyCodeListAddress + 1, {0x18}}} << "key code";
 }
 
 void RemoteTablesReaderTest::refusesCorruptTables()
