@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace
@@ -69,6 +70,20 @@ public:
 
     void open(const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done) override
     {
+        showModeless(box, std::move(done));
+    }
+
+    void openOwned(const MessageBoxes::Box &box, QObject *owner,
+                   std::function<void(MessageBoxes::Button)> done) override
+    {
+        QMessageBox *dialog = showModeless(box, std::move(done));
+        QObject::connect(owner, &QObject::destroyed, dialog, &QObject::deleteLater);
+    }
+
+private:
+    static QMessageBox *showModeless(const MessageBoxes::Box &box,
+                                     std::function<void(MessageBoxes::Button)> done)
+    {
         auto answers = std::make_shared<QList<QPair<QAbstractButton *, MessageBoxes::Button>>>();
         QMessageBox *dialog = makeBox(box, *answers);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -77,6 +92,7 @@ public:
             done(answerOf(dialog, box, *answers));
         });
         dialog->show();
+        return dialog;
     }
 };
 
@@ -135,6 +151,16 @@ MessageBoxes::Button MessageBoxes::exec(const Box &box)
 void MessageBoxes::open(const Box &box, std::function<void(Button)> done)
 {
     presenter().open(box, std::move(done));
+}
+
+void MessageBoxes::open(const Box &box, QObject *owner, std::function<void(Button)> done)
+{
+    // Also holds for presenters that leave the box open: a late answer is dropped.
+    auto guarded = [guard = QPointer<QObject>(owner), done = std::move(done)](Button answer) {
+        if (guard)
+            done(answer);
+    };
+    presenter().openOwned(box, owner, std::move(guarded));
 }
 
 void MessageBoxes::setPresenter(Presenter *presenter)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+class QObject;
 class QWidget;
 
 // Every dialog the user sees goes through here. The system's boxes are of a
@@ -34,6 +35,12 @@ public:
         // Modeless: the rest of the window stays usable; `done` gets the answer
         // on the user-interface thread.
         virtual void open(const Box &box, std::function<void(Button)> done) = 0;
+        // Modeless, and closed unanswered when `owner` is destroyed first. A
+        // presenter that cannot close its boxes leaves them to be answered.
+        virtual void openOwned(const Box &box, QObject * /*owner*/, std::function<void(Button)> done)
+        {
+            open(box, std::move(done));
+        }
     };
 
     // Notice: "Information", one OK button.
@@ -44,6 +51,9 @@ public:
     static bool confirmation(const QString &text);
     static Button exec(const Box &box);
     static void open(const Box &box, std::function<void(Button)> done);
+    // Modeless box bound to `owner`: when owner goes first the box closes and
+    // `done` never runs, so a box can be withdrawn when its question is moot.
+    static void open(const Box &box, QObject *owner, std::function<void(Button)> done);
 
     static Box noticeBox(const QString &text);
     static Box questionBox(const QString &text);
