@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "LinkStateWatcher.h"
+#include "QuickRemote.h"
 #include "ScriptedBoxes.h"
 #include "VirtualRemote.h"
-#include "QuickRemote.h"
 
 using namespace std::chrono_literals;
 using Button = MessageBoxes::Button;

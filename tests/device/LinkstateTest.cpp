@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "FactoryImage.h"
-#include "VirtualRemote.h"
 #include "QuickRemote.h"
+#include "VirtualRemote.h"
 #include "linkstate.h"
 
 using namespace std::chrono_literals;
