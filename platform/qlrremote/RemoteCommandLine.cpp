@@ -1,0 +1,328 @@
+#include "RemoteCommandLine.h"
+
+#include "RemoteClient.h"
+#include "RemoteRequest.h"
+#include "RemoteServer.h"
+#include "RemoteService.h"
+#include "SignalFile.h"
+#include "SocketPath.h"
+#include "VirtualRemote.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include <pwd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace
+{
+constexpr int exitError = 2;
+constexpr int exitNotArmed = 1;
+constexpr std::size_t maxSignalFileSize = 1 << 20;
+constexpr std::string_view detachDuringCapture = "detach-during-capture";
+
+const std::array<std::string_view, 8> controlCommands{"status", "attach", "detach", "identity",
+                                                      "press",  "dump",   "reset",  "fault"};
+
+std::string homeDirectory()
+{
+    const char *home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return home;
+    const passwd *entry = getpwuid(getuid());
+    return entry && entry->pw_dir ? entry->pw_dir : "/";
+}
+
+std::string absolute(const std::string &path)
+{
+    if (path.empty() || path[0] == '/')
+        return path;
+    char here[4096];
+    return getcwd(here, sizeof here) ? std::string(here) + "/" + path : path;
+}
+
+std::string lowered(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// SIGINT and SIGTERM, blocked in every thread and read from a descriptor, end
+// the server's loop like any other stop request.
+int stopSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    return signalfd(-1, &signals, SFD_CLOEXEC);
+}
+}  // namespace
+
+RemoteCommandLine::RemoteCommandLine(std::istream &in, std::ostream &out, std::ostream &err)
+    : m_in(in), m_out(out), m_err(err)
+{
+}
+
+std::string RemoteCommandLine::usage()
+{
+    return "Usage: qlr-remote serve [--socket PATH] [--image PATH]\n"
+           "       qlr-remote [--socket PATH] COMMAND\n"
+           "\n"
+           "serve runs the virtual QLR-815 remote until SIGINT or SIGTERM; its memory lives in\n"
+           "the image (default " + defaultImagePath() + ").\n"
+           "\n"
+           "Commands to a running server:\n"
+           "  status                   attached, identity, capture state and image\n"
+           "  attach | detach          plug the remote's USB link in or pull it\n"
+           "  identity other|original  become another remote of the same model, or this one again\n"
+           "  press FILE               send a signal to the receiver (- reads standard input):\n"
+           "                           microsecond durations, mark first, with an optional\n"
+           "                           leading carrier=HZ (default 38000), or a learned Pronto code\n"
+           "  dump ADDR COUNT          COUNT bytes of memory from hex address ADDR\n"
+           "  reset                    back to the factory image\n"
+           "  fault OP N               the next N calls of device operation OP fail; OP is one of\n"
+           "                           link_state ReadVersion readdatav20 writedatav20 WCodeTypeData\n"
+           "                           SetCodeCarrierWave RCollectCodeInfo RBasicInfo\n"
+           "  fault detach-during-capture\n"
+           "                           pull the link at the next capture poll\n"
+           "\n"
+           "The socket is $QLR_REMOTE_SOCKET, else $XDG_RUNTIME_DIR/qlr-remote/socket, else\n"
+           "/tmp/qlr-remote-UID/socket (now " + SocketPath::defaultPath() + ").\n"
+           "Exit status: 0 done, 1 the remote was not waiting for a code, 2 error.\n";
+}
+
+std::string RemoteCommandLine::defaultImagePath()
+{
+    const char *dataHome = std::getenv("XDG_DATA_HOME");
+    const std::string base = dataHome && dataHome[0] == '/' ? dataHome : homeDirectory() + "/.local/share";
+    return base + "/qlr-remote/remote.img";
+}
+
+int RemoteCommandLine::fail(const std::string &message)
+{
+    m_err << "qlr-remote: " << message << std::endl;
+    return exitError;
+}
+
+int RemoteCommandLine::run(const std::vector<std::string> &arguments)
+{
+    std::string socketPath;
+    std::string imagePath;
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            m_out << usage();
+            return 0;
+        }
+        const std::string name = argument.substr(0, argument.find('='));
+        std::string *value = name == "--socket" ? &socketPath : name == "--image" ? &imagePath : nullptr;
+        if (value) {
+            *value = argument.size() > name.size() ? argument.substr(name.size() + 1)
+                     : i + 1 < arguments.size()     ? arguments[++i]
+                                                    : std::string();
+            if (value->empty())
+                return fail(name + " needs a value");
+        } else if (argument.starts_with("--")) {
+            return fail("unknown option " + argument + " (see qlr-remote --help)");
+        } else {
+            words.push_back(argument);
+        }
+    }
+    if (words.empty())
+        return fail("no command given (see qlr-remote --help)");
+    if (socketPath.empty())
+        socketPath = SocketPath::defaultPath();
+    if (words[0] == "serve") {
+        if (words.size() > 1)
+            return fail("serve takes no arguments besides --socket and --image");
+        return serve(socketPath, imagePath);
+    }
+    if (!imagePath.empty())
+        return fail("--image belongs to serve");
+    return request(socketPath, words);
+}
+
+int RemoteCommandLine::serve(const std::string &socketPath, std::string imagePath)
+{
+    std::string error;
+    if (imagePath.empty()) {
+        imagePath = defaultImagePath();
+        if (!SocketPath::preparePrivateDirectory(SocketPath::directoryOf(imagePath), &error))
+            return fail(error);
+    }
+    imagePath = absolute(imagePath);
+    const int signals = stopSignals();
+    if (signals < 0)
+        return fail(std::string("cannot watch for signals: ") + std::strerror(errno));
+    VirtualRemote::Options options;
+    options.imagePath = imagePath;
+    const auto remote = VirtualRemote::open(options, &error);
+    if (!remote) {
+        close(signals);
+        return fail(error);
+    }
+    RemoteService service(*remote, imagePath);
+    RemoteServer::Options serverOptions;
+    serverOptions.socketPath = socketPath;
+    serverOptions.allowedUid = geteuid();
+    RemoteServer server(service, serverOptions);
+    if (!server.listen(&error)) {
+        close(signals);
+        return fail(error);
+    }
+    m_out << "qlr-remote: serving " << socketPath << " (image " << imagePath << ")" << std::endl;
+    server.run(signals);
+    close(signals);
+    return 0;
+}
+
+std::optional<std::string> RemoteCommandLine::readSignal(const std::string &file)
+{
+    std::ifstream stream;
+    if (file != "-") {
+        std::error_code ignored;
+        if (std::filesystem::is_directory(file, ignored)) {
+            fail("cannot read " + file + ": it is a directory");
+            return std::nullopt;
+        }
+        stream.open(file, std::ios::binary);
+        if (!stream) {
+            fail("cannot read " + file + ": " + std::strerror(errno));
+            return std::nullopt;
+        }
+    }
+    std::istream &input = file == "-" ? m_in : stream;
+    std::string text;
+    char chunk[65536];
+    while (text.size() <= maxSignalFileSize && input.read(chunk, sizeof chunk).gcount() > 0)
+        text.append(chunk, static_cast<std::size_t>(input.gcount()));
+    if (input.bad()) {
+        fail("cannot read " + file);
+        return std::nullopt;
+    }
+    if (text.size() > maxSignalFileSize) {
+        fail(file + " is too large for a signal (at most 1 MiB)");
+        return std::nullopt;
+    }
+    InfraredSignal signal;
+    std::string error;
+    if (!SignalFile::parse(text, signal, &error)) {
+        fail(file + ": " + error);
+        return std::nullopt;
+    }
+    return "press " + SignalFile::format(signal);
+}
+
+std::optional<RemoteCommandLine::Prepared> RemoteCommandLine::prepare(const std::vector<std::string> &words)
+{
+    const std::string &command = words[0];
+    if (std::find(controlCommands.begin(), controlCommands.end(), command) == controlCommands.end()) {
+        fail("unknown command " + command + " (see qlr-remote --help)");
+        return std::nullopt;
+    }
+    Prepared prepared;
+    if (command == "press") {
+        if (words.size() != 2) {
+            fail("press takes one signal file");
+            return std::nullopt;
+        }
+        const auto press = readSignal(words[1]);
+        if (!press)
+            return std::nullopt;
+        prepared.line = *press;
+    } else if (command == "fault" && words.size() >= 2 && lowered(words[1]) == detachDuringCapture) {
+        if (words.size() > 3 || (words.size() == 3 && words[2] != "1")) {
+            fail("detach-during-capture happens once: its count can only be 1");
+            return std::nullopt;
+        }
+        prepared.line = "fault " + std::string(detachDuringCapture);
+    } else {
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            const bool hexPrefix = command == "dump" && i == 1 && lowered(words[i]).starts_with("0x");
+            prepared.line += (i ? " " : "") + words[i].substr(hexPrefix ? 2 : 0);
+        }
+    }
+    // The server would refuse the same; checking here names the mistake even
+    // when no server runs.
+    std::string error;
+    auto request = RemoteRequest::parse(prepared.line, &error);
+    if (!request) {
+        fail(command + ": " + error);
+        return std::nullopt;
+    }
+    prepared.request = std::move(*request);
+    return prepared;
+}
+
+int RemoteCommandLine::request(const std::string &socketPath, const std::vector<std::string> &words)
+{
+    using Op = RemoteRequest::Op;
+    const auto prepared = prepare(words);
+    if (!prepared)
+        return exitError;
+    const RemoteRequest &request = prepared->request;
+    const auto reply = RemoteClient::call(socketPath, prepared->line);
+    switch (reply.status) {
+    case RemoteClient::Status::Unreachable:
+    case RemoteClient::Status::Error:
+        return fail(reply.data);
+    case RemoteClient::Status::Fail:
+        if (request.op != Op::Press)
+            return fail(words[0] + " failed");
+        m_err << "qlr-remote: the remote is not waiting for a code; nothing was sent" << std::endl;
+        return exitNotArmed;
+    case RemoteClient::Status::Ok:
+        break;
+    }
+    if (request.op == Op::Status)
+        printStatus(reply.data);
+    if (request.op == Op::Dump && !printDump(request, reply.data))
+        return fail("the server's dump makes no sense");
+    return 0;
+}
+
+void RemoteCommandLine::printStatus(const std::string &data)
+{
+    // "key=value ..." with the image path last, spaces and all.
+    std::string_view rest = data;
+    while (!rest.empty()) {
+        const auto equals = rest.find('=');
+        const std::string_view key = rest.substr(0, equals);
+        rest = equals == std::string_view::npos ? std::string_view() : rest.substr(equals + 1);
+        const auto space = key == "image" ? std::string_view::npos : rest.find(' ');
+        m_out << key << ' ' << rest.substr(0, space) << '\n';
+        rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+    }
+    m_out.flush();
+}
+
+bool RemoteCommandLine::printDump(const RemoteRequest &request, const std::string &data)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    constexpr std::size_t lineDigits = 32;
+    if (data.size() != 2 * static_cast<std::size_t>(request.count))
+        return false;
+    unsigned address = request.address;
+    for (std::size_t at = 0; at < data.size(); at += lineDigits, address += lineDigits / 2) {
+        m_out << digits[address >> 12 & 15] << digits[address >> 8 & 15] << digits[address >> 4 & 15]
+              << digits[address & 15] << ' ';
+        for (std::size_t byte = at; byte < std::min(at + lineDigits, data.size()); byte += 2)
+            m_out << ' ' << data.substr(byte, 2);
+        m_out << '\n';
+    }
+    m_out.flush();
+    return true;
+}

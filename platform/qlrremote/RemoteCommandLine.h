@@ -1,0 +1,44 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "RemoteRequest.h"
+
+// The qlr-remote program: `serve` runs the virtual remote's server in the
+// foreground; every other command sends one request to a running server.
+// Exit status 0 on success, 1 when a press finds the remote not waiting for a
+// code, 2 for any error, with one line on the error stream.
+class RemoteCommandLine
+{
+public:
+    RemoteCommandLine(std::istream &in, std::ostream &out, std::ostream &err);
+
+    // `arguments` without the program name.
+    int run(const std::vector<std::string> &arguments);
+
+    static std::string usage();
+    // $XDG_DATA_HOME/qlr-remote/remote.img, else ~/.local/share/qlr-remote/remote.img.
+    static std::string defaultImagePath();
+
+private:
+    int serve(const std::string &socketPath, std::string imagePath);
+    int request(const std::string &socketPath, const std::vector<std::string> &words);
+    // A command's request line, checked as the server will check it.
+    struct Prepared
+    {
+        std::string line;
+        RemoteRequest request;
+    };
+    std::optional<Prepared> prepare(const std::vector<std::string> &words);
+    std::optional<std::string> readSignal(const std::string &file);
+    void printStatus(const std::string &data);
+    bool printDump(const RemoteRequest &request, const std::string &data);
+    int fail(const std::string &message);
+
+    std::istream &m_in;
+    std::ostream &m_out;
+    std::ostream &m_err;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The built qlr-remote program, as a server on a socket and image of a test's
+// choosing and as a command line.
+class ServerProcess
+{
+public:
+    struct Run
+    {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    ServerProcess(QString socketPath, QString imagePath);
+    ~ServerProcess();
+
+    // Starts `qlr-remote serve` and waits until it answers.
+    bool start();
+    // SIGTERM; true when the server ended cleanly.
+    bool terminate();
+    // SIGKILL: no clean-up at all.
+    void kill();
+    QString socketPath() const { return m_socketPath; }
+
+    // `qlr-remote --socket SOCKET arguments...` against this server.
+    Run command(const QStringList &arguments, const QByteArray &input = {}) const;
+    // `qlr-remote arguments...` as given.
+    static Run run(const QStringList &arguments, const QByteArray &input = {});
+    // A file for the program to read; returns `path`.
+    static QString writeFile(const QString &path, const QByteArray &contents);
+
+private:
+    QString m_socketPath;
+    QString m_imagePath;
+    QProcess m_process;
+};
