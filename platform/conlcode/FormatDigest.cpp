@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cmath>
-#include <map>
+#include <algorithm>
 #include <vector>
 
 #include "KnownFormats.h"
@@ -11,38 +11,7 @@ namespace
 {
 using TokenKind = LearnedFormat::TokenKind;
 constexpr int stepsPerOctave = 24;
-constexpr int unitSteps = 4;  // of the 24: six per octave
-
-// The unit as (is space, cluster).
-std::pair<bool, std::uint8_t> unitOf(const LearnedFormat &format)
-{
-    if (format.alphabet) {
-        const auto &[zero, one] = *format.alphabet;
-        if (zero.mark == one.mark) {
-            return {false, zero.mark};
-        }
-        return {true, zero.space};
-    }
-    std::map<std::pair<bool, std::uint8_t>, int> uses;
-    for (const LearnedFormat::Frame &frame : format.frames) {
-        for (const LearnedFormat::Token &token : frame.tokens) {
-            ++uses[{false, token.pair.mark}];
-            if (token.kind == TokenKind::Pair) {
-                ++uses[{true, token.pair.space}];
-            }
-        }
-    }
-    const auto lengthOf = [&](std::pair<bool, std::uint8_t> key) {
-        return key.first ? format.spaceCodes[key.second] : format.markCodes[key.second];
-    };
-    auto best = uses.begin();
-    for (auto it = uses.begin(); it != uses.end(); ++it) {
-        if (it->second > best->second || (it->second == best->second && lengthOf(it->first) < lengthOf(best->first))) {
-            best = it;
-        }
-    }
-    return best->first;
-}
+constexpr int unitSteps = 6;  // of the 24: four per octave
 
 // floor(a / b) for b > 0.
 int floorDiv(int a, int b)
@@ -50,20 +19,15 @@ int floorDiv(int a, int b)
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-// The grid cell of a length `steps` 24ths of an octave above the unit.
+// The cell of a length `steps` 24ths of an octave above the unit, on a grid
+// of 1 and 1.5 times powers of two: whole multiples 1, 2, 3, 4, 6, 8, 12, 16
+// lie mid-cell, so jitter of a few per cent keeps them in place.
 std::uint8_t ratioCell(int steps)
 {
-    // Cells by the 24ths within an octave: mantissa 2^(r/24) rounded to quarters.
-    static const std::array<int, stepsPerOctave> quarter = [] {
-        std::array<int, stepsPerOctave> table{};
-        for (int r = 0; r < stepsPerOctave; ++r) {
-            table[static_cast<std::size_t>(r)] = static_cast<int>(std::lround((std::exp2(r / 24.0) - 1) * 4));
-        }
-        return table;
-    }();
+    // 1.5 is 14 steps up; the cells divide at the geometric means, 7 and 19 steps.
     const int octave = floorDiv(steps, stepsPerOctave);
     const int within = steps - octave * stepsPerOctave;
-    return static_cast<std::uint8_t>(128 + octave * 4 + quarter[static_cast<std::size_t>(within)]);
+    return static_cast<std::uint8_t>(64 + 2 * octave + (within <= 7 ? 0 : within <= 19 ? 1 : 2));
 }
 
 std::uint32_t fnv1a(const std::vector<std::uint8_t> &bytes)
@@ -74,25 +38,56 @@ std::uint32_t fnv1a(const std::vector<std::uint8_t> &bytes)
     }
     return hash;
 }
+
+// With bits the unit is the mark or space all bits share, measured many times.
+void coarsenTimed(LearnedFormat &coarse, const LearnedFormat &format, std::vector<std::uint8_t> &scale)
+{
+    const auto &[zero, one] = *format.alphabet;
+    const int unit = zero.mark == one.mark ? format.markCodes[zero.mark] : format.spaceCodes[zero.space];
+    for (std::size_t i = 0; i < coarse.markCodes.size(); ++i) {
+        coarse.markCodes[i] = ratioCell(format.markCodes[i] - unit);
+    }
+    for (std::size_t i = 0; i < coarse.spaceCodes.size(); ++i) {
+        coarse.spaceCodes[i] = ratioCell(format.spaceCodes[i] - unit);
+    }
+    scale.push_back(static_cast<std::uint8_t>((unit + unitSteps / 2) / unitSteps));
+}
+
+// Without bits every length may be measured only once: the clusters' order is
+// in the frames, and the frames' whole length, measured over all of them, sets
+// the scale.
+void coarsenRaw(LearnedFormat &coarse, const LearnedFormat &format, std::vector<std::uint8_t> &scale)
+{
+    std::fill(coarse.markCodes.begin(), coarse.markCodes.end(), 0);
+    std::fill(coarse.spaceCodes.begin(), coarse.spaceCodes.end(), 0);
+    double total = 0;
+    for (const LearnedFormat::Frame &frame : format.frames) {
+        for (const LearnedFormat::Token &token : frame.tokens) {
+            total += LearnedFormat::lengthOfCode(format.markCodes[token.pair.mark]);
+            if (token.kind == TokenKind::Pair) {
+                total += LearnedFormat::lengthOfCode(format.spaceCodes[token.pair.space]);
+            }
+        }
+    }
+    scale.push_back(static_cast<std::uint8_t>(std::lround(4 * std::log2(std::max(total, 1.0)))));
+}
 }  // namespace
 
 std::uint32_t FormatDigest::formatId(const LearnedFormat &format)
 {
-    // The format's own bytes, with lengths and gaps replaced by their cells.
+    // The format's own bytes, with lengths replaced by their cells and no gaps.
     LearnedFormat coarse = format;
-    const auto [unitIsSpace, unitCluster] = unitOf(format);
-    const int unitCode = unitIsSpace ? format.spaceCodes[unitCluster] : format.markCodes[unitCluster];
-    for (std::uint8_t &code : coarse.markCodes) {
-        code = ratioCell(code - unitCode);
-    }
-    for (std::uint8_t &code : coarse.spaceCodes) {
-        code = ratioCell(code - unitCode);
+    std::vector<std::uint8_t> scale;
+    if (format.alphabet) {
+        coarsenTimed(coarse, format, scale);
+    } else {
+        coarsenRaw(coarse, format, scale);
     }
     for (LearnedFormat::Frame &frame : coarse.frames) {
         frame.gapMs = 1;
     }
     std::vector<std::uint8_t> description = coarse.serialize();
-    description.push_back(static_cast<std::uint8_t>((unitCode + unitSteps / 2) / unitSteps));
+    description.insert(description.end(), scale.begin(), scale.end());
     const std::uint32_t hash = fnv1a(description);
     const std::uint32_t first = KnownFormats::firstLearnedByte + (hash >> 16) % (256 - KnownFormats::firstLearnedByte);
     return first << 16 | (hash & 0xFFFF);

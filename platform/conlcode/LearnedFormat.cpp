@@ -187,7 +187,7 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
     }
     const std::size_t markCount = *counts >> 4;
     const std::size_t spaceCount = *counts & 0xF;
-    if (markCount == 0 || markCount > maxClusters || spaceCount == 0 || spaceCount > maxClusters) {
+    if (markCount == 0 || markCount > maxClusters || spaceCount > maxClusters) {
         return std::nullopt;
     }
     for (std::size_t i = 0; i < markCount + spaceCount; ++i) {

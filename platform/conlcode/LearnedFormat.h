@@ -17,7 +17,8 @@
 // stay with the format, which then belongs to that key alone.
 //
 // Bytes: [0] 0x10 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits)
-//        [1] mark count << 4 | space count (1 to 14 each)
+//        [1] mark count << 4 | space count (1 to 14 marks, 0 to 14 spaces:
+//            frames of single marks have no spaces)
 //        mark lengths, then space lengths, one byte each (lengthOfCode), ascending
 //        with a bit encoding: (mark << 4 | space) of bit 0, then of bit 1
 //        frame count, then per frame its gap byte (ms after it, 0 for none) and

@@ -17,6 +17,8 @@ using Symbols = std::vector<std::uint8_t>;
 
 constexpr std::size_t maxFrames = 255;
 constexpr int maxGapMs = 255;
+// Pairs whose lengths differ by less than this encode bits by their duty cycle.
+constexpr double samePeriod = 1.2;
 
 struct CodedFrame
 {
@@ -56,19 +58,38 @@ std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<double> &mark
     return symbols;
 }
 
+// Two pairs can be the bits when they share their mark (pulse distance),
+// their space (pulse width) or their length (both vary, the period stays).
+bool bitLike(Pair a, Pair b, const std::vector<double> &markMeans, const std::vector<double> &spaceMeans)
+{
+    const double lengthA = markMeans[a.mark] + spaceMeans[a.space];
+    const double lengthB = markMeans[b.mark] + spaceMeans[b.space];
+    return a.mark == b.mark || a.space == b.space || std::max(lengthA, lengthB) <= samePeriod * std::min(lengthA, lengthB);
+}
+
 std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const std::vector<double> &markMeans,
                                      const std::vector<double> &spaceMeans)
 {
+    // Repeated frames count once, so that a repeated lead-in does not pass for a bit.
+    std::vector<Symbols> distinct;
+    for (const Symbols &frame : symbols) {
+        if (std::find(distinct.begin(), distinct.end(), frame) == distinct.end()) {
+            distinct.push_back(frame);
+        }
+    }
     std::map<std::pair<std::uint8_t, std::uint8_t>, int> counts;
     int total = 0;
-    for (const Symbols &frame : symbols) {
+    for (const Symbols &frame : distinct) {
         for (std::size_t i = 0; i + 1 < frame.size(); i += 2) {
             ++counts[{frame[i], frame[i + 1]}];
             ++total;
         }
     }
     // Most frequent first; among equals the lower cluster numbers.
-    std::vector<std::pair<std::pair<std::uint8_t, std::uint8_t>, int>> ranked(counts.begin(), counts.end());
+    std::vector<std::pair<Pair, int>> ranked;
+    for (const auto &[pair, count] : counts) {
+        ranked.push_back({Pair{pair.first, pair.second}, count});
+    }
     std::stable_sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
     if (ranked.size() < 2 || ranked[0].second < 2) {
         return std::nullopt;
@@ -76,19 +97,15 @@ std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const 
     const auto [first, firstCount] = ranked[0];
     for (std::size_t i = 1; i < ranked.size() && ranked[i].second >= 2; ++i) {
         const auto [other, otherCount] = ranked[i];
-        if (other.first != first.first && other.second != first.second) {
+        if (!bitLike(first, other, markMeans, spaceMeans)) {
             continue;
         }
         if (2 * (firstCount + otherCount) < total) {
             return std::nullopt;
         }
-        Pair a{first.first, first.second};
-        Pair b{other.first, other.second};
-        const auto length = [&](Pair p) { return markMeans[p.mark] + spaceMeans[p.space]; };
-        if (length(b) < length(a)) {
-            std::swap(a, b);
-        }
-        return Alphabet{a, b};
+        // Bit 0 has the shorter mark, or with equal marks the shorter space.
+        const bool otherFirst = other.mark != first.mark ? other.mark < first.mark : other.space < first.space;
+        return otherFirst ? Alphabet{other, first} : Alphabet{first, other};
     }
     return std::nullopt;
 }

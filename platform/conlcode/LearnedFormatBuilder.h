@@ -16,8 +16,9 @@ struct LearnedCode
 
 // Describes a signal that no known protocol recognises. Its marks and spaces
 // fall into clusters; the two most frequent (mark, space) pairs that share a
-// mark or a space, and make up at least half of all pairs, encode the bits
-// (0 the shorter); every other pair stays a pair of the format. The trailing
+// mark, a space or their length, and make up at least half of all pairs,
+// encode the bits (0 the shorter mark, or space); every other pair stays a
+// pair of the format. The trailing
 // run of equal frames becomes one frame that repeats. So the keys of one
 // remote differ only in their bits and share one format.
 class LearnedFormatBuilder

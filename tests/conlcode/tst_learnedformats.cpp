@@ -1,0 +1,251 @@
+#include <QtTest>
+
+#include "CodeConverter.h"
+#include "ConverterInput.h"
+#include "ConverterResult.h"
+#include "FormatCodec.h"
+#include "HexDigits.h"
+#include "LearnedFormat.h"
+#include "SignalMatch.h"
+#include "TestSignals.h"
+
+Q_DECLARE_METATYPE(InfraredSignal)
+
+namespace
+{
+ConverterResult convert(const InfraredSignal &signal)
+{
+    return ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal)));
+}
+
+std::optional<IrSignal> regenerate(const ConverterResult &result)
+{
+    return FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
+}
+
+std::optional<LearnedFormat> formatOf(const ConverterResult &result)
+{
+    const auto bytes = HexDigits::bytes(result.data.toStdString());
+    return bytes ? LearnedFormat::parse(*bytes) : std::nullopt;
+}
+
+bool learnedId(const QString &id)
+{
+    return id.size() == 6 && id.left(2).toInt(nullptr, 16) >= 0x22;
+}
+
+const TestSignals::PulseDistance custom;
+const std::vector<bool> powerKey = TestSignals::bitsOf(0x123456789ABCull, 48);
+const std::vector<bool> muteKey = TestSignals::bitsOf(0xFEDCBA987654ull, 48);
+
+TestSignals::PulseDistance repeating(int frames)
+{
+    TestSignals::PulseDistance shape;
+    shape.frames = frames;
+    shape.gapUs = 24000;
+    return shape;
+}
+}  // namespace
+
+class LearnedFormatsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keysOfOneRemoteShareTheFormat_data();
+    void keysOfOneRemoteShareTheFormat();
+    void holdingLongerKeepsTheFormat();
+    void irregularSignalIsKeptAsPairs();
+    void bitsBeyondThePartsStayWithTheFormat();
+    void roundTrip_data();
+    void roundTrip();
+    void jitterKeepsIdAndParts_data();
+    void jitterKeepsIdAndParts();
+    void paddedFormatDataReadsTheSame();
+    void damagedFormatDataIsRefused();
+    void partsMustFitTheFormat();
+};
+
+void LearnedFormatsTest::keysOfOneRemoteShareTheFormat_data()
+{
+    QTest::addColumn<InfraredSignal>("first");
+    QTest::addColumn<InfraredSignal>("second");
+    QTest::newRow("pulse distance, 48 bits") << TestSignals::pulseDistance(custom, powerKey)
+                                             << TestSignals::pulseDistance(custom, muteKey);
+    QTest::newRow("pulse distance, repeated") << TestSignals::pulseDistance(repeating(3), powerKey)
+                                              << TestSignals::pulseDistance(repeating(3), muteKey);
+    QTest::newRow("pulse width, 12 bits") << TestSignals::pulseWidth(TestSignals::bitsOf(0x095, 12))
+                                          << TestSignals::pulseWidth(TestSignals::bitsOf(0xA90, 12));
+}
+
+void LearnedFormatsTest::keysOfOneRemoteShareTheFormat()
+{
+    QFETCH(InfraredSignal, first);
+    QFETCH(InfraredSignal, second);
+    const ConverterResult a = convert(first);
+    const ConverterResult b = convert(second);
+    QVERIFY(a.wellFormed && b.wellFormed);
+    QVERIFY(learnedId(a.id));
+    QCOMPARE(b.id, a.id);
+    QCOMPARE(b.data, a.data);
+    QVERIFY(a.partA + a.partB != b.partA + b.partB);
+    // The second key uses the slot the first one stored: its own parts, the first key's format data.
+    const std::optional<IrSignal> sent = FormatCodec::regenerate(b.learnedRecord(), a.data.toStdString());
+    QVERIFY(sent);
+    QCOMPARE(SignalMatch::difference(second, *sent, 0.05), QString());
+}
+
+void LearnedFormatsTest::holdingLongerKeepsTheFormat()
+{
+    const ConverterResult three = convert(TestSignals::pulseDistance(repeating(3), powerKey));
+    const ConverterResult five = convert(TestSignals::pulseDistance(repeating(5), powerKey));
+    QCOMPARE(five.id, three.id);
+    QCOMPARE(five.data, three.data);
+    QCOMPARE(five.partA, three.partA);
+    QVERIFY(five.partB != three.partB);
+    // A lone frame has no repeat to describe: another format.
+    const ConverterResult single = convert(TestSignals::pulseDistance(custom, powerKey));
+    QVERIFY(single.id != three.id);
+    QCOMPARE(single.partA, three.partA);
+}
+
+void LearnedFormatsTest::irregularSignalIsKeptAsPairs()
+{
+    const ConverterResult result = convert(TestSignals::irregular());
+    QVERIFY(result.wellFormed);
+    QVERIFY(learnedId(result.id));
+    QCOMPARE(result.partA + result.partB, QString(32, '0'));
+    const std::optional<LearnedFormat> format = formatOf(result);
+    QVERIFY(format);
+    QVERIFY(!format->alphabet);
+    QCOMPARE(format->bitCount(), std::size_t(0));
+}
+
+void LearnedFormatsTest::bitsBeyondThePartsStayWithTheFormat()
+{
+    std::vector<bool> bits = powerKey;
+    for (int i = 0; i < 3; ++i) {
+        bits.insert(bits.end(), muteKey.begin(), muteKey.end());
+    }
+    const ConverterResult a = convert(TestSignals::pulseDistance(custom, bits));
+    const std::optional<LearnedFormat> format = formatOf(a);
+    QVERIFY(format);
+    QCOMPARE(format->bitCount(), std::size_t(192));
+    QCOMPARE(format->extraBits.size(), std::size_t(192 - 128));
+    // The extra bits belong to this key: another key has a format of its own.
+    bits.back() = !bits.back();
+    const ConverterResult b = convert(TestSignals::pulseDistance(custom, bits));
+    QVERIFY(b.id != a.id);
+    QCOMPARE(b.partA + b.partB, a.partA + a.partB);
+}
+
+void LearnedFormatsTest::roundTrip_data()
+{
+    QTest::addColumn<InfraredSignal>("signal");
+    QTest::newRow("pulse distance") << TestSignals::pulseDistance(custom, powerKey);
+    QTest::newRow("pulse distance, repeated") << TestSignals::pulseDistance(repeating(4), muteKey);
+    QTest::newRow("pulse width") << TestSignals::pulseWidth(TestSignals::bitsOf(0x095, 12));
+    QTest::newRow("irregular") << TestSignals::irregular();
+    std::vector<bool> many = powerKey;
+    for (int i = 0; i < 5; ++i) {
+        many.insert(many.end(), muteKey.begin(), muteKey.end());
+    }
+    QTest::newRow("288 bits") << TestSignals::pulseDistance(custom, many);
+    InfraredSignal lone = TestSignals::irregular();
+    lone.durations = {600, 30000, 600, 30000, 600, 30000, 600, 30000, 600};
+    QTest::newRow("lone marks") << lone;
+}
+
+void LearnedFormatsTest::roundTrip()
+{
+    QFETCH(InfraredSignal, signal);
+    const ConverterResult result = convert(signal);
+    QVERIFY(result.wellFormed);
+    const std::optional<IrSignal> sent = regenerate(result);
+    QVERIFY(sent);
+    QCOMPARE(sent->carrierHz, LearnedFormat::carrierHz);
+    QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
+    // What the transmitter sends learns back as the same key.
+    InfraredSignal resent;
+    const std::vector<int> flat = sent->flatDurations();
+    resent.durations.assign(flat.begin(), flat.end());
+    const ConverterResult again = convert(resent);
+    QCOMPARE(again.id, result.id);
+    QCOMPARE(again.partA + again.partB, result.partA + result.partB);
+}
+
+void LearnedFormatsTest::jitterKeepsIdAndParts_data()
+{
+    QTest::addColumn<InfraredSignal>("signal");
+    QTest::newRow("pulse distance, 48 bits") << TestSignals::pulseDistance(custom, powerKey);
+    QTest::newRow("pulse distance, repeated") << TestSignals::pulseDistance(repeating(3), muteKey);
+    QTest::newRow("pulse width") << TestSignals::pulseWidth(TestSignals::bitsOf(0xA90, 12));
+    InfraredSignal nec = TestSignals::nec(0x10, 0xEF, 0x20, TestSignals::NecRepeat::Ditto, 2);
+    double &extraBit = nec.durations[2 + 2 * 24 + 1];
+    extraBit = extraBit < 1000 ? 1690 : 560;  // E is no longer ~F: a learned format
+    QTest::newRow("NEC timing, no complement") << nec;
+    QTest::newRow("irregular") << TestSignals::irregular();
+}
+
+void LearnedFormatsTest::jitterKeepsIdAndParts()
+{
+    QFETCH(InfraredSignal, signal);
+    const ConverterResult clean = convert(signal);
+    QVERIFY(learnedId(clean.id));
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        const ConverterResult noisy = convert(TestSignals::jittered(signal, 0.05, seed));
+        QVERIFY2(noisy.id == clean.id && noisy.partA == clean.partA && noisy.partB == clean.partB,
+                 qPrintable(QString("seed %1: %2 %3 %4 / %5").arg(seed).arg(noisy.id, noisy.partA, noisy.partB,
+                                                                          noisy.data)));
+    }
+}
+
+void LearnedFormatsTest::paddedFormatDataReadsTheSame()
+{
+    const ConverterResult result = convert(TestSignals::pulseDistance(repeating(2), powerKey));
+    // The code area hands out whole blocks of 8 bytes; whatever follows the data is not read.
+    QString padded = result.data;
+    while (padded.size() % 16 != 0) {
+        padded += "FF";
+    }
+    padded += "0123456789ABCDEF";
+    const std::optional<IrSignal> plain = regenerate(result);
+    const std::optional<IrSignal> read = FormatCodec::regenerate(result.learnedRecord(), padded.toStdString());
+    QVERIFY(plain && read);
+    QCOMPARE(read->flatDurations(), plain->flatDurations());
+}
+
+void LearnedFormatsTest::damagedFormatDataIsRefused()
+{
+    const ConverterResult result = convert(TestSignals::pulseDistance(repeating(2), powerKey));
+    const std::string data = result.data.toStdString();
+    for (std::size_t cut = 0; cut < data.size(); cut += 2) {
+        QVERIFY2(!FormatCodec::regenerate(result.learnedRecord(), data.substr(0, cut)),
+                 qPrintable(QString("cut at %1").arg(cut)));
+    }
+    std::string wrongVersion = data;
+    wrongVersion[0] = '2';
+    QVERIFY(!FormatCodec::regenerate(result.learnedRecord(), wrongVersion));
+    QVERIFY(!FormatCodec::regenerate(result.learnedRecord(), data + "F"));
+    // A token naming a cluster the format does not have.
+    const std::optional<LearnedFormat> format = formatOf(result);
+    QVERIFY(format);
+    std::vector<std::uint8_t> bytes = format->serialize();
+    const std::size_t firstToken = 2 + format->markCodes.size() + format->spaceCodes.size() + 2 + 1 + 1;
+    bytes[firstToken] = 0xDD;
+    QVERIFY(!LearnedFormat::parse(bytes));
+}
+
+void LearnedFormatsTest::partsMustFitTheFormat()
+{
+    const ConverterResult result = convert(TestSignals::pulseDistance(custom, powerKey));
+    // 48 data bits and no repeats: anything set past them belongs to no key of this format.
+    const QString strayBit = result.partA + result.partB.left(15) + "1";
+    QVERIFY(!FormatCodec::regenerate(("C0008000FFFF" + strayBit).toStdString(), result.data.toStdString()));
+    const ConverterResult repeated = convert(TestSignals::pulseDistance(repeating(3), powerKey));
+    const QString noRepeats = repeated.partA + repeated.partB.left(14) + "00";
+    QVERIFY(!FormatCodec::regenerate(("C0008000FFFF" + noRepeats).toStdString(), repeated.data.toStdString()));
+}
+
+QTEST_APPLESS_MAIN(LearnedFormatsTest)
+#include "tst_learnedformats.moc"
