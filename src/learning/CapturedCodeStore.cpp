@@ -1,0 +1,174 @@
+#include "CapturedCodeStore.h"
+
+#include <utility>
+
+#include "BlockAllocator.h"
+#include "BlockLayout.h"
+#include "CaptureEncoding.h"
+#include "ConvertedCode.h"
+#include "EncodedCapture.h"
+#include "HexText.h"
+#include "KeyStateEntry.h"
+#include "RemoteDevice.h"
+
+namespace
+{
+constexpr char knownHeader[] = "C00000";
+constexpr char learnedHeader[] = "C00080";
+constexpr char learnedSlotTail[] = "FFFF";
+// Format ids below this first byte, with two zero bytes after it, are the
+// remote's own even when its format table does not list them.
+constexpr std::uint32_t reservedFormats = 0x22;
+
+bool isReservedFormat(const std::string &formatid)
+{
+    const auto first = HexText::parse(formatid.substr(0, 2));
+    return first && *first < reservedFormats && formatid.substr(2) == "0000";
+}
+
+std::uint32_t recordAddress(const RemoteTables &tables, int index)
+{
+    return tables.keytableaddr
+           + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
+}
+}  // namespace
+
+CapturedCodeStore::CapturedCodeStore(RemoteTables &tables, RemoteDevice &device, Converter converter)
+    : m_tables(tables), m_device(device), m_converter(std::move(converter)), m_store(tables, device)
+{
+}
+
+CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedcode,
+                                                   const std::string &keycode, int devicemode,
+                                                   const std::function<void()> &converting)
+{
+    Result result;
+    const auto end = [&result](Outcome outcome) {
+        result.outcome = outcome;
+        return std::move(result);
+    };
+    if (keycode.empty())
+        return end(Outcome::NoPendingKey);
+    if (collectedcode.empty())
+        return end(Outcome::NothingCaptured);
+    if (converting)
+        converting();
+
+    result.collectedcode = CaptureEncoding::trimcapture(collectedcode);
+    const Conversion conversion =
+        m_converter(EncodedCapture::converterinput(CaptureEncoding::encodecapture(result.collectedcode)));
+    result.error = conversion.error;
+    if (conversion.status == Conversion::Status::Raised)
+        return end(Outcome::ConverterRaised);
+    const auto code = conversion.status == Conversion::Status::Converted
+                          ? ConvertedCode::parse(conversion.text)
+                          : std::nullopt;
+    if (!code) {
+        result.notices.push_back(learnedFaillyNotice);
+        return end(Outcome::NotConverted);
+    }
+
+    const auto choice = chooseformat(code->formatid);
+    if (!choice)
+        return end(Outcome::NoFreeSlot);
+    result.kind = choice->kind;
+    // A learned format the remote does not hold yet cannot do without its data.
+    if (choice->kind == FormatKind::LearnedNew && code->formatdata.empty()) {
+        result.notices.push_back(learnedFaillyNotice);
+        return end(Outcome::NotConverted);
+    }
+    const std::string slot =
+        choice->slot >= 0 ? HexText::format(static_cast<std::uint32_t>(choice->slot), 2) : std::string();
+    if (choice->kind == FormatKind::LearnedStored)
+        m_slotref = slot;
+    else if (choice->kind == FormatKind::LearnedNew)
+        m_slotref = slot + learnedSlotTail;
+    const bool known = choice->kind == FormatKind::Known;
+    const std::string header = known ? knownHeader + code->formatid : learnedHeader + slot + learnedSlotTail;
+    // A format already stored is referred to by its slot alone.
+    const std::string reference =
+        known ? "0|" + code->formatid
+              : "1|" + (choice->kind == FormatKind::LearnedStored ? slot : m_slotref);
+
+    const auto position = keyposition(keycode);
+    if (!position)
+        return end(Outcome::KeyNotListed);
+    const int index = devicemode * m_tables.keyspermode + *position;
+    if (index < 0 || static_cast<std::size_t>(index) >= m_tables.keystates.size() || !recordfits(index))
+        return end(Outcome::IndexOutside);
+    std::string &entry = m_tables.keystates[static_cast<std::size_t>(index)];
+    // The list must name the same key at its place in every mode, or another key's record would go.
+    if (!KeyStateEntry::hasKeyCode(entry, keycode))
+        return end(Outcome::KeyNotListed);
+    // Room for a new format is made sure of first: a key record must never refer to a free slot.
+    if (choice->kind == FormatKind::LearnedNew && !m_store.findfreerun(code->formatdata))
+        return end(Outcome::NoRoom);
+
+    result.index = index;
+    const std::string listedcode = m_tables.keystates[static_cast<std::size_t>(*position)].substr(0, 2);
+    const bool dropfailed =
+        m_store.releasekeycode(index, keycode, known ? std::nullopt : std::optional<int>(choice->slot));
+    if (dropfailed)
+        result.notices.push_back(deletedFaillyNotice);
+
+    if (!writerecord(index, header + code->parta + code->partb)) {
+        // The entry says what the remote holds. When the old code was dropped, a
+        // stored format that this key alone used has lost its last key with it.
+        if (!dropfailed) {
+            entry = listedcode + "|0";
+            BlockAllocator allocator(m_tables);
+            if (choice->kind == FormatKind::LearnedStored
+                && !allocator.slotReferenced(choice->slot, static_cast<std::size_t>(index))
+                && allocator.freeSlot(choice->slot))
+                m_store.writeallocationarea();
+        }
+        return end(Outcome::RecordWriteFailed);
+    }
+
+    entry = listedcode + "|2|" + reference;
+    if (choice->kind == FormatKind::LearnedNew
+        && m_store.storeformatblocks(code->formatid, code->formatdata, m_slotref))
+        m_store.writeallocationarea();
+    result.notices.push_back(receivedNotice);
+    return end(Outcome::Stored);
+}
+
+std::optional<CapturedCodeStore::Choice> CapturedCodeStore::chooseformat(const std::string &formatid) const
+{
+    if (m_store.isknownformat(formatid) || isReservedFormat(formatid))
+        return Choice{FormatKind::Known, -1};
+    const BlockAllocator allocator(m_tables);
+    for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
+        const auto record = allocator.record(slot);
+        if (record && record->inuse && record->formatid == formatid)
+            return Choice{FormatKind::LearnedStored, slot};
+    }
+    for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
+        const auto record = allocator.record(slot);
+        if (record && !record->inuse)
+            return Choice{FormatKind::LearnedNew, slot};
+    }
+    return std::nullopt;
+}
+
+std::optional<int> CapturedCodeStore::keyposition(const std::string &keycode) const
+{
+    for (std::size_t i = 0; i < m_tables.keystates.size(); ++i) {
+        if (KeyStateEntry::hasKeyCode(m_tables.keystates[i], keycode))
+            return static_cast<int>(i);
+    }
+    return std::nullopt;
+}
+
+bool CapturedCodeStore::recordfits(int index) const
+{
+    return recordAddress(m_tables, index) + BlockLayout::keyRecordBytes <= BlockLayout::memorySize;
+}
+
+bool CapturedCodeStore::writerecord(int index, const std::string &record)
+{
+    const HexText::Address where =
+        HexText::address(static_cast<std::uint16_t>(recordAddress(m_tables, index)));
+    return m_device.writedatav20(m_tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(),
+                                 record.c_str());
+}

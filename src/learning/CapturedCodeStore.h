@@ -1,0 +1,88 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Conversion.h"
+#include "LearnedCodeStore.h"
+#include "RemoteTables.h"
+
+class RemoteDevice;
+
+// What happens to a finished capture: it is encoded, converted, judged a
+// format the remote knows or a learned one, and written as the pending key's
+// new record, with the learned format's data in free blocks of the code area.
+// The working copies in `tables` change with the remote; the caller shows
+// what the result names and runs the capture-failed steps when it says so.
+class CapturedCodeStore
+{
+public:
+    using Converter = std::function<Conversion(const std::string &input)>;
+
+    static constexpr const char *learnedFaillyNotice = "RC code is learned failly!";
+    static constexpr const char *deletedFaillyNotice = "RC code is deleted failly!";
+    static constexpr const char *receivedNotice = "RC code is received!";
+
+    enum class Outcome
+    {
+        Stored,             // the key holds the new code
+        NoPendingKey,       // learning stopped during the capture: drop it, say nothing
+        NothingCaptured,    // nothing written
+        ConverterRaised,    // the library is unloaded, nothing written
+        NotConverted,       // no library or entry point, or no usable result: nothing written
+        NoFreeSlot,         // a new learned format and every slot in use: nothing written
+        KeyNotListed,       // the key has no keystates entry in this mode: nothing written
+        IndexOutside,       // the entry index lies past the key records: nothing written
+        RecordWriteFailed,  // the old code is dropped (unless that failed too); the entry says which
+        NoRoom,             // a new learned format and no run of free blocks: nothing written
+    };
+    enum class FormatKind { None, Known, LearnedStored, LearnedNew };
+
+    struct Result
+    {
+        Outcome outcome = Outcome::NothingCaptured;
+        FormatKind kind = FormatKind::None;
+        // Notices to show, in this order. Every write to the remote is done by
+        // then, so no transfer waits on the user's OK.
+        std::vector<std::string> notices;
+        // The trimmed capture, which replaces the raw one; empty before trimming.
+        std::string collectedcode;
+        int index = -1;     // the key record and keystates entry written, or -1
+        std::string error;  // what the loader or the converter said
+
+        // Every outcome but these two ends through the capture-failed steps.
+        bool capturefailed() const { return outcome != Outcome::Stored && outcome != Outcome::NoPendingKey; }
+    };
+
+    CapturedCodeStore(RemoteTables &tables, RemoteDevice &device, Converter converter);
+
+    // Stores the code of `keycode` (empty: no key is pending) in `devicemode`.
+    // `converting` runs once there is a capture to convert, before the converter
+    // is called, so the window can say that the key is being learned.
+    Result store(const std::string &collectedcode, const std::string &keycode, int devicemode,
+                 const std::function<void()> &converting = {});
+
+    // The slot reference of the last learned format chosen: the slot in two
+    // digits, followed by "FFFF" when the format was new.
+    const std::string &slotref() const { return m_slotref; }
+
+private:
+    struct Choice
+    {
+        FormatKind kind;
+        int slot;
+    };
+
+    std::optional<Choice> chooseformat(const std::string &formatid) const;
+    std::optional<int> keyposition(const std::string &keycode) const;
+    bool recordfits(int index) const;
+    bool writerecord(int index, const std::string &record);
+
+    RemoteTables &m_tables;
+    RemoteDevice &m_device;
+    Converter m_converter;
+    LearnedCodeStore m_store;
+    std::string m_slotref;
+};

@@ -1,0 +1,536 @@
+#include <QTest>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CapturedCodeStore.h"
+#include "FactoryImage.h"
+#include "InterceptingDevice.h"
+#include "MemoryCheck.h"
+#include "RemoteRig.h"
+
+Q_DECLARE_METATYPE(std::string)
+Q_DECLARE_METATYPE(CraftedImage)
+Q_DECLARE_METATYPE(Conversion::Status)
+Q_DECLARE_METATYPE(CapturedCodeStore::Outcome)
+
+namespace
+{
+using Outcome = CapturedCodeStore::Outcome;
+using Kind = CapturedCodeStore::FormatKind;
+using Notices = std::vector<std::string>;
+
+const std::string partA = "0123456789ABCDEF";
+const std::string partB = "FEDCBA9876543210";
+// 20 bytes of format data: three blocks.
+const std::string formatData = "00112233445566778899AABBCCDDEEFF01020304";
+const std::string received = CapturedCodeStore::receivedNotice;
+
+std::string silence()
+{
+    std::string text;
+    for (int i = 0; i < 20; ++i)
+        text += "7FFF";
+    return text;
+}
+
+// One frame (mark, space, mark), the silence and a 38 kHz carrier; then what
+// the buffer held after it.
+const std::string frameCapture = "830003008600" + silence() + "4E4E4E00";
+const std::string frameDurations = "00C6013A01C6FEFE0014EDED";
+
+std::string reply(const std::string &formatid, const std::string &data = std::string())
+{
+    return formatid + "::" + partA + ":" + partB + ":::" + data;
+}
+
+int keyIndex(int mode, std::uint8_t code)
+{
+    return FactoryImage::keyIndex(mode, code);
+}
+
+// Makes the remote refuse key records (44 digits) while passing every other write.
+class RecordWriteFaults : public InterceptingDevice
+{
+public:
+    RecordWriteFaults(RemoteDevice &inner, VirtualRemote &remote)
+        : InterceptingDevice(inner), m_remote(remote)
+    {
+    }
+
+    bool failRecords = false;
+
+    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
+                      const char *data) override
+    {
+        if (failRecords && std::strlen(data) == 44)
+            m_remote.injectFault(VirtualRemote::Operation::WriteData, 1);
+        return InterceptingDevice::writedatav20(selector, addrhigh, addrlow, data);
+    }
+
+private:
+    VirtualRemote &m_remote;
+};
+
+// A virtual remote with its tables read, a store on it and a converter that
+// answers what the test says.
+struct StoreRig
+{
+    explicit StoreRig(const CraftedImage &image = CraftedImage())
+        : rig(image), faults(rig.device(), rig.remote()),
+          store(tables, faults, [this](const std::string &input) {
+              inputs.push_back(input);
+              log.push_back("convert");
+              return Conversion{status, status == Conversion::Status::Converted ? answer : "", error};
+          })
+    {
+        auto result = rig.read();
+        if (result.outcome != RemoteTablesReader::Outcome::Ok)
+            qFatal("crafted remote refused: %s", result.reason.c_str());
+        tables = std::move(result.tables);
+        rig.device().clear();
+        keystatesAtLoad = tables.keystates;
+        memoryAtLoad = memory();
+    }
+
+    CapturedCodeStore::Result learn(const std::string &keycode, int mode = 0,
+                                    const std::string &capture = frameCapture)
+    {
+        return store.store(capture, keycode, mode, [this] { log.push_back("converting"); });
+    }
+
+    std::vector<std::uint8_t> memory() const { return rig.memory(0, FactoryImage::memorySize); }
+    std::string bytes(std::uint32_t address, std::size_t count) const
+    {
+        return CraftedImage::hex(rig.memory(static_cast<std::uint16_t>(address), count));
+    }
+    std::string record(int index) const
+    {
+        return bytes(FactoryImage::keyRecordAddress(index), FactoryImage::keyRecordSize);
+    }
+    std::string slot(int slot) const
+    {
+        return bytes(CraftedImage::slotAddress(slot), FactoryImage::allocRecordSize);
+    }
+    std::string entry(int index) const { return tables.keystates[static_cast<std::size_t>(index)]; }
+    // Neither the remote nor the working copies changed since loading.
+    bool untouched()
+    {
+        return rig.device().writes().empty() && memory() == memoryAtLoad
+               && tables.keystates == keystatesAtLoad;
+    }
+    // What start-up would read from the remote now agrees with the working copies.
+    bool rereadAgrees()
+    {
+        const auto reread = rig.read();
+        return reread.tables.allocrecords == tables.allocrecords && reread.tables.blockmap == tables.blockmap;
+    }
+    MemoryCheck::Report check() const { return MemoryCheck::check(memory()); }
+
+    RemoteRig rig;
+    RecordWriteFaults faults;
+    RemoteTables tables;
+    Conversion::Status status = Conversion::Status::Converted;
+    std::string answer;
+    std::string error;
+    std::vector<std::string> inputs;
+    std::vector<std::string> log;
+    CapturedCodeStore store;
+    std::vector<std::string> keystatesAtLoad;
+    std::vector<std::uint8_t> memoryAtLoad;
+};
+
+// Slot 0 holds format 112233 in blocks 0-1, used by a key of CBL.
+CraftedImage oneStoredFormat()
+{
+    return CraftedImage().learnedKey(keyIndex(1, 0x10), 0).slot(0, 0x112233, 0, 2);
+}
+
+// The TV key 62 uses format 998877 in slot 3, blocks 10-11.
+CraftedImage learnedTvKey()
+{
+    return CraftedImage().learnedKey(keyIndex(0, 0x62), 3).slot(3, 0x998877, 10, 2);
+}
+// Every allocation slot in use, slot s by format 3000ss in block s.
+CraftedImage fullSlots()
+{
+    CraftedImage image;
+    for (int slot = 0; slot < FactoryImage::allocRecordCount; ++slot)
+        image.slot(slot, 0x300000 + static_cast<std::uint32_t>(slot), slot, 1);
+    return image;
+}
+
+// Two free blocks left, at the end of the code area.
+CraftedImage almostFullCodeArea()
+{
+    return CraftedImage().markBlocks(0, FactoryImage::blockCount - 2);
+}
+}  // namespace
+
+class CapturedCodeStoreTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void knownFormat_data();
+    void knownFormat();
+    void otherIdsAreLearned_data();
+    void otherIdsAreLearned();
+    void newLearnedFormat();
+    void storedFormatIsReused();
+    void relearningKeepsTheSlot();
+    void relearningAnotherFormatFreesTheOld();
+
+    void nothingToStore_data();
+    void nothingToStore();
+    void notConverted_data();
+    void notConverted();
+    void converterRaised();
+    void refusedWritesNothing_data();
+    void refusedWritesNothing();
+    void fullSlotsTakeAStoredFormat();
+    void lastBlocksTakeASmallFormat();
+    void recordWriteFails_data();
+    void recordWriteFails();
+    void dropAndRecordWriteFail();
+};
+
+void CapturedCodeStoreTest::knownFormat_data()
+{
+    QTest::addColumn<std::string>("formatid");
+    QTest::newRow("listed") << std::string("2402B7");
+    QTest::newRow("listed, lower case") << std::string("2402b7");
+    QTest::newRow("listed, below 22") << std::string("0C0000");
+    QTest::newRow("not listed, below 22 with zeros") << std::string("210000");
+    QTest::newRow("not listed, zero") << std::string("000000");
+}
+
+void CapturedCodeStoreTest::knownFormat()
+{
+    QFETCH(std::string, formatid);
+    StoreRig rig(oneStoredFormat());
+    rig.answer = reply(formatid);
+    const int index = keyIndex(0, 0x62);
+
+    const auto result = rig.learn("62", 0, frameCapture + "83000300" + std::string(40, '\0'));
+    QCOMPARE(result.outcome, Outcome::Stored);
+    QVERIFY(!result.capturefailed());
+    QCOMPARE(result.kind, Kind::Known);
+    QCOMPARE(result.index, index);
+    QCOMPARE(result.notices, Notices{received});
+    QCOMPARE(result.collectedcode, frameCapture);
+    QCOMPARE(rig.log, (std::vector<std::string>{"converting", "convert"}));
+    QCOMPARE(rig.inputs.front(), frameDurations);
+
+    const QString record = QString::fromStdString("C00000" + formatid + partA + partB).toUpper();
+    QCOMPARE(rig.record(index), record.toStdString());
+    QCOMPARE(rig.entry(index), "62|2|0|" + formatid);
+    // Nothing but the key's own record was touched.
+    const auto writes = rig.rig.device().writes();
+    QCOMPARE(writes.size(), std::size_t{2});
+    QCOMPARE(rig.rig.device().writesAt(FactoryImage::keyRecordAddress(index)).size(), std::size_t{2});
+    auto memory = rig.memory();
+    auto expected = rig.memoryAtLoad;
+    std::copy_n(memory.begin() + FactoryImage::keyRecordAddress(index), FactoryImage::keyRecordSize,
+                expected.begin() + FactoryImage::keyRecordAddress(index));
+    QVERIFY(memory == expected);
+}
+
+void CapturedCodeStoreTest::otherIdsAreLearned_data()
+{
+    QTest::addColumn<std::string>("formatid");
+    QTest::newRow("first byte 22") << std::string("220000");
+    QTest::newRow("below 22, not zeros") << std::string("210100");
+    QTest::newRow("a listed id but one") << std::string("2402B8");
+}
+
+void CapturedCodeStoreTest::otherIdsAreLearned()
+{
+    QFETCH(std::string, formatid);
+    StoreRig rig;
+    rig.answer = reply(formatid, formatData);
+    const auto result = rig.learn("62");
+    QCOMPARE(result.outcome, Outcome::Stored);
+    QCOMPARE(result.kind, Kind::LearnedNew);
+    QCOMPARE(rig.slot(0).substr(0, 6), formatid);
+}
+
+void CapturedCodeStoreTest::newLearnedFormat()
+{
+    StoreRig rig(oneStoredFormat());
+    rig.answer = reply("ABCDEF", formatData);
+    const int index = keyIndex(0, 0x62);
+
+    const auto result = rig.learn("62");
+    QCOMPARE(result.outcome, Outcome::Stored);
+    QCOMPARE(result.kind, Kind::LearnedNew);
+    QCOMPARE(result.notices, Notices{received});
+    QCOMPARE(rig.store.slotref(), std::string("01FFFF"));
+    QCOMPARE(rig.record(index), "C0008001FFFF" + partA + partB);
+    QCOMPARE(rig.entry(index), std::string("62|2|1|01FFFF"));
+    // Slot 1, in use from block 2, three blocks; blocks 0-4 marked.
+    QCOMPARE(rig.slot(1), std::string("ABCDEF028003"));
+    QCOMPARE(rig.bytes(FactoryImage::allocAreaAddress, 2), std::string("F800"));
+    QCOMPARE(rig.bytes(FactoryImage::codeAreaAddress + 2 * FactoryImage::blockSize, formatData.size() / 2),
+             formatData);
+    QVERIFY(rig.rereadAgrees());
+    QCOMPARE(rig.rig.read().tables.keystates[static_cast<std::size_t>(index)], rig.entry(index));
+    const auto report = rig.check();
+    QVERIFY(report.corruption.empty());
+    QVERIFY(report.leaks.empty());
+}
+
+void CapturedCodeStoreTest::storedFormatIsReused()
+{
+    StoreRig rig(oneStoredFormat());
+    rig.answer = reply("ABCDEF", formatData);
+    QCOMPARE(rig.learn("62").outcome, Outcome::Stored);
+    const auto areaBefore = rig.bytes(FactoryImage::allocAreaAddress, 256);
+    rig.rig.device().clear();
+
+    // A key of another mode, and one of the format the remote held before.
+    const int sat = keyIndex(2, 0x20);
+    const auto again = rig.learn("20", 2);
+    QCOMPARE(again.outcome, Outcome::Stored);
+    QCOMPARE(again.kind, Kind::LearnedStored);
+    QCOMPARE(rig.store.slotref(), std::string("01"));
+    QCOMPARE(rig.record(sat), "C0008001FFFF" + partA + partB);
+    QCOMPARE(rig.entry(sat), std::string("20|2|1|01"));
+    rig.answer = reply("112233");
+    const int vcr = keyIndex(4, 0x71);
+    QCOMPARE(rig.learn("71", 4).kind, Kind::LearnedStored);
+    QCOMPARE(rig.record(vcr), "C0008000FFFF" + partA + partB);
+    QCOMPARE(rig.entry(vcr), std::string("71|2|1|00"));
+
+    // Only the two key records were written: no block, no allocation area.
+    for (const auto &write : rig.rig.device().writes())
+        QVERIFY(write.address == FactoryImage::keyRecordAddress(sat)
+                || write.address == FactoryImage::keyRecordAddress(vcr));
+    QCOMPARE(rig.bytes(FactoryImage::allocAreaAddress, 256), areaBefore);
+    QVERIFY(rig.check().leaks.empty());
+}
+
+void CapturedCodeStoreTest::relearningKeepsTheSlot()
+{
+    StoreRig rig(oneStoredFormat());
+    rig.answer = reply("ABCDEF", formatData);
+    QCOMPARE(rig.learn("62").outcome, Outcome::Stored);
+    const auto areaBefore = rig.bytes(FactoryImage::allocAreaAddress, 256);
+    const auto recordsBefore = rig.tables.allocrecords;
+
+    const auto again = rig.learn("62");
+    QCOMPARE(again.outcome, Outcome::Stored);
+    QCOMPARE(again.kind, Kind::LearnedStored);
+    QCOMPARE(rig.entry(keyIndex(0, 0x62)), std::string("62|2|1|01"));
+    QCOMPARE(rig.tables.allocrecords, recordsBefore);
+    QCOMPARE(rig.bytes(FactoryImage::allocAreaAddress, 256), areaBefore);
+    const auto report = rig.check();
+    QVERIFY(report.corruption.empty());
+    QVERIFY(report.leaks.empty());
+}
+
+void CapturedCodeStoreTest::relearningAnotherFormatFreesTheOld()
+{
+    StoreRig rig(learnedTvKey());
+    rig.answer = reply("2402B7");
+    QCOMPARE(rig.learn("62").outcome, Outcome::Stored);
+    QCOMPARE(rig.slot(3), std::string(12, '0'));
+    QCOMPARE(rig.tables.blockmap.substr(10, 2), std::string("00"));
+    QVERIFY(rig.rereadAgrees());
+    QVERIFY(rig.check().leaks.empty());
+}
+
+void CapturedCodeStoreTest::nothingToStore_data()
+{
+    QTest::addColumn<std::string>("keycode");
+    QTest::addColumn<std::string>("capture");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("empty capture") << std::string("62") << std::string() << Outcome::NothingCaptured;
+    QTest::newRow("no pending key") << std::string() << frameCapture << Outcome::NoPendingKey;
+}
+
+void CapturedCodeStoreTest::nothingToStore()
+{
+    QFETCH(std::string, keycode);
+    QFETCH(std::string, capture);
+    QFETCH(Outcome, outcome);
+    StoreRig rig;
+    rig.answer = reply("010000");
+    const auto result = rig.learn(keycode, 0, capture);
+    QCOMPARE(result.outcome, outcome);
+    QCOMPARE(result.capturefailed(), outcome != Outcome::NoPendingKey);
+    QVERIFY(result.notices.empty());
+    QVERIFY(rig.log.empty());
+    QVERIFY(rig.untouched());
+}
+
+void CapturedCodeStoreTest::notConverted_data()
+{
+    QTest::addColumn<Conversion::Status>("status");
+    QTest::addColumn<std::string>("answer");
+
+    QTest::newRow("library missing") << Conversion::Status::LibraryMissing << reply("010000");
+    QTest::newRow("entry point missing") << Conversion::Status::EntryMissing << reply("010000");
+    QTest::newRow("empty result") << Conversion::Status::Converted << std::string();
+    QTest::newRow("no delimiters") << Conversion::Status::Converted << "010000" + partA + partB;
+    QTest::newRow("short id") << Conversion::Status::Converted << reply("01000");
+    QTest::newRow("id not hex") << Conversion::Status::Converted << reply("01000Z");
+    QTest::newRow("short part") << Conversion::Status::Converted
+                                << "010000::" + partA + ":" + partB.substr(2) + ":::";
+    QTest::newRow("new learned format without data") << Conversion::Status::Converted << reply("ABCDEF");
+}
+
+void CapturedCodeStoreTest::notConverted()
+{
+    QFETCH(Conversion::Status, status);
+    QFETCH(std::string, answer);
+    StoreRig rig(learnedTvKey());
+    rig.status = status;
+    rig.answer = answer;
+    const auto result = rig.learn("62");
+    QCOMPARE(result.outcome, Outcome::NotConverted);
+    QVERIFY(result.capturefailed());
+    QCOMPARE(result.notices, Notices{CapturedCodeStore::learnedFaillyNotice});
+    QCOMPARE(rig.log, (std::vector<std::string>{"converting", "convert"}));
+    QVERIFY(rig.untouched());
+}
+
+void CapturedCodeStoreTest::converterRaised()
+{
+    StoreRig rig;
+    rig.status = Conversion::Status::Raised;
+    rig.error = "bad_alloc";
+    const auto result = rig.learn("62");
+    QCOMPARE(result.outcome, Outcome::ConverterRaised);
+    QVERIFY(result.capturefailed());
+    QVERIFY(result.notices.empty());
+    QCOMPARE(result.error, std::string("bad_alloc"));
+    QVERIFY(rig.untouched());
+}
+
+void CapturedCodeStoreTest::recordWriteFails_data()
+{
+    QTest::addColumn<CraftedImage>("image");
+    QTest::addColumn<std::string>("keycode");
+    QTest::addColumn<std::string>("answer");
+    QTest::addColumn<bool>("slot3InUse");  // afterwards
+
+    const std::string known = reply("2402B7");
+    QTest::newRow("downloaded code, known format") << CraftedImage() << std::string("10") << known << false;
+    QTest::newRow("new learned format") << CraftedImage() << std::string("62") << reply("ABCDEF", formatData)
+                                        << false;
+    // The key alone used the format: with its record gone, so is the format.
+    QTest::newRow("same learned format again") << learnedTvKey() << std::string("62") << reply("998877")
+                                               << false;
+    QTest::newRow("learned format another key uses")
+        << learnedTvKey().learnedKey(keyIndex(6, 0x62), 3) << std::string("62") << reply("998877") << true;
+    QTest::newRow("learned key, known format") << learnedTvKey() << std::string("62") << known << false;
+}
+
+void CapturedCodeStoreTest::recordWriteFails()
+{
+    QFETCH(CraftedImage, image);
+    QFETCH(std::string, keycode);
+    QFETCH(std::string, answer);
+    QFETCH(bool, slot3InUse);
+    StoreRig rig(image);
+    rig.answer = answer;
+    rig.faults.failRecords = true;
+    const int index = keyIndex(0, static_cast<std::uint8_t>(std::stoi(keycode, nullptr, 16)));
+
+    const auto result = rig.learn(keycode);
+    QCOMPARE(result.outcome, Outcome::RecordWriteFailed);
+    QVERIFY(result.capturefailed());
+    QVERIFY(result.notices.empty());
+    // The remote dropped the old code; the entry says so.
+    QCOMPARE(rig.record(index).substr(0, 2), std::string("00"));
+    QCOMPARE(rig.entry(index), keycode + "|0");
+    QCOMPARE(rig.slot(3).substr(8, 1) >= "8", slot3InUse);
+    QCOMPARE(rig.slot(0), std::string(12, '0'));
+    QVERIFY(rig.rereadAgrees());
+    const auto report = rig.check();
+    QVERIFY(report.corruption.empty());
+    QVERIFY(report.leaks.empty());
+}
+
+void CapturedCodeStoreTest::dropAndRecordWriteFail()
+{
+    StoreRig rig;
+    rig.answer = reply("2402B7");
+    rig.rig.remote().injectFault(VirtualRemote::Operation::WriteData, 2);
+    const int index = keyIndex(0, 0x10);
+    const auto result = rig.learn("10");
+    QCOMPARE(result.outcome, Outcome::RecordWriteFailed);
+    QCOMPARE(result.notices, Notices{CapturedCodeStore::deletedFaillyNotice});
+    // Neither write reached the remote: the downloaded code is still there, and so says its entry.
+    QVERIFY(rig.memory() == rig.memoryAtLoad);
+    QCOMPARE(rig.entry(index), std::string("10|1|0|"));
+}
+
+void CapturedCodeStoreTest::refusedWritesNothing_data()
+{
+    QTest::addColumn<CraftedImage>("image");
+    QTest::addColumn<std::string>("keycode");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("listMismatch");  // another key's entry where this key's should be
+    QTest::addColumn<std::string>("answer");
+    QTest::addColumn<Outcome>("outcome");
+
+    const std::string learned = reply("ABCDEF", formatData);
+    const std::string known = reply("2402B7");
+    QTest::newRow("every slot in use") << fullSlots() << std::string("62") << 0 << false << learned
+                                       << Outcome::NoFreeSlot;
+    QTest::newRow("no room in the code area") << almostFullCodeArea() << std::string("10") << 0 << false
+                                              << learned << Outcome::NoRoom;
+    QTest::newRow("key not in the key-code list")
+        << CraftedImage() << std::string("11") << 0 << false << known << Outcome::KeyNotListed;
+    QTest::newRow("list names another key there") << CraftedImage() << std::string("62") << 1 << true << known
+                                                  << Outcome::KeyNotListed;
+    QTest::newRow("mode past the last") << CraftedImage() << std::string("62") << 8 << false << known
+                                        << Outcome::IndexOutside;
+    QTest::newRow("negative mode") << CraftedImage() << std::string("62") << -1 << false << known
+                                   << Outcome::IndexOutside;
+}
+
+void CapturedCodeStoreTest::refusedWritesNothing()
+{
+    QFETCH(CraftedImage, image);
+    QFETCH(std::string, keycode);
+    QFETCH(int, mode);
+    QFETCH(bool, listMismatch);
+    QFETCH(std::string, answer);
+    QFETCH(Outcome, outcome);
+    StoreRig rig(image);
+    rig.answer = answer;
+    if (listMismatch) {
+        rig.tables.keystates[static_cast<std::size_t>(keyIndex(mode, 0x62))] = "63|0|0|";
+        rig.keystatesAtLoad = rig.tables.keystates;
+    }
+    const auto result = rig.learn(keycode, mode);
+    QCOMPARE(result.outcome, outcome);
+    QVERIFY(result.capturefailed());
+    QVERIFY(result.notices.empty());
+    QVERIFY(rig.untouched());
+}
+
+void CapturedCodeStoreTest::fullSlotsTakeAStoredFormat()
+{
+    StoreRig rig(fullSlots());
+    rig.answer = reply("30001F");
+    QCOMPARE(rig.learn("62").outcome, Outcome::Stored);
+    QCOMPARE(rig.entry(keyIndex(0, 0x62)), std::string("62|2|1|1F"));
+}
+
+void CapturedCodeStoreTest::lastBlocksTakeASmallFormat()
+{
+    StoreRig rig(almostFullCodeArea());
+    rig.answer = reply("ABCDEF", formatData.substr(0, 32));
+    QCOMPARE(rig.learn("10").outcome, Outcome::Stored);
+    const std::uint32_t lastTwo = FactoryImage::codeAreaAddress
+                                  + (FactoryImage::blockCount - 2) * FactoryImage::blockSize;
+    QCOMPARE(rig.bytes(lastTwo, 16), formatData.substr(0, 32));
+}
+
+QTEST_GUILESS_MAIN(CapturedCodeStoreTest)
+#include "CapturedCodeStoreTest.moc"
