@@ -43,7 +43,9 @@ std::uint32_t fnv1a(const std::vector<std::uint8_t> &bytes)
 void coarsenTimed(LearnedFormat &coarse, const LearnedFormat &format, std::vector<std::uint8_t> &scale)
 {
     const auto &[zero, one] = *format.alphabet;
-    const int unit = zero.mark == one.mark ? format.markCodes[zero.mark] : format.spaceCodes[zero.space];
+    // A duty-cycle encoding shares neither: its shorter mark, bit 0's, is the unit.
+    const bool sharedSpace = zero.mark != one.mark && zero.space == one.space;
+    const int unit = sharedSpace ? format.spaceCodes[zero.space] : format.markCodes[zero.mark];
     for (std::size_t i = 0; i < coarse.markCodes.size(); ++i) {
         coarse.markCodes[i] = ratioCell(format.markCodes[i] - unit);
     }

@@ -8,11 +8,14 @@
 // the format's coarse form, so that two captures of one key, each with a few
 // per cent of jitter, name the same format and re-learning keeps its slot.
 // The coarse form keeps the structure (clusters, bit encoding, frames, extra
-// bits) and drops the gaps; each length becomes its ratio to the format's unit
-// (the mark or space that all bits share, else the most frequent length) on a
-// grid of four steps per octave (1, 1.25, 1.5, 1.75 times a power of two, so
-// whole multiples up to 8 sit mid-cell), the unit itself on a grid of six steps
-// per octave.
+// bits) and drops the gaps. With a bit encoding each length becomes its ratio
+// to the unit (the mark or space all bits share, or bit 0's mark), on a grid
+// of 1 and 1.5 times powers of two, where the whole multiples 1, 2, 3, 4, 6,
+// 8, 12, 16 lie mid-cell; the unit itself, measured in every bit, goes on a
+// grid of four steps per octave. Without bits a length may be measured once:
+// only the clusters' order counts, and the frames' whole length, on the
+// quarter-octave grid, sets the scale. Lengths close to a cell border can
+// still fall either way; the digest trades that against telling remotes apart.
 class FormatDigest
 {
 public:

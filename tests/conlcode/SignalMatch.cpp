@@ -25,6 +25,15 @@ InfraredSignal SignalMatch::captured(const InfraredSignal &signal)
     return result;
 }
 
+InfraredSignal SignalMatch::asSent(const IrSignal &signal)
+{
+    InfraredSignal sent;
+    sent.carrierHz = signal.carrierHz;
+    const std::vector<int> flat = signal.flatDurations();
+    sent.durations.assign(flat.begin(), flat.end());
+    return sent;
+}
+
 QString SignalMatch::difference(const InfraredSignal &original, const IrSignal &regenerated, double fraction)
 {
     const std::vector<double> &want = captured(original).durations;

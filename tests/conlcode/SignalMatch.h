@@ -13,6 +13,8 @@ constexpr double frameGap = 10980;
 // The part of a signal that a capture keeps: up to the first silence that
 // ends the capture, without a space at the end.
 InfraredSignal captured(const InfraredSignal &signal);
+// A regenerated signal as a remote would send it again.
+InfraredSignal asSent(const IrSignal &signal);
 // Empty when every mark and space is within `fraction` of the original's and
 // every gap between frames within `fraction` or 1 ms; else what differs.
 QString difference(const InfraredSignal &original, const IrSignal &regenerated, double fraction);

@@ -99,6 +99,17 @@ InfraredSignal pulseWidth(const std::vector<bool> &bits)
     return framed(std::vector<Frame>(3, frame), 45000, true, 40000);
 }
 
+InfraredSignal dutyCycle(const std::vector<bool> &bits)
+{
+    Frame frame{3200, 1600};
+    for (bool bit : bits) {
+        frame.push_back(bit ? 1200 : 400);
+        frame.push_back(bit ? 400 : 1200);
+    }
+    frame.push_back(400);
+    return framed({frame}, 0, false, 38000);
+}
+
 InfraredSignal irregular()
 {
     InfraredSignal signal;

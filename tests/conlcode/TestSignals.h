@@ -31,6 +31,9 @@ InfraredSignal pulseDistance(const PulseDistance &shape, const std::vector<bool>
 // A pulse-width remote: 2400/600 lead-in, 600 or 1200 marks with 600 spaces,
 // the last bit's space running into the 45 ms frame period; three frames.
 InfraredSignal pulseWidth(const std::vector<bool> &bits);
+// A duty-cycle remote: 3200/1600 lead-in, bits of one period, 0 = 400/1200,
+// 1 = 1200/400, a closing 400 mark.
+InfraredSignal dutyCycle(const std::vector<bool> &bits);
 // A signal without a bit encoding: one frame of irregular lengths.
 InfraredSignal irregular();
 

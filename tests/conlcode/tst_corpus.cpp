@@ -19,15 +19,6 @@ std::optional<IrSignal> regenerate(const ConverterResult &result)
                           : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
 }
 
-InfraredSignal asSent(const IrSignal &signal)
-{
-    InfraredSignal sent;
-    sent.carrierHz = signal.carrierHz;
-    const std::vector<int> flat = signal.flatDurations();
-    sent.durations.assign(flat.begin(), flat.end());
-    return sent;
-}
-
 QString percent(int part, int whole)
 {
     return QString::number(100.0 * part / std::max(whole, 1), 'f', 1) + " %";
@@ -81,7 +72,7 @@ void CorpusTest::recordingsConvertAndSendAgain()
         faithful += SignalMatch::difference(recording.signal, *sent, 0.05).isEmpty() ? 1 : 0;
         close += SignalMatch::difference(recording.signal, *sent, 0.10).isEmpty() ? 1 : 0;
         // The transmitter's signal learns back as the same key.
-        const ConverterResult again = ConverterResult::of(CodeConverter::convert(ConverterInput::of(asSent(*sent))));
+        const ConverterResult again = ConverterResult::of(CodeConverter::convert(ConverterInput::of(SignalMatch::asSent(*sent))));
         const bool same = again.id == result.id && again.partA + again.partB == result.partA + result.partB;
         QVERIFY2(same || !result.known(), qPrintable(where));
         relearned += same ? 1 : 0;

@@ -1,0 +1,120 @@
+// Speed of libConLCode.so: ConvertCode calls per second over the corpus's
+// recordings, as the tool calls it. Also what the conversion makes of the
+// corpus: how much is sent back faithfully, how steady a key's code is under
+// capture jitter, how many formats the keys of one remote need.
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ConverterInput.h"
+#include "ConverterResult.h"
+#include "FormatCodec.h"
+#include "IrCorpus.h"
+#include "SignalMatch.h"
+#include "TestSignals.h"
+
+namespace
+{
+using ConvertFunction = const char *(*)(const char *, std::int32_t);
+constexpr int jitterSeeds = 3;
+
+double percent(int part, int whole)
+{
+    return 100.0 * part / (whole > 0 ? whole : 1);
+}
+
+void speed(ConvertFunction convert, const std::vector<std::string> &inputs)
+{
+    using Clock = std::chrono::steady_clock;
+    std::size_t calls = 0;
+    std::size_t resultBytes = 0;
+    const Clock::time_point start = Clock::now();
+    Clock::duration spent{};
+    while (spent < std::chrono::seconds(2)) {
+        for (const std::string &input : inputs) {
+            resultBytes += std::string(convert(input.c_str(), 2)).size();
+        }
+        calls += inputs.size();
+        spent = Clock::now() - start;
+    }
+    const double seconds = std::chrono::duration<double>(spent).count();
+    std::printf("ConvertCode: %zu calls in %.2f s over %zu recordings: %.0f calls/s (%.1f us per call; %zu result bytes)\n",
+                calls, seconds, inputs.size(), calls / seconds, 1e6 * seconds / calls, resultBytes);
+}
+
+void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &recordings,
+             const std::vector<std::string> &inputs)
+{
+    int converted = 0, known = 0, faithful = 0, close = 0, steady = 0, tried = 0;
+    std::map<QString, std::set<QString>> formats;
+    std::map<QString, int> learnedKeys;
+    for (std::size_t i = 0; i < recordings.size(); ++i) {
+        const ConverterResult result = ConverterResult::of(convert(inputs[i].c_str(), 2));
+        if (!result.wellFormed) {
+            continue;
+        }
+        ++converted;
+        known += result.known() ? 1 : 0;
+        if (!result.known()) {
+            formats[recordings[i].remote].insert(result.id);
+            ++learnedKeys[recordings[i].remote];
+        }
+        const std::optional<IrSignal> sent =
+            result.known() ? FormatCodec::regenerate(result.knownRecord(), "")
+                           : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
+        if (sent) {
+            faithful += SignalMatch::difference(recordings[i].signal, *sent, 0.05).isEmpty() ? 1 : 0;
+            close += SignalMatch::difference(recordings[i].signal, *sent, 0.10).isEmpty() ? 1 : 0;
+        }
+        for (std::uint32_t seed = 1; seed <= jitterSeeds; ++seed) {
+            const std::string noisy = ConverterInput::of(TestSignals::jittered(recordings[i].signal, 0.05, seed));
+            const ConverterResult again = ConverterResult::of(convert(noisy.c_str(), 2));
+            steady += again.id == result.id && again.partA + again.partB == result.partA + result.partB ? 1 : 0;
+            ++tried;
+        }
+    }
+    int remotes = 0, keys = 0, formatCount = 0;
+    for (const auto &[remote, ids] : formats) {
+        if (learnedKeys[remote] > 1) {
+            ++remotes;
+            keys += learnedKeys[remote];
+            formatCount += static_cast<int>(ids.size());
+        }
+    }
+    std::printf("corpus: %zu recordings, %d converted (%.1f %%), %d in known formats\n", recordings.size(), converted,
+                percent(converted, static_cast<int>(recordings.size())), known);
+    std::printf("sent again within 5 %% per duration: %.1f %%, within 10 %%: %.1f %%\n", percent(faithful, converted),
+                percent(close, converted));
+    std::printf("same id and parts after +-5 %% jitter: %.1f %% of %d captures\n", percent(steady, tried), tried);
+    std::printf("learned keys of %d remotes with two or more: %d keys in %d formats\n", remotes, keys, formatCount);
+}
+}  // namespace
+
+int main()
+{
+    void *library = dlopen(QLR_CONLCODE_PATH, RTLD_NOW | RTLD_LOCAL);
+    const auto convert = library ? reinterpret_cast<ConvertFunction>(dlsym(library, "ConvertCode")) : nullptr;
+    if (!convert) {
+        std::fprintf(stderr, "cannot load ConvertCode from %s\n", QLR_CONLCODE_PATH);
+        return 1;
+    }
+    const std::vector<IrCorpus::Recording> recordings = IrCorpus::rawRecordings(0);
+    if (recordings.empty()) {
+        std::fprintf(stderr, "the infrared corpus is not there\n");
+        return 1;
+    }
+    std::vector<std::string> inputs;
+    for (const IrCorpus::Recording &recording : recordings) {
+        inputs.push_back(ConverterInput::of(recording.signal));
+    }
+    speed(convert, inputs);
+    quality(convert, recordings, inputs);
+    dlclose(library);
+    return 0;
+}
