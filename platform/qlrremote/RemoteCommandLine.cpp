@@ -1,5 +1,7 @@
 #include "RemoteCommandLine.h"
 
+#include "HexText.h"
+#include "MemoryCheck.h"
 #include "RemoteClient.h"
 #include "RemoteRequest.h"
 #include "RemoteServer.h"
@@ -92,6 +94,8 @@ std::string RemoteCommandLine::usage()
            "                           leading carrier=HZ (default 38000), or a learned Pronto code\n"
            "  dump ADDR COUNT          COUNT bytes of memory from hex address ADDR\n"
            "  reset                    back to the factory image\n"
+           "  check                    check the learned-code storage in the remote's memory:\n"
+           "                           one line per problem, status 1 when it is corrupt\n"
            "  fault OP N               the next N calls of device operation OP fail; OP is one of\n"
            "                           link_state ReadVersion readdatav20 writedatav20 WCodeTypeData\n"
            "                           SetCodeCarrierWave RCollectCodeInfo RBasicInfo\n"
@@ -100,7 +104,8 @@ std::string RemoteCommandLine::usage()
            "\n"
            "The socket is $QLR_REMOTE_SOCKET, else $XDG_RUNTIME_DIR/qlr-remote/socket, else\n"
            "/tmp/qlr-remote-UID/socket (now " + SocketPath::defaultPath() + ").\n"
-           "Exit status: 0 done, 1 the remote was not waiting for a code, 2 error.\n";
+           "Exit status: 0 done, 1 the remote was not waiting for a code (press) or its memory\n"
+           "is corrupt (check), 2 error.\n";
 }
 
 std::string RemoteCommandLine::defaultImagePath()
@@ -152,6 +157,8 @@ int RemoteCommandLine::run(const std::vector<std::string> &arguments)
     }
     if (!imagePath.empty())
         return fail("--image belongs to serve");
+    if (words[0] == "check")
+        return words.size() == 1 ? check(socketPath) : fail("check takes no arguments");
     return request(socketPath, words);
 }
 
@@ -292,6 +299,19 @@ int RemoteCommandLine::request(const std::string &socketPath, const std::vector<
     if (request.op == Op::Dump && !printDump(request, reply.data))
         return fail("the server's dump makes no sense");
     return 0;
+}
+
+int RemoteCommandLine::check(const std::string &socketPath)
+{
+    const auto reply = RemoteClient::call(socketPath, "dump 0 " + std::to_string(VirtualRemote::memorySize));
+    if (reply.status == RemoteClient::Status::Fail)
+        return fail("check: the remote's memory cannot be read");
+    if (reply.status != RemoteClient::Status::Ok)
+        return fail(reply.data);
+    const auto image = HexText::bytes(reply.data);
+    if (!image || image->size() != VirtualRemote::memorySize)
+        return fail("the server's dump makes no sense");
+    return runMemoryCheck(*image, m_out);
 }
 
 void RemoteCommandLine::printStatus(const std::string &data)

@@ -10,7 +10,8 @@
 // The qlr-remote program: `serve` runs the virtual remote's server in the
 // foreground; every other command sends one request to a running server.
 // Exit status 0 on success, 1 when a press finds the remote not waiting for a
-// code, 2 for any error, with one line on the error stream.
+// code or a check finds its memory corrupt, 2 for any error, with one line on
+// the error stream.
 class RemoteCommandLine
 {
 public:
@@ -26,6 +27,8 @@ public:
 private:
     int serve(const std::string &socketPath, std::string imagePath);
     int request(const std::string &socketPath, const std::vector<std::string> &words);
+    // Dumps the whole memory and checks it: 0 consistent, 1 corrupt, 2 error.
+    int check(const std::string &socketPath);
     // A command's request line, checked as the server will check it.
     struct Prepared
     {
