@@ -36,6 +36,8 @@ private slots:
     void rc5TogglesShareTheFormat();
     void notNec_data();
     void notNec();
+    void holdFillingTheCaptureBuffer_data();
+    void holdFillingTheCaptureBuffer();
     void jitterKeepsTheCode_data();
     void jitterKeepsTheCode();
     void invalidRecordsSendNothing_data();
@@ -173,6 +175,32 @@ void KnownProtocolsTest::notNec()
     const std::optional<IrSignal> sent = FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
     QVERIFY(sent);
     QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
+}
+
+void KnownProtocolsTest::holdFillingTheCaptureBuffer_data()
+{
+    QTest::addColumn<InfraredSignal>("signal");
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<int>("repeatKind");
+    QTest::newRow("NEC1 dittos") << TestSignals::nec(0x20, 0xDF, 0x02, NecRepeat::Ditto, 300) << "010000" << 1;
+    QTest::newRow("NEC2 whole frames") << TestSignals::nec(0x20, 0xDF, 0x02, NecRepeat::Full, 300) << "010000" << 2;
+    QTest::newRow("RC5") << TestSignals::rc5(3, 17, 1, 300) << "020000" << 2;
+}
+
+void KnownProtocolsTest::holdFillingTheCaptureBuffer()
+{
+    // The capture stops mid-frame when its buffer is full; the cut frame is no
+    // repeat and does not keep the key from its protocol.
+    QFETCH(InfraredSignal, signal);
+    QFETCH(QString, id);
+    QFETCH(int, repeatKind);
+    const ConverterResult result = convert(signal);
+    QCOMPARE(result.id, id);
+    QCOMPARE(result.partB.mid(2, 2), hexByte(repeatKind));
+    QVERIFY(result.partB.mid(4, 2).toInt(nullptr, 16) > 20);
+    const std::optional<IrSignal> sent = FormatCodec::regenerate(result.knownRecord(), "");
+    QVERIFY(sent);
+    QCOMPARE(int(sent->frames.size()), result.partB.mid(4, 2).toInt(nullptr, 16) + 1);
 }
 
 void KnownProtocolsTest::jitterKeepsTheCode_data()
