@@ -32,6 +32,8 @@ class LearnedFormat
 public:
     static constexpr std::size_t maxClusters = 14;
     static constexpr std::size_t maxRun = 255;
+    // The duration text carries no carrier: learned formats go out at 38 kHz,
+    // the carrier of most remotes.
     static constexpr int carrierHz = 38000;
 
     struct Pair
