@@ -1,19 +1,35 @@
 #include "Tmainselfstudy.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
+#include <QScreen>
+#include <QTimer>
 
+#include "AnimationFile.h"
 #include "BasicBlock.h"
 #include "BlockReader.h"
+#include "DeviceModeSelector.h"
+#include "DisplayMode.h"
+#include "FormPictures.h"
+#include "HandCursor.h"
+#include "HintAnimationPlayer.h"
+#include "IBtn.h"
+#include "LinkStateWatcher.h"
 #include "MessageBoxes.h"
+#include "ModeSlice.h"
+#include "PictureLoader.h"
 #include "RemoteAcceptance.h"
 #include "RemoteDevice.h"
 #include "RemoteMessages.h"
+#include "RemotePanel.h"
 #include "RemoteTablesReader.h"
 
 namespace
 {
 constexpr std::uint16_t basicBlockAddress = 0xB000;
+const QColor windowColour(53, 124, 168);
+constexpr QSize requiredScreen{1024, 768};
 
 QLabel *makeLabel(QWidget *parent, const char *name, int x, int y)
 {
@@ -21,6 +37,38 @@ QLabel *makeLabel(QWidget *parent, const char *name, int x, int y)
     label->setObjectName(QLatin1String(name));
     label->move(x, y);
     return label;
+}
+
+QLabel *makePicture(QWidget *parent, const char *name, const QRect &place, const QPixmap &picture)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(place);
+    label->setScaledContents(true);
+    label->setPixmap(picture);
+    return label;
+}
+
+IBtn *makeButton(QWidget *parent, const QString &name, const QRect &place, const QPixmap &picture = {})
+{
+    auto *button = new IBtn(parent);
+    button->setObjectName(name);
+    button->setGeometry(place);
+    button->setPicture(picture);
+    return button;
+}
+
+const QList<QPixmap> &keyPictureSet(const Pictures &pictures, ModeSlice::Kind kind)
+{
+    switch (kind) {
+    case ModeSlice::Kind::Learned:
+        return pictures.learnedpics;
+    case ModeSlice::Kind::Downloaded:
+        return pictures.downloadedpics;
+    case ModeSlice::Kind::None:
+        break;
+    }
+    return pictures.normalpics;
 }
 }  // namespace
 
@@ -30,13 +78,103 @@ Tmainselfstudy::Tmainselfstudy(RemoteDevice &device, QWidget *parent)
     , lab_softver(makeLabel(this, "lab_softver", 812, 104))
     , lab_gjbb(makeLabel(this, "lab_gjbb", 812, 136))
     , m_device(device)
+    , m_displaymode(std::make_unique<DisplayMode>())
 {
     setObjectName(QStringLiteral("mainselfstudy"));
     setWindowTitle(QStringLiteral("自学习"));
+    createControls();
     FormCreate();
 }
 
 Tmainselfstudy::~Tmainselfstudy() = default;
+
+void Tmainselfstudy::setDisplayMode(std::unique_ptr<DisplayMode> displaymode)
+{
+    m_displaymode = std::move(displaymode);
+}
+
+void Tmainselfstudy::createControls()
+{
+    setWindowFlag(Qt::FramelessWindowHint);
+    setFixedSize(clientSize);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, windowColour);
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    // Made first, it lies under everything; the labels were made before it.
+    Image1 = makePicture(this, "Image1", {0, 0, 1016, 729}, FormPictures::background());
+    Image1->lower();
+
+    const RemotePanel::Looks looks{FormPictures::face(), FormPictures::keyButton,
+                                   FormPictures::deviceKeyHighlighted};
+    ykqbox = new RemotePanel(looks, this);
+    connect(ykqbox, &RemotePanel::keyClicked, this, &Tmainselfstudy::keyclick);
+    createModeButtons();
+
+    beginstudyibtn = makeButton(this, QStringLiteral("beginstudyibtn"), {400, 617, 161, 58},
+                                FormPictures::startLearning());
+    beginstudyibtn->setDisablePic(FormPictures::stopLearning());
+    // Their looks come with the pictures, when the window is shown.
+    delstudykey = makeButton(this, QStringLiteral("delstudykey"), {596, 618, 152, 49});
+    delallstudykey = makeButton(this, QStringLiteral("delallstudykey"), {779, 618, 150, 49});
+    IBtn79 = makeButton(this, QStringLiteral("IBtn79"), {969, 8, 38, 27}, FormPictures::closeButton());
+    IBtn79->setToolTip(QStringLiteral("关闭软件"));
+    connect(IBtn79, &IBtn::clicked, this, &QWidget::close);
+    for (IBtn *button : {IBtn79, beginstudyibtn, delstudykey, delallstudykey})
+        HandCursor::onMove(button);
+
+    runstate_lab = new QLabel(this);
+    runstate_lab->setObjectName(QStringLiteral("runstate_lab"));
+    runstate_lab->setGeometry(440, 283, 409, 99);
+    runstate_lab->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    runstate_lab->setStyleSheet(QStringLiteral("color: red;"));
+
+    Imagehint = makePicture(this, "Imagehint", {439, 319, 409, 72}, {});
+    donghuaflash2 = new HintAnimationPlayer(this);
+    donghuaflash2->setObjectName(QStringLiteral("donghuaflash2"));
+    donghuaflash2->move(437, 316);
+    donghuaflash2->hide();
+
+    const QRect hints(440, 391, 409, 166);
+    Image4 = makePicture(this, "Image4", hints, FormPictures::hintPanel(ArtNames::HintPanel::Idle));
+    Image5 = makePicture(this, "Image5", hints, FormPictures::hintPanel(ArtNames::HintPanel::Learning));
+    Image7 = makePicture(this, "Image7", hints, FormPictures::hintPanel(ArtNames::HintPanel::Deleting));
+    Image8 = makePicture(this, "Image8", hints, FormPictures::hintPanel(ArtNames::HintPanel::LearnOnly));
+
+    m_linkwatcher = new LinkStateWatcher(m_device, {ykqbox, beginstudyibtn, delstudykey, delallstudykey},
+                                         [this] { return closing; }, [this] { close(); }, this);
+
+    centre();
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        connect(screen, &QScreen::geometryChanged, this, &Tmainselfstudy::centre);
+}
+
+void Tmainselfstudy::createModeButtons()
+{
+    DeviceModeSelector::Pairs pairs;
+    for (const ModeButtonPlace &place : PanelLayout::modeButtons()) {
+        IBtn *button =
+            makeButton(this, place.button, place.rect, FormPictures::modeButton(place.mode, false));
+        button->setDisablePic(FormPictures::modeButton(place.mode, true));
+        pairs[std::size_t(place.mode)] = {button, ykqbox->deviceKey(place.mode)};
+    }
+    for (int mode : {0, 1, 3})  // TV, CBL and DVD
+        HandCursor::onMove(pairs[std::size_t(mode)].modeButton);
+    m_modeselector = new DeviceModeSelector(pairs, this);
+    connect(m_modeselector, &DeviceModeSelector::selected, this, &Tmainselfstudy::selectmode);
+}
+
+void Tmainselfstudy::centre()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // On a screen smaller than the window its top-left corner stays visible.
+    const QRect area = screen->geometry();
+    move(area.x() + std::max(0, (area.width() - width()) / 2),
+         area.y() + std::max(0, (area.height() - height()) / 2));
+}
 
 void Tmainselfstudy::FormCreate()
 {
@@ -109,4 +247,153 @@ void Tmainselfstudy::readParameterBlocks()
         return;
     }
     tables = std::move(read.tables);
+}
+
+void Tmainselfstudy::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_formShown) {
+        m_formShown = true;
+        FormShow();
+    }
+}
+
+void Tmainselfstudy::FormShow()
+{
+    if (startfailed) {
+        closeSoon();
+        return;
+    }
+    if (!linkthread) {
+        m_linkwatcher->start(remoteid);
+        linkthread = m_linkwatcher->thread();
+    }
+
+    QString whyNot;
+    std::optional<Pictures> loaded = PictureLoader::load(&whyNot);
+    if (!loaded) {
+        qWarning("Pictures not loaded: %s", qPrintable(whyNot));
+        MessageBoxes::notice(QStringLiteral("load picture failly"));
+        startfailed = true;
+        closeSoon();
+        return;
+    }
+    pictures = std::move(*loaded);
+    donghuaflash2->setMovie(AnimationFile::path());
+
+    checkscreensize();
+    refreshkeypictures();
+    Imagehint->setPixmap(pictures.hintpicture);
+    updatedeletebuttons();
+    const bool learned = modehaslearned();
+    if (!learned)
+        deletemode = false;
+    Image4->setVisible(learned);
+    Image8->setVisible(!learned);
+    Image5->hide();
+    Image7->hide();
+    lab_softver->setText(QStringLiteral("V 2.2"));
+    lab_softver->adjustSize();
+    devicemode = 0;
+    m_modeselector->highlight(devicemode);
+    runstate_lab->setText(QStringLiteral("You select tv device"));
+}
+
+void Tmainselfstudy::checkscreensize()
+{
+    const QSize screen = m_displaymode->screenSize();
+    if (screen.width() >= requiredScreen.width())
+        return;
+    MessageBoxes::notice(QStringLiteral("Current differentiate rate of your display is%1*%2\r\n"
+                                        "To run this software, please change it to  1024*768")
+                             .arg(screen.width())
+                             .arg(screen.height()));
+    // The user may have changed it while the notice was up.
+    if (m_displaymode->screenSize().width() < requiredScreen.width())
+        m_displaymode->request(requiredScreen);
+}
+
+void Tmainselfstudy::closeSoon()
+{
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void Tmainselfstudy::closeEvent(QCloseEvent *event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+bool Tmainselfstudy::FormCloseQuery()
+{
+    if (studymode && m_device.link_state()) {
+        MessageBoxes::notice(QStringLiteral(
+            "It is learning now! Please stop learning first if you want to quit operational system！"));
+        return false;
+    }
+    closing = true;
+    m_linkwatcher->stop();
+    return true;
+}
+
+void Tmainselfstudy::FormClose()
+{
+    donghuaflash2->stop();
+    if (startfailed)
+        return;
+    pictures = Pictures();
+    pendingkeys.clear();
+    AnimationFile::remove();
+}
+
+void Tmainselfstudy::selectmode(int mode, const QString &text)
+{
+    if (devicemode == mode)
+        return;
+    devicemode = mode;
+    m_modeselector->highlight(mode);
+    runstate_lab->setText(text);
+    refreshkeypictures();
+    updatedeletebuttons();
+}
+
+void Tmainselfstudy::refreshkeypictures()
+{
+    const std::map<std::string, ModeSlice::Kind> kinds =
+        ModeSlice(tables.keystates, devicemode, tables.keyspermode).kinds();
+    for (IBtn *button : findChildren<IBtn *>()) {
+        const auto found = kinds.find(button->code().toStdString());
+        if (found == kinds.end())
+            continue;
+        const QList<QPixmap> &set = keyPictureSet(pictures, found->second);
+        const QPixmap picture = set.value(Pictures::indexOf(button->code()));
+        if (!picture.isNull())
+            button->setPicture(picture);
+    }
+}
+
+bool Tmainselfstudy::modehaslearned() const
+{
+    return ModeSlice(tables.keystates, devicemode, tables.keyspermode).hasLearned();
+}
+
+void Tmainselfstudy::updatedeletebuttons()
+{
+    // Deleting with the remote away would change the working copies only.
+    const bool learned = modehaslearned();
+    const bool usable = learned && !ykqbox->isHidden();
+    delstudykey->setPicture(learned ? pictures.deletepicture : pictures.deletegreypicture);
+    delstudykey->setEnabled(usable);
+    delallstudykey->setPicture(learned ? pictures.clearpicture : pictures.cleargreypicture);
+    delallstudykey->setEnabled(usable);
+}
+
+void Tmainselfstudy::keyclick(IBtn *key)
+{
+    // Learning and deleting decide what a key click means.
+    Q_UNUSED(key);
 }

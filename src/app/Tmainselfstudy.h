@@ -2,15 +2,22 @@
 
 #include <QList>
 #include <QPointer>
+#include <QThread>
 #include <QWidget>
+#include <memory>
 #include <string>
 
+#include "Pictures.h"
 #include "RemoteTables.h"
 
+class DeviceModeSelector;
+class DisplayMode;
+class HintAnimationPlayer;
+class IBtn;
+class LinkStateWatcher;
 class QLabel;
 class RemoteDevice;
-#include <QThread>
-class IBtn;
+class RemotePanel;
 
 // The main window ("自学习"). It owns all state shared by the parts of the
 // tool: the working copies of the remote's tables, the learning and deleting
@@ -19,11 +26,30 @@ class Tmainselfstudy : public QWidget
 {
     Q_OBJECT
 public:
-    // Runs the creation handler: identifies the remote and reads its tables.
+    static constexpr QSize clientSize{1016, 746};
+
+    // Lays out the controls, then runs the creation handler: identifies the
+    // remote and reads its tables.
     explicit Tmainselfstudy(RemoteDevice &device, QWidget *parent = nullptr);
     ~Tmainselfstudy() override;
 
     RemoteDevice &device() const { return m_device; }
+    // Where the screen's size comes from and a change of display mode goes;
+    // set before the window is shown.
+    void setDisplayMode(std::unique_ptr<DisplayMode> displaymode);
+
+    // Selects a device mode from one of its two buttons; the mode already
+    // selected changes nothing, not even the status text.
+    void selectmode(int mode, const QString &text);
+    // Every key of the current mode shows the picture of what it holds in
+    // `keystates`; keys without an entry keep their picture.
+    void refreshkeypictures();
+    bool modehaslearned() const;
+    // The delete buttons are usable only in a mode with learned keys and while
+    // the remote is attached (the link monitor hides the panel while it is away).
+    void updatedeletebuttons();
+    // Every click of a learnable key comes here.
+    virtual void keyclick(IBtn *key);
 
     // --- state set by start-up ---
     bool startfailed = false;
@@ -37,17 +63,51 @@ public:
     QList<IBtn *> pendingkeys;
     std::string collectedcode;
     int devicemode = 0;
+    Pictures pictures;  // loaded when the window is shown
 
+    // --- controls ---
     QLabel *lab_ykqtype;
     QLabel *lab_softver;
     QLabel *lab_gjbb;
+    QLabel *Image1 = nullptr;  // background
+    RemotePanel *ykqbox = nullptr;
+    IBtn *beginstudyibtn = nullptr;
+    IBtn *delstudykey = nullptr;
+    IBtn *delallstudykey = nullptr;
+    IBtn *IBtn79 = nullptr;  // close
+    QLabel *runstate_lab = nullptr;
+    QLabel *Imagehint = nullptr;
+    HintAnimationPlayer *donghuaflash2 = nullptr;
+    QLabel *Image4 = nullptr;  // hints: the mode has learned keys
+    QLabel *Image5 = nullptr;  // hints: learning
+    QLabel *Image7 = nullptr;  // hints: deleting
+    QLabel *Image8 = nullptr;  // hints: the mode has no learned key
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
+    void createControls();
+    void createModeButtons();
+    void centre();
+
     void FormCreate();
     bool waitForLink();
     // Steps after the link is up; false when the remote was refused.
     void identifyRemote();
     void readParameterBlocks();
 
+    void FormShow();
+    void checkscreensize();
+    bool FormCloseQuery();
+    void FormClose();
+    // Closing from the show handler waits until the show is complete.
+    void closeSoon();
+
     RemoteDevice &m_device;
+    std::unique_ptr<DisplayMode> m_displaymode;
+    DeviceModeSelector *m_modeselector = nullptr;
+    LinkStateWatcher *m_linkwatcher = nullptr;
+    bool m_formShown = false;
 };
