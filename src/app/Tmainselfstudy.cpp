@@ -9,12 +9,14 @@
 #include "AnimationFile.h"
 #include "BasicBlock.h"
 #include "BlockReader.h"
+#include "CodeDeletion.h"
 #include "DeviceModeSelector.h"
 #include "DisplayMode.h"
 #include "FormPictures.h"
 #include "HandCursor.h"
 #include "HintAnimationPlayer.h"
 #include "IBtn.h"
+#include "LearningSession.h"
 #include "LinkStateWatcher.h"
 #include "MessageBoxes.h"
 #include "ModeSlice.h"
@@ -79,6 +81,8 @@ Tmainselfstudy::Tmainselfstudy(RemoteDevice &device, QWidget *parent)
     , lab_gjbb(makeLabel(this, "lab_gjbb", 812, 136))
     , m_device(device)
     , m_displaymode(std::make_unique<DisplayMode>())
+    , m_session(std::make_unique<LearningSession>(*this))
+    , m_deletion(std::make_unique<CodeDeletion>(*this))
 {
     setObjectName(QStringLiteral("mainselfstudy"));
     setWindowTitle(QStringLiteral("自学习"));
@@ -86,7 +90,14 @@ Tmainselfstudy::Tmainselfstudy(RemoteDevice &device, QWidget *parent)
     FormCreate();
 }
 
-Tmainselfstudy::~Tmainselfstudy() = default;
+Tmainselfstudy::~Tmainselfstudy()
+{
+    // A capture still running would talk to a device that may go with the window.
+    if (collectthread) {
+        collectthread->requestInterruption();
+        collectthread->wait();
+    }
+}
 
 void Tmainselfstudy::setDisplayMode(std::unique_ptr<DisplayMode> displaymode)
 {
@@ -121,6 +132,9 @@ void Tmainselfstudy::createControls()
     IBtn79 = makeButton(this, QStringLiteral("IBtn79"), {969, 8, 38, 27}, FormPictures::closeButton());
     IBtn79->setToolTip(QStringLiteral("关闭软件"));
     connect(IBtn79, &IBtn::clicked, this, &QWidget::close);
+    connect(beginstudyibtn, &IBtn::clicked, this, &Tmainselfstudy::beginstudyibtnClick);
+    connect(delstudykey, &IBtn::clicked, this, &Tmainselfstudy::IBtn78Click);
+    connect(delallstudykey, &IBtn::clicked, this, &Tmainselfstudy::delallstudykeyClick);
     for (IBtn *button : {IBtn79, beginstudyibtn, delstudykey, delallstudykey})
         HandCursor::onMove(button);
 
@@ -285,13 +299,9 @@ void Tmainselfstudy::FormShow()
     refreshkeypictures();
     Imagehint->setPixmap(pictures.hintpicture);
     updatedeletebuttons();
-    const bool learned = modehaslearned();
-    if (!learned)
+    if (!modehaslearned())
         deletemode = false;
-    Image4->setVisible(learned);
-    Image8->setVisible(!learned);
-    Image5->hide();
-    Image7->hide();
+    showhintpanel();
     lab_softver->setText(QStringLiteral("V 2.2"));
     lab_softver->adjustSize();
     devicemode = 0;
@@ -369,10 +379,7 @@ void Tmainselfstudy::refreshkeypictures()
         const auto found = kinds.find(button->code().toStdString());
         if (found == kinds.end())
             continue;
-        const QList<QPixmap> &set = keyPictureSet(pictures, found->second);
-        const QPixmap picture = set.value(Pictures::indexOf(button->code()));
-        if (!picture.isNull())
-            button->setPicture(picture);
+        setkeypicture(button, keyPictureSet(pictures, found->second));
     }
 }
 
@@ -394,6 +401,74 @@ void Tmainselfstudy::updatedeletebuttons()
 
 void Tmainselfstudy::keyclick(IBtn *key)
 {
-    // Learning and deleting decide what a key click means.
-    Q_UNUSED(key);
+    if (deletemode) {
+        m_deletion->deletekey(key);
+    } else if (!pendingkeys.isEmpty()) {
+        MessageBoxes::notice(RemotePanel::displayName(pendingkeys.first())
+                             + QStringLiteral("buttonis learning now! Click on Stop learning to stop "
+                                              "learning operation!"));
+    } else if (!studymode) {
+        MessageBoxes::notice(QStringLiteral("Please click on Start to learn first!"));
+    } else {
+        m_session->learnkey(key);
+    }
+}
+
+void Tmainselfstudy::beginstudyibtnClick()
+{
+    m_session->beginstudyibtnClick();
+}
+
+void Tmainselfstudy::IBtn78Click()
+{
+    m_deletion->IBtn78Click();
+}
+
+void Tmainselfstudy::delallstudykeyClick()
+{
+    m_deletion->delallstudykeyClick();
+}
+
+void Tmainselfstudy::capturefailed()
+{
+    m_session->capturefailed();
+}
+
+void Tmainselfstudy::storecapturedcode()
+{
+    m_session->storecapturedcode();
+}
+
+void Tmainselfstudy::setCaptureClock(TCollectCode::Clock clock)
+{
+    m_session->setCaptureClock(std::move(clock));
+}
+
+void Tmainselfstudy::markunlearned(const QString &code)
+{
+    const std::string wanted = code.toStdString();
+    const std::size_t begin = std::size_t(devicemode) * std::size_t(tables.keyspermode);
+    const std::size_t end = std::min(tables.keystates.size(), begin + std::size_t(tables.keyspermode));
+    for (std::size_t i = begin; i < end; ++i) {
+        if (tables.keystates[i].compare(0, 2, wanted) == 0) {
+            tables.keystates[i] = wanted + "|0";
+            return;
+        }
+    }
+}
+
+void Tmainselfstudy::showhintpanel()
+{
+    const bool learned = modehaslearned();
+    Image5->setVisible(studymode);
+    Image7->setVisible(!studymode && deletemode);
+    Image4->setVisible(!studymode && !deletemode && learned);
+    Image8->setVisible(!studymode && !deletemode && !learned);
+}
+
+void Tmainselfstudy::setkeypicture(IBtn *key, const QList<QPixmap> &set)
+{
+    const QPixmap picture = set.value(Pictures::indexOf(key->code()));
+    if (!picture.isNull())
+        key->setPicture(picture);
 }

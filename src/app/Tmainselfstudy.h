@@ -9,11 +9,14 @@
 
 #include "Pictures.h"
 #include "RemoteTables.h"
+#include "TCollectCode.h"
 
+class CodeDeletion;
 class DeviceModeSelector;
 class DisplayMode;
 class HintAnimationPlayer;
 class IBtn;
+class LearningSession;
 class LinkStateWatcher;
 class QLabel;
 class RemoteDevice;
@@ -48,8 +51,26 @@ public:
     // The delete buttons are usable only in a mode with learned keys and while
     // the remote is attached (the link monitor hides the panel while it is away).
     void updatedeletebuttons();
-    // Every click of a learnable key comes here.
+    // Every click of a learnable key comes here: in delete mode it deletes the
+    // key, in learning mode it learns it, unless a key is pending already.
     virtual void keyclick(IBtn *key);
+
+    // The click handlers of the start/stop, delete-one and clear-all buttons.
+    void beginstudyibtnClick();
+    void IBtn78Click();
+    void delallstudykeyClick();
+    // The pending key goes back to waiting; learning stays on.
+    void capturefailed();
+    // The capture thread's completion handler.
+    void storecapturedcode();
+    // The current mode's first entry for `code` becomes "<code>|0".
+    void markunlearned(const QString &code);
+    // Shows the one hint panel that the learning and deleting flags call for.
+    void showhintpanel();
+    // `key` shows its entry of a picture set; a set without it changes nothing.
+    void setkeypicture(IBtn *key, const QList<QPixmap> &set);
+    // The capture window's clock, for tests; empty means the steady clock.
+    void setCaptureClock(TCollectCode::Clock clock);
 
     // --- state set by start-up ---
     bool startfailed = false;
@@ -109,5 +130,7 @@ private:
     std::unique_ptr<DisplayMode> m_displaymode;
     DeviceModeSelector *m_modeselector = nullptr;
     LinkStateWatcher *m_linkwatcher = nullptr;
+    std::unique_ptr<LearningSession> m_session;
+    std::unique_ptr<CodeDeletion> m_deletion;
     bool m_formShown = false;
 };

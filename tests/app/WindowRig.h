@@ -14,13 +14,20 @@ class FakeDisplayMode;
 class WindowRig
 {
 public:
-    // A main window whose key clicks are counted.
+    // A main window whose key clicks are counted, and stop there unless
+    // `passkeys` lets them on to learning and deleting.
     class Window : public Tmainselfstudy
     {
     public:
         using Tmainselfstudy::Tmainselfstudy;
-        void keyclick(IBtn *key) override { clicked.append(key); }
+        void keyclick(IBtn *key) override
+        {
+            clicked.append(key);
+            if (passkeys)
+                Tmainselfstudy::keyclick(key);
+        }
         QList<IBtn *> clicked;
+        bool passkeys = false;
     };
 
     WindowRig();

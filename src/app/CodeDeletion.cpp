@@ -1,0 +1,134 @@
+#include "CodeDeletion.h"
+
+#include <QLabel>
+
+#include "BlockLayout.h"
+#include "CapturedCodeStore.h"
+#include "HexText.h"
+#include "IBtn.h"
+#include "LearnedCodeStore.h"
+#include "MessageBoxes.h"
+#include "RemoteDevice.h"
+#include "Tmainselfstudy.h"
+
+namespace
+{
+constexpr char learnedKind = '2';
+
+bool isLearnedEntry(const std::string &entry)
+{
+    return entry.size() > 3 && entry[3] == learnedKind;
+}
+
+void neverLearned()
+{
+    MessageBoxes::notice(QStringLiteral("This button is never done for learning before!"));
+}
+}  // namespace
+
+CodeDeletion::CodeDeletion(Tmainselfstudy &window)
+    : w(window)
+{
+}
+
+void CodeDeletion::IBtn78Click()
+{
+    if (w.studymode) {
+        MessageBoxes::notice(
+            QStringLiteral("It is learning now! Please click on Stop learning for other operations!"));
+        return;
+    }
+    w.deletemode = !w.deletemode;
+    if (w.deletemode) {
+        w.runstate_lab->setText(QStringLiteral("Please click a button needs to delete on the URC panel left"));
+        w.delstudykey->setPicture(w.pictures.stopdeletepicture);
+    } else {
+        w.runstate_lab->clear();
+        w.delstudykey->setPicture(w.pictures.deletepicture);
+    }
+    w.showhintpanel();
+}
+
+int CodeDeletion::entryindex(const QString &code, bool ignoreCase) const
+{
+    const RemoteTables &tables = w.tables;
+    const std::string wanted = code.toStdString();
+    const int begin = w.devicemode * tables.keyspermode;
+    const int end = std::min(int(tables.keystates.size()), begin + tables.keyspermode);
+    for (int i = begin; i < end; ++i) {
+        const std::string_view keycode = std::string_view(tables.keystates[std::size_t(i)]).substr(0, 2);
+        if (ignoreCase ? HexText::sameDigits(keycode, wanted) : keycode == wanted)
+            return i;
+    }
+    return -1;
+}
+
+void CodeDeletion::deletekey(IBtn *key)
+{
+    if (!w.pendingkeys.isEmpty())
+        w.pendingkeys.removeFirst();
+    const int found = entryindex(key->code(), false);
+    if (found < 0 || !isLearnedEntry(w.tables.keystates[std::size_t(found)])) {
+        neverLearned();
+        return;
+    }
+    w.runstate_lab->clear();
+    if (!MessageBoxes::confirmation(QStringLiteral("Sure to delete the learned code of this button?")))
+        return;
+    const int index = entryindex(key->code(), true);
+    w.setkeypicture(key, w.pictures.normalpics);
+    if (LearnedCodeStore(w.tables, w.device()).releasekeycode(index, key->code().toStdString()))
+        MessageBoxes::notice(QString::fromLatin1(CapturedCodeStore::deletedFaillyNotice));
+    MessageBoxes::notice(QStringLiteral("Deleting is finished!"));
+    w.markunlearned(key->code());
+    if (!w.modehaslearned()) {
+        w.deletemode = false;
+        w.updatedeletebuttons();
+        w.showhintpanel();
+    }
+}
+
+void CodeDeletion::delallstudykeyClick()
+{
+    if (w.studymode) {
+        MessageBoxes::notice(
+            QStringLiteral("It is learning now! Please click on Stop Learning for other operations!"));
+        return;
+    }
+    if (w.deletemode) {
+        MessageBoxes::notice(QStringLiteral(
+            "It is on deleting mode! Please click on Stop Deleting first for other operations!"));
+        return;
+    }
+    RemoteTables &tables = w.tables;
+    const int begin = w.devicemode * tables.keyspermode;
+    const int end = std::min(int(tables.keystates.size()), begin + tables.keyspermode);
+    std::vector<int> learned;
+    for (int i = begin; i < end; ++i) {
+        if (isLearnedEntry(tables.keystates[std::size_t(i)]))
+            learned.push_back(i);
+    }
+    if (learned.empty()) {
+        MessageBoxes::notice(QStringLiteral("No code can be deleted！"));
+        return;
+    }
+    if (!MessageBoxes::question(QStringLiteral("Sure to clear all the learned codes of the buttons?")))
+        return;
+    // Only the records' first byte goes: the formats they used stay allocated
+    // for the keys of other modes.
+    for (int index : learned) {
+        const HexText::Address where = HexText::address(
+            static_cast<std::uint16_t>(tables.keytableaddr + BlockLayout::keyRecordBytes * index));
+        w.device().writedatav20(tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), "00");
+    }
+    for (int index : learned) {
+        std::string &entry = tables.keystates[std::size_t(index)];
+        entry = entry.substr(0, 2) + "|0";
+    }
+    w.refreshkeypictures();
+    w.runstate_lab->setText(QStringLiteral("Clearing is finished!"));
+    MessageBoxes::notice(QStringLiteral("Clearing is finished!"));
+    w.runstate_lab->repaint();
+    w.updatedeletebuttons();
+    w.showhintpanel();
+}

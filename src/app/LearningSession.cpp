@@ -1,0 +1,161 @@
+#include "LearningSession.h"
+
+#include <QLabel>
+
+#include "AnimationFile.h"
+#include "HintAnimationPlayer.h"
+#include "IBtn.h"
+#include "MessageBoxes.h"
+#include "RemotePanel.h"
+#include "Tmainselfstudy.h"
+
+namespace
+{
+const char *const learnedKind = "2";
+
+QString name(const IBtn *key)
+{
+    return RemotePanel::displayName(key);
+}
+}  // namespace
+
+LearningSession::LearningSession(Tmainselfstudy &window)
+    : w(window)
+    , m_store(window.tables, window.device(),
+              [this](const std::string &input) { return m_converter.convert(input); })
+{
+}
+
+void LearningSession::beginstudyibtnClick()
+{
+    if (w.deletemode) {
+        MessageBoxes::notice(QStringLiteral(
+            "It is deleting now! Please stop deleting first if you want to stop to learn！"));
+        return;
+    }
+    w.studymode = !w.studymode;
+    if (w.studymode)
+        startlearning();
+    else
+        stoplearning();
+}
+
+void LearningSession::startlearning()
+{
+    w.beginstudyibtn->setIsEnable(false);  // shows "Stop learning"
+    w.Imagehint->setPixmap(w.pictures.staticpicture);
+    w.runstate_lab->setText(QStringLiteral("click one button needs to learn left."));
+    w.showhintpanel();
+}
+
+void LearningSession::stoplearning()
+{
+    hideanimation(w.pictures.hintpicture);
+    w.runstate_lab->clear();
+    w.showhintpanel();
+    // The pending key shows what it holds again; its capture's outcome, when it
+    // comes, finds no key waiting and is dropped.
+    if (!w.pendingkeys.isEmpty())
+        w.setkeypicture(w.pendingkeys.takeFirst(), w.pictures.normalpics);
+    w.refreshkeypictures();
+    w.beginstudyibtn->setIsEnable(true);
+    if (w.collectthread)
+        w.collectthread->requestInterruption();
+}
+
+bool LearningSession::isLearned(const QString &code) const
+{
+    const RemoteTables &tables = w.tables;
+    const std::string wanted = code.toStdString();
+    const std::size_t begin = std::size_t(w.devicemode) * std::size_t(tables.keyspermode);
+    const std::size_t end = std::min(tables.keystates.size(), begin + std::size_t(tables.keyspermode));
+    for (std::size_t i = begin; i < end; ++i) {
+        const std::string &entry = tables.keystates[i];
+        if (entry.compare(0, 2, wanted) == 0 && entry.compare(3, 1, learnedKind) == 0)
+            return true;
+    }
+    return false;
+}
+
+void LearningSession::learnkey(IBtn *key)
+{
+    if (isLearned(key->code())
+        && !MessageBoxes::question(name(key) + QStringLiteral("button has learnt, do you need to learn again?")))
+        return;
+    w.setkeypicture(key, w.pictures.selectedpics);
+    w.runstate_lab->setText(QStringLiteral("press a button to be learnt on original RC"));
+    showanimation();
+    w.pendingkeys.append(key);
+    // A stopped capture still winding down will report to this key instead.
+    if (w.collectthread)
+        return;
+    w.collectthread = TCollectCode::start(w.device(), w.collectedcode, &w, [this] { storecapturedcode(); },
+                                          m_clock);
+}
+
+void LearningSession::showanimation()
+{
+    w.Imagehint->hide();
+    w.donghuaflash2->setMovie(AnimationFile::path());
+    w.donghuaflash2->show();
+    w.donghuaflash2->play();
+}
+
+void LearningSession::hideanimation(const QPixmap &hint)
+{
+    w.donghuaflash2->stop();
+    w.donghuaflash2->hide();
+    w.Imagehint->show();
+    w.Imagehint->setPixmap(hint);
+}
+
+void LearningSession::capturefailed()
+{
+    if (w.pendingkeys.isEmpty())
+        return;
+    hideanimation(w.pictures.staticpicture);
+    w.runstate_lab->setText(QStringLiteral("choose one button needs to learn again!"));
+    MessageBoxes::notice(QString::fromLatin1(CapturedCodeStore::learnedFaillyNotice));
+    w.runstate_lab->repaint();
+    w.setkeypicture(w.pendingkeys.takeFirst(), w.pictures.normalpics);
+    w.refreshkeypictures();
+}
+
+void LearningSession::storecapturedcode()
+{
+    w.collectthread = nullptr;
+    IBtn *key = w.pendingkeys.value(0);
+    const std::string keycode = key ? key->code().toStdString() : std::string();
+    const CapturedCodeStore::Result result =
+        m_store.store(w.collectedcode, keycode, w.devicemode, [this, key] {
+            w.runstate_lab->setText(name(key) + QStringLiteral("is learning now！"));
+            w.runstate_lab->repaint();
+        });
+    if (!result.collectedcode.empty())
+        w.collectedcode = result.collectedcode;
+    if (!result.error.empty())
+        qWarning("Converting the capture: %s", result.error.c_str());
+    if (result.outcome == CapturedCodeStore::Outcome::NoPendingKey)
+        return;
+    showoutcome(result, key);
+}
+
+void LearningSession::showoutcome(const CapturedCodeStore::Result &result, IBtn *key)
+{
+    const bool stored = result.outcome == CapturedCodeStore::Outcome::Stored;
+    if (stored)
+        w.setkeypicture(key, w.pictures.learnedpics);
+    for (const std::string &notice : result.notices)
+        MessageBoxes::notice(QString::fromStdString(notice));
+    if (result.capturefailed()) {
+        capturefailed();
+        return;
+    }
+    hideanimation(w.pictures.hintpicture);
+    w.runstate_lab->setText(QStringLiteral("RC code has been stored in Button") + name(key));
+    w.runstate_lab->repaint();
+    w.pendingkeys.removeOne(key);
+    if (!w.modehaslearned())
+        w.deletemode = false;
+    w.updatedeletebuttons();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "CapturedCodeStore.h"
+#include "ConverterLibrary.h"
+#include "TCollectCode.h"
+
+class IBtn;
+class Tmainselfstudy;
+
+// Learning keys in the main window: the start/stop button, learning one key
+// with a capture thread, storing what it captured and the capture-failed
+// steps. It works on the window's state and widgets; the storing itself is
+// CapturedCodeStore's, this class only shows its outcome.
+class LearningSession
+{
+public:
+    explicit LearningSession(Tmainselfstudy &window);
+
+    void beginstudyibtnClick();
+    // Learning mode is on and no key is pending.
+    void learnkey(IBtn *key);
+    void capturefailed();
+    // The capture thread's completion handler.
+    void storecapturedcode();
+
+    // The clock of the capture window; empty means the steady clock.
+    void setCaptureClock(TCollectCode::Clock clock) { m_clock = std::move(clock); }
+
+private:
+    void startlearning();
+    void stoplearning();
+    bool isLearned(const QString &code) const;
+    void showanimation();
+    void hideanimation(const QPixmap &hint);
+    void showoutcome(const CapturedCodeStore::Result &result, IBtn *key);
+
+    Tmainselfstudy &w;
+    ConverterLibrary m_converter;
+    CapturedCodeStore m_store;
+    TCollectCode::Clock m_clock;
+};
