@@ -6,7 +6,7 @@
 #include "LearningRig.h"
 #include "MemoryCheck.h"
 #include "RemotePanel.h"
-#include "TestSignals.h"
+#include "InfraredSignal.h"
 
 using Button = MessageBoxes::Button;
 
@@ -15,14 +15,28 @@ namespace
 const QString failly = QStringLiteral("RC code is learned failly!");
 const QString received = QStringLiteral("RC code is received!");
 
-InfraredSignal knownSignal()
+// A pulse-distance frame: lead-in, `bits` least significant first, closing mark.
+InfraredSignal pulseDistance(double leadMark, double leadSpace, double mark, double zero, double one,
+                             std::uint32_t bits, int count)
 {
-    return TestSignals::nec(0x04, 0xFB, 0x08, TestSignals::NecRepeat::Ditto, 2);
+    InfraredSignal signal;
+    signal.durations = {leadMark, leadSpace};
+    for (int i = 0; i < count; ++i)
+        signal.durations.insert(signal.durations.end(), {mark, (bits >> i & 1) != 0 ? one : zero});
+    signal.durations.push_back(mark);
+    return signal;
 }
 
+// An NEC frame, a protocol the remote knows.
+InfraredSignal knownSignal()
+{
+    return pulseDistance(9000, 4500, 560, 560, 1690, 0xF708FB04, 32);
+}
+
+// A remote of no known protocol: stored as a learned format.
 InfraredSignal learnedSignal()
 {
-    return TestSignals::pulseDistance({}, TestSignals::bitsOf(0x2A5C3, 20));
+    return pulseDistance(3400, 1700, 420, 420, 1280, 0x2A5C3, 20);
 }
 }  // namespace
 
@@ -39,6 +53,17 @@ private:
 
     WindowRig::Window &window() { return rig->window(); }
     ScriptedBoxes &boxes() { return rig->boxes(); }
+
+    // The picture of what the key holds in the current mode.
+    QImage byKind(const QString &code)
+    {
+        const Pictures &pictures = window().pictures;
+        const char kind = window().tables.keystates[std::size_t(rig->rig().entry(0, code))][3];
+        return LearningRig::entryOf(kind == '2'   ? pictures.learnedpics
+                                    : kind == '1' ? pictures.downloadedpics
+                                                  : pictures.normalpics,
+                                    code);
+    }
 
     void startLearning()
     {
@@ -181,6 +206,7 @@ private slots:
         QFETCH(int, failingWrites);
         QFETCH(bool, timeout);
         QFETCH(QStringList, notices);
+        const char kindBefore = window().tables.keystates[std::size_t(rig->rig().entry(0, "12"))][3];
         startLearning();
         learnUntilArmed("12");
         for (int i = 0; i < notices.size(); ++i)
@@ -198,9 +224,8 @@ private slots:
         const bool stored = notices.last() == received;
         QCOMPARE(window().runstate_lab->text(), stored ? QStringLiteral("RC code has been stored in Button1")
                                                        : QStringLiteral("choose one button needs to learn again!"));
-        QVERIFY(rig->keyPicture("12")
-                == LearningRig::entryOf(stored ? window().pictures.learnedpics : window().pictures.normalpics,
-                                        "12"));
+        QVERIFY(rig->keyPicture("12") == byKind("12"));
+        QCOMPARE(window().tables.keystates[std::size_t(rig->rig().entry(0, "12"))][3], stored ? '2' : kindBefore);
         if (!stored)
             QVERIFY(window().Imagehint->pixmap().toImage() == window().pictures.staticpicture.toImage());
     }
@@ -218,7 +243,7 @@ private slots:
         QVERIFY(boxes().texts().contains(failly));
         QVERIFY(window().studymode);
         QVERIFY(window().pendingkeys.isEmpty());
-        QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(window().pictures.normalpics, "12"));
+        QVERIFY(rig->keyPicture("12") == byKind("12"));
         QTRY_VERIFY(!window().ykqbox->isHidden());
         boxes().clear();
     }
@@ -308,7 +333,7 @@ private slots:
         QVERIFY(rig->captureEnded());
         QCOMPARE(boxes().texts(), QStringList{failly});
         QVERIFY(window().pendingkeys.isEmpty());
-        QVERIFY(rig->keyPicture("13") == LearningRig::entryOf(window().pictures.normalpics, "13"));
+        QVERIFY(rig->keyPicture("13") == byKind("13"));
         QVERIFY(window().studymode);
     }
 
