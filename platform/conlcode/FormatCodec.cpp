@@ -27,12 +27,11 @@ std::optional<IrSignal> FormatCodec::regenerate(std::string_view recordHex, std:
     if (kind == 0) {
         const std::uint32_t id = static_cast<std::uint32_t>((*record)[3]) << 16
                                  | static_cast<std::uint32_t>((*record)[4]) << 8 | (*record)[5];
-        const ProtocolCodec *codec = KnownProtocols::codecFor(id);
         const std::optional<KnownCode> code = KnownCode::fromParts(id, parts);
-        if (!codec || !code) {
+        if (!code) {
             return std::nullopt;
         }
-        return codec->encode(*code);
+        return KnownProtocols::encode(*code);
     }
     if (kind != learnedFormat) {
         return std::nullopt;

@@ -7,6 +7,7 @@ namespace
 constexpr std::size_t toggleByte = 8;
 constexpr std::size_t repeatByte = 9;
 constexpr std::size_t countByte = 10;
+constexpr std::size_t timingByte = 11;
 }  // namespace
 
 std::array<std::uint8_t, 16> KnownCode::parts() const
@@ -16,13 +17,13 @@ std::array<std::uint8_t, 16> KnownCode::parts() const
     bytes[toggleByte] = toggle;
     bytes[repeatByte] = static_cast<std::uint8_t>(repeat);
     bytes[countByte] = repeatCount;
+    std::copy(timing.begin(), timing.end(), bytes.begin() + timingByte);
     return bytes;
 }
 
 std::optional<KnownCode> KnownCode::fromParts(std::uint32_t formatId, const std::array<std::uint8_t, 16> &parts)
 {
-    if (parts[toggleByte] > 1 || parts[repeatByte] > static_cast<std::uint8_t>(RepeatKind::Full)
-        || std::any_of(parts.begin() + countByte + 1, parts.end(), [](std::uint8_t b) { return b != 0; })) {
+    if (parts[toggleByte] > 1 || parts[repeatByte] > static_cast<std::uint8_t>(RepeatKind::Full)) {
         return std::nullopt;
     }
     KnownCode code;
@@ -31,6 +32,7 @@ std::optional<KnownCode> KnownCode::fromParts(std::uint32_t formatId, const std:
     code.toggle = parts[toggleByte];
     code.repeat = static_cast<RepeatKind>(parts[repeatByte]);
     code.repeatCount = parts[countByte];
+    std::copy(parts.begin() + timingByte, parts.end(), code.timing.begin());
     if (!code.repeatsConsistent()) {
         return std::nullopt;
     }

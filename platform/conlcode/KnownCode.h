@@ -15,6 +15,7 @@ struct KnownCode
     std::uint8_t toggle = 0;
     RepeatKind repeat = RepeatKind::None;
     std::uint8_t repeatCount = 0;
+    std::array<std::uint8_t, 5> timing{};
 
     // Parts A and B as 16 bytes, A first.
     std::array<std::uint8_t, 16> parts() const;

@@ -11,19 +11,37 @@
 //   B byte 0     T, the toggle bit (0 for protocols without one)
 //   B byte 1     how the signal repeats: a RepeatKind
 //   B byte 2     how many repeat frames follow the first frame (0-255)
-//   B bytes 3-7  zero
+//   B bytes 3-7  the remote's own timing (TimingFit): ten signed nibbles, one
+//                per distinct nominal length of the protocol's marks, then
+//                spaces, shortest first; n stretches the length by 1.03^n
 //
-//   id      protocol                                  carrier  fields used
-//   010000  NEC1/NEC2: 9024/4512 lead-in, 32 bits     38 kHz   D, S = ~D, F, E = ~F
-//   020000  RC5: biphase, 889 us half-bit, 14 bits    36 kHz   D (5 bits), F (7 bits), T
-//   030000  NECx: NEC with a 16-bit device D, S       38 kHz   D, S, F, E = ~F
+//   id      protocol (IRP name)                          fields used
+//   010000  NEC1, NEC2, NEC1-f16, NEC2-f16               D, S, F, E
+//   020000  RC5                                          D, F, T
+//   030000  NECx1, NECx2, NECx1-f16, NECx2-f16           D, S, F, E
+//   040000  Pioneer (NEC2 told by D 160-175)             D, S, F, E
+//   050000  RC5x                                         D, S, F, T
+//   060000  RC6 (mode 0)                                 D, F, T
+//   070000  Sony12, 080000 Sony15, 090000 Sony20          D, S (Sony20), F
+//   0A0000  Kaseikyo                                     D, S, F, E, M, N
+//   0B0000  Panasonic                                    D, S, F
+//   0C0000  RCA (RCA-38 has the same timing: no carrier in the capture) D, F
 //
 // A new protocol takes the next free first byte and one ProtocolCodec.
 namespace KnownFormats
 {
-constexpr std::uint32_t nec1 = 0x010000;
+constexpr std::uint32_t nec = 0x010000;
 constexpr std::uint32_t rc5 = 0x020000;
 constexpr std::uint32_t necx = 0x030000;
+constexpr std::uint32_t pioneer = 0x040000;
+constexpr std::uint32_t rc5x = 0x050000;
+constexpr std::uint32_t rc6 = 0x060000;
+constexpr std::uint32_t sony12 = 0x070000;
+constexpr std::uint32_t sony15 = 0x080000;
+constexpr std::uint32_t sony20 = 0x090000;
+constexpr std::uint32_t kaseikyo = 0x0A0000;
+constexpr std::uint32_t panasonic = 0x0B0000;
+constexpr std::uint32_t rca = 0x0C0000;
 
 // Learned formats' ids start at this first byte.
 constexpr std::uint32_t firstLearnedByte = 0x22;
@@ -33,6 +51,8 @@ constexpr int fieldD = 0;
 constexpr int fieldS = 1;
 constexpr int fieldF = 2;
 constexpr int fieldE = 3;
+constexpr int fieldM = 4;
+constexpr int fieldN = 5;
 
 constexpr bool isKnownId(std::uint32_t id)
 {
@@ -44,6 +64,6 @@ constexpr bool isKnownId(std::uint32_t id)
 enum class RepeatKind : std::uint8_t
 {
     None = 0,   // a single frame
-    Ditto = 1,  // short repeat frames without data (NEC1)
+    Ditto = 1,  // distinct repeat frames (NEC1's short ones)
     Full = 2,   // the whole frame again
 };

@@ -1,78 +1,89 @@
 #include "NecCodec.h"
 
 #include <algorithm>
-#include <numeric>
 
-#include "PulseTolerance.h"
+#include "PulseBits.h"
 
 namespace
 {
 constexpr int unit = 564;
-constexpr int leadMark = 16 * unit;
-constexpr int leadSpace = 8 * unit;
-constexpr int dittoSpace = 4 * unit;
-constexpr int oneSpace = 3 * unit;
 constexpr int extentUs = 108000;
-constexpr int carrierHz = 38000;
 constexpr int dataBits = 32;
-constexpr std::size_t frameLength = 2 + 2 * dataBits + 1;
+constexpr PulseBits::Encoding encoding{{unit, unit}, {unit, 3 * unit}, false};
+constexpr int pioneerCarrier = 40000;
+constexpr int necCarrier = 38400;
+constexpr int firstPioneerDevice = 160;
+constexpr int lastPioneerDevice = 175;
 
-std::optional<std::uint32_t> frameBits(const IrFrame &frame)
+struct Variant
+{
+    std::string_view name;
+    std::uint32_t formatId;
+    RepeatKind repeat;
+    bool f16;
+};
+constexpr Variant variants[] = {
+    {"NEC1", KnownFormats::nec, RepeatKind::Ditto, false},
+    {"NEC2", KnownFormats::nec, RepeatKind::Full, false},
+    {"NEC1-f16", KnownFormats::nec, RepeatKind::Ditto, true},
+    {"NEC2-f16", KnownFormats::nec, RepeatKind::Full, true},
+    {"NECx1", KnownFormats::necx, RepeatKind::Ditto, false},
+    {"NECx2", KnownFormats::necx, RepeatKind::Full, false},
+    {"NECx1-f16", KnownFormats::necx, RepeatKind::Ditto, true},
+    {"NECx2-f16", KnownFormats::necx, RepeatKind::Full, true},
+    {"Pioneer", KnownFormats::pioneer, RepeatKind::Full, false},
+};
+
+int leadMarkOf(std::uint32_t formatId)
+{
+    return formatId == KnownFormats::necx ? 8 * unit : 16 * unit;
+}
+
+std::optional<std::uint32_t> frameBits(const IrFrame &frame, int leadMark)
 {
     const std::vector<int> &d = frame.durations;
-    if (d.size() != frameLength || !nearLength(d[0], leadMark) || !nearLength(d[1], leadSpace)
-        || !nearLength(d.back(), unit)) {
+    std::size_t pos = 0;
+    if (d.size() != 2 + 2 * dataBits + 1 || !PulseBits::expect(d, pos, leadMark)
+        || !PulseBits::expect(d, pos, 8 * unit)) {
         return std::nullopt;
     }
-    std::uint32_t bits = 0;
-    for (int i = 0; i < dataBits; ++i) {
-        const int mark = d[2 + 2 * static_cast<std::size_t>(i)];
-        const int space = d[3 + 2 * static_cast<std::size_t>(i)];
-        if (!nearLength(mark, unit)) {
-            return std::nullopt;
-        }
-        if (nearLength(space, oneSpace)) {
-            bits |= 1u << i;
-        } else if (!nearLength(space, unit)) {
-            return std::nullopt;
-        }
+    const std::optional<std::uint64_t> bits = PulseBits::read(d, pos, dataBits, encoding);
+    if (!bits || !PulseBits::expect(d, pos, unit)) {
+        return std::nullopt;
     }
-    return bits;
+    return static_cast<std::uint32_t>(*bits);
 }
 
-bool isDitto(const IrFrame &frame)
+std::vector<int> dittoOf(std::uint32_t formatId, std::uint8_t d)
 {
-    const std::vector<int> &d = frame.durations;
-    return d.size() == 3 && nearLength(d[0], leadMark) && nearLength(d[1], dittoSpace) && nearLength(d[2], unit);
-}
-
-std::uint8_t byteOf(std::uint32_t bits, int index)
-{
-    return static_cast<std::uint8_t>(bits >> (8 * index));
-}
-
-// A frame and the silence that fills it up to the protocol's 108 ms.
-IrFrame timed(std::vector<int> durations)
-{
-    const int length = std::accumulate(durations.begin(), durations.end(), 0);
-    return IrFrame{std::move(durations), extentUs - length};
-}
-
-IrFrame dataFrame(std::uint32_t bits)
-{
-    std::vector<int> d{leadMark, leadSpace};
-    for (int i = 0; i < dataBits; ++i) {
-        d.push_back(unit);
-        d.push_back((bits >> i & 1) != 0 ? oneSpace : unit);
+    if (formatId == KnownFormats::necx) {
+        std::vector<int> frame{8 * unit, 8 * unit};
+        PulseBits::write(frame, ~d & 1u, 1, encoding);
+        frame.push_back(unit);
+        return frame;
     }
-    d.push_back(unit);
-    return timed(std::move(d));
+    return {16 * unit, 4 * unit, unit};
+}
+
+bool isDitto(const IrFrame &frame, std::uint32_t formatId, std::uint8_t d)
+{
+    const std::vector<int> want = dittoOf(formatId, d);
+    if (frame.durations.size() != want.size()) {
+        return false;
+    }
+    std::size_t pos = 0;
+    return std::all_of(want.begin(), want.end(), [&](int nominal) { return PulseBits::expect(frame.durations, pos, nominal); });
+}
+
+bool complement(const KnownCode &code)
+{
+    return code.fields[KnownFormats::fieldE] == static_cast<std::uint8_t>(~code.fields[KnownFormats::fieldF]);
 }
 }  // namespace
 
 bool NecCodec::owns(std::uint32_t formatId) const
 {
-    return formatId == KnownFormats::nec1 || formatId == KnownFormats::necx;
+    return formatId == KnownFormats::nec || formatId == KnownFormats::necx || formatId == KnownFormats::pioneer;
 }
 
 std::optional<KnownCode> NecCodec::decode(const IrSignal &signal) const
@@ -80,53 +91,90 @@ std::optional<KnownCode> NecCodec::decode(const IrSignal &signal) const
     if (signal.frames.empty() || signal.frames.size() > 256) {
         return std::nullopt;
     }
-    const std::optional<std::uint32_t> bits = frameBits(signal.frames.front());
+    KnownCode code;
+    std::optional<std::uint32_t> bits = frameBits(signal.frames.front(), 16 * unit);
+    code.formatId = KnownFormats::nec;
+    if (!bits) {
+        bits = frameBits(signal.frames.front(), 8 * unit);
+        code.formatId = KnownFormats::necx;
+    }
     if (!bits) {
         return std::nullopt;
     }
-    KnownCode code;
-    for (int i = 0; i < 4; ++i) {
-        code.fields[static_cast<std::size_t>(i)] = byteOf(*bits, i);
+    for (std::size_t i = 0; i < 4; ++i) {
+        code.fields[i] = static_cast<std::uint8_t>(*bits >> (8 * i));
     }
     const std::uint8_t d = code.fields[KnownFormats::fieldD];
-    const std::uint8_t s = code.fields[KnownFormats::fieldS];
-    const std::uint8_t f = code.fields[KnownFormats::fieldF];
-    if (code.fields[KnownFormats::fieldE] != static_cast<std::uint8_t>(~f)) {
-        return std::nullopt;
-    }
-    code.formatId = s == static_cast<std::uint8_t>(~d) ? KnownFormats::nec1 : KnownFormats::necx;
     for (std::size_t i = 1; i < signal.frames.size(); ++i) {
         const IrFrame &frame = signal.frames[i];
-        const RepeatKind kind = isDitto(frame) ? RepeatKind::Ditto
-                                : frameBits(frame) == bits ? RepeatKind::Full
-                                                           : RepeatKind::None;
+        const RepeatKind kind = isDitto(frame, code.formatId, d)                          ? RepeatKind::Ditto
+                                : frameBits(frame, leadMarkOf(code.formatId)) == bits ? RepeatKind::Full
+                                                                                       : RepeatKind::None;
         if (kind == RepeatKind::None || (code.repeat != RepeatKind::None && kind != code.repeat)) {
             return std::nullopt;
         }
         code.repeat = kind;
     }
     code.repeatCount = static_cast<std::uint8_t>(signal.frames.size() - 1);
+    if (code.formatId == KnownFormats::nec && code.repeat == RepeatKind::Full && complement(code)
+        && d >= firstPioneerDevice && d <= lastPioneerDevice) {
+        code.formatId = KnownFormats::pioneer;
+    }
     return code;
 }
 
 std::optional<IrSignal> NecCodec::encode(const KnownCode &code) const
 {
-    const std::uint8_t d = code.fields[KnownFormats::fieldD];
-    const std::uint8_t s = code.fields[KnownFormats::fieldS];
-    const std::uint8_t f = code.fields[KnownFormats::fieldF];
     const bool extraFree = std::any_of(code.fields.begin() + 4, code.fields.end(), [](auto b) { return b != 0; });
-    if (!owns(code.formatId) || code.fields[KnownFormats::fieldE] != static_cast<std::uint8_t>(~f) || extraFree
-        || code.toggle != 0 || !code.repeatsConsistent() || (code.formatId == KnownFormats::nec1) != (s == static_cast<std::uint8_t>(~d))) {
+    if (!owns(code.formatId) || extraFree || code.toggle != 0 || !code.repeatsConsistent()
+        || (code.formatId == KnownFormats::pioneer && (code.repeat == RepeatKind::Ditto || !complement(code)))) {
         return std::nullopt;
     }
-    const std::uint32_t bits = static_cast<std::uint32_t>(d) | static_cast<std::uint32_t>(s) << 8
-                               | static_cast<std::uint32_t>(f) << 16
-                               | static_cast<std::uint32_t>(code.fields[KnownFormats::fieldE]) << 24;
+    std::uint32_t bits = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        bits |= static_cast<std::uint32_t>(code.fields[i]) << (8 * i);
+    }
+    std::vector<int> frame{leadMarkOf(code.formatId), 8 * unit};
+    PulseBits::write(frame, bits, dataBits, encoding);
+    frame.push_back(unit);
     IrSignal signal;
-    signal.carrierHz = carrierHz;
-    signal.frames.push_back(dataFrame(bits));
-    const IrFrame repeat = code.repeat == RepeatKind::Ditto ? timed({leadMark, dittoSpace, unit}) : dataFrame(bits);
+    signal.carrierHz = code.formatId == KnownFormats::pioneer ? pioneerCarrier : necCarrier;
+    signal.frames.push_back(PulseBits::timed(frame, extentUs));
+    const IrFrame repeat = code.repeat == RepeatKind::Ditto
+                               ? PulseBits::timed(dittoOf(code.formatId, code.fields[KnownFormats::fieldD]), extentUs)
+                               : signal.frames.front();
     signal.frames.insert(signal.frames.end(), code.repeatCount, repeat);
     signal.frames.back().gapAfterUs = 0;
     return signal;
+}
+
+std::string NecCodec::name(const KnownCode &code) const
+{
+    const RepeatKind repeat = code.repeat == RepeatKind::None ? RepeatKind::Ditto : code.repeat;
+    for (const Variant &variant : variants) {
+        if (variant.formatId == code.formatId && variant.repeat == repeat && variant.f16 != complement(code)) {
+            return std::string(variant.name);
+        }
+    }
+    return "Pioneer";
+}
+
+ProtocolCodec::Fields NecCodec::fields(const KnownCode &code) const
+{
+    return fieldsOf(code, {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}}, false);
+}
+
+std::optional<KnownCode> NecCodec::make(std::string_view name, const Fields &fields, int repeats) const
+{
+    for (const Variant &variant : variants) {
+        if (variant.name == name) {
+            std::optional<KnownCode> code =
+                codeOf(variant.formatId, variant.repeat, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}}, false);
+            if (code && complement(*code) == variant.f16) {
+                return std::nullopt;
+            }
+            return sendable(code);
+        }
+    }
+    return std::nullopt;
 }

@@ -124,3 +124,21 @@ std::optional<IrSignal> Rc5Codec::encode(const KnownCode &code) const
     signal.frames.back().gapAfterUs = 0;
     return signal;
 }
+
+std::string Rc5Codec::name(const KnownCode &) const
+{
+    return "RC5";
+}
+
+ProtocolCodec::Fields Rc5Codec::fields(const KnownCode &code) const
+{
+    return fieldsOf(code, {{"D", 0}, {"F", 2}}, true);
+}
+
+std::optional<KnownCode> Rc5Codec::make(std::string_view name, const Fields &fields, int repeats) const
+{
+    if (name != "RC5") {
+        return std::nullopt;
+    }
+    return sendable(codeOf(KnownFormats::rc5, RepeatKind::Full, repeats, fields, {{"D", 0}, {"F", 2}}, true));
+}

@@ -11,4 +11,7 @@ public:
     bool owns(std::uint32_t formatId) const override;
     std::optional<KnownCode> decode(const IrSignal &signal) const override;
     std::optional<IrSignal> encode(const KnownCode &code) const override;
+    std::string name(const KnownCode &code) const override;
+    Fields fields(const KnownCode &code) const override;
+    std::optional<KnownCode> make(std::string_view name, const Fields &fields, int repeats) const override;
 };

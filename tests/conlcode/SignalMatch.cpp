@@ -34,7 +34,8 @@ InfraredSignal SignalMatch::asSent(const IrSignal &signal)
     return sent;
 }
 
-QString SignalMatch::difference(const InfraredSignal &original, const IrSignal &regenerated, double fraction)
+QString SignalMatch::difference(const InfraredSignal &original, const IrSignal &regenerated, double fraction,
+                                double absoluteUs)
 {
     const std::vector<double> &want = captured(original).durations;
     const std::vector<int> got = regenerated.flatDurations();
@@ -43,7 +44,8 @@ QString SignalMatch::difference(const InfraredSignal &original, const IrSignal &
     }
     for (std::size_t i = 0; i < want.size(); ++i) {
         const bool gap = i % 2 == 1 && want[i] >= frameGap;
-        const double allowed = gap ? std::max(fraction * want[i], 1000.0) : fraction * want[i];
+        const double allowed = gap ? std::max(fraction * want[i], 1000.0)
+                                   : std::max(fraction * want[i], absoluteUs);
         if (std::abs(got[i] - want[i]) > allowed) {
             return QString("duration %1: %2 instead of %3").arg(i).arg(got[i]).arg(want[i]);
         }

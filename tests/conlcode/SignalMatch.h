@@ -15,7 +15,9 @@ constexpr double frameGap = 10980;
 InfraredSignal captured(const InfraredSignal &signal);
 // A regenerated signal as a remote would send it again.
 InfraredSignal asSent(const IrSignal &signal);
-// Empty when every mark and space is within `fraction` of the original's and
-// every gap between frames within `fraction` or 1 ms; else what differs.
-QString difference(const InfraredSignal &original, const IrSignal &regenerated, double fraction);
+// Empty when every mark and space is within `fraction` of the original's or
+// `absoluteUs`, and every gap between frames within `fraction` or 1 ms (the
+// duration text carries gaps in whole milliseconds); else what differs.
+QString difference(const InfraredSignal &original, const IrSignal &regenerated, double fraction,
+                   double absoluteUs = 60);
 }  // namespace SignalMatch

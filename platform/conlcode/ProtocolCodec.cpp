@@ -1,0 +1,65 @@
+#include "ProtocolCodec.h"
+
+#include <algorithm>
+
+ProtocolCodec::Fields ProtocolCodec::fieldsOf(const KnownCode &code, std::initializer_list<Slot> slots, bool toggle)
+{
+    Fields out;
+    for (const Slot &slot : slots) {
+        out.emplace_back(slot.name, code.fields[slot.byte]);
+    }
+    if (toggle) {
+        out.emplace_back("T", code.toggle);
+    }
+    return out;
+}
+
+std::optional<KnownCode> ProtocolCodec::codeOf(std::uint32_t formatId, RepeatKind repeat, int repeats,
+                                               const Fields &fields, std::initializer_list<Slot> slots, bool toggle)
+{
+    if (repeats < 0 || repeats > 255) {
+        return std::nullopt;
+    }
+    KnownCode code;
+    code.formatId = formatId;
+    code.repeatCount = static_cast<std::uint8_t>(repeats);
+    code.repeat = repeats == 0 ? RepeatKind::None : repeat;
+    std::size_t found = 0;
+    for (const auto &[key, value] : fields) {
+        const auto slot = std::find_if(slots.begin(), slots.end(), [&](const Slot &s) { return key == s.name; });
+        if (toggle && key == "T") {
+            if (value < 0 || value > 1) {
+                return std::nullopt;
+            }
+            code.toggle = static_cast<std::uint8_t>(value);
+            continue;
+        }
+        if (slot == slots.end() || value < 0 || value > 255) {
+            return std::nullopt;
+        }
+        code.fields[slot->byte] = static_cast<std::uint8_t>(value);
+        ++found;
+    }
+    if (found != slots.size()) {
+        return std::nullopt;
+    }
+    return code;
+}
+
+std::optional<int> ProtocolCodec::field(const Fields &fields, std::string_view name)
+{
+    for (const auto &[key, value] : fields) {
+        if (key == name) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<KnownCode> ProtocolCodec::sendable(std::optional<KnownCode> code) const
+{
+    if (!code || !encode(*code)) {
+        return std::nullopt;
+    }
+    return code;
+}

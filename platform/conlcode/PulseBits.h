@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "IrSignal.h"
+
+// Bits sent as (mark, space) pairs, the way most protocols send them: pulse
+// distance (the space tells the bit) or pulse width (the mark tells it).
+class PulseBits
+{
+public:
+    struct Symbol
+    {
+        int mark = 0;
+        int space = 0;
+    };
+    struct Encoding
+    {
+        Symbol zero;
+        Symbol one;
+        bool msbFirst = false;
+    };
+
+    // `count` bits from position `pos` on, which moves past them. With
+    // `lastMarkOnly` the last bit is its mark alone: its space is the silence
+    // after the frame.
+    static std::optional<std::uint64_t> read(const std::vector<int> &durations, std::size_t &pos, int count,
+                                             const Encoding &encoding, bool lastMarkOnly = false);
+    static void write(std::vector<int> &durations, std::uint64_t value, int count, const Encoding &encoding,
+                      bool lastMarkOnly = false);
+    // The duration at `pos` is near `nominal`; `pos` moves past it when it is.
+    static bool expect(const std::vector<int> &durations, std::size_t &pos, int nominal);
+    // A frame of `durations` and the silence that fills it up to `extentUs`
+    // from its start (at least `minGapUs`).
+    static IrFrame timed(std::vector<int> durations, int extentUs, int minGapUs = 0);
+    // A frame followed by a fixed gap.
+    static IrFrame gapped(std::vector<int> durations, int gapUs);
+};
