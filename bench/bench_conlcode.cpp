@@ -89,7 +89,7 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
     }
     std::printf("corpus: %zu recordings, %d converted (%.1f %%), %d in known formats\n", recordings.size(), converted,
                 percent(converted, static_cast<int>(recordings.size())), known);
-    std::printf("sent again within 5 %% per duration: %.1f %%, within 10 %%: %.1f %%\n", percent(faithful, converted),
+    std::printf("sent again within 5 %% or 60 us per duration: %.1f %%, within 10 %%: %.1f %%\n", percent(faithful, converted),
                 percent(close, converted));
     std::printf("same id and parts after +-5 %% jitter: %.1f %% of %d captures\n", percent(steady, tried), tried);
     std::printf("learned keys of %d remotes with two or more: %d keys in %d formats\n", remotes, keys, formatCount);

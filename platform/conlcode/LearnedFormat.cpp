@@ -11,6 +11,7 @@ constexpr std::uint8_t version = 0x10;
 constexpr std::uint8_t hasEncoding = 1;
 constexpr std::uint8_t repeatsLastFrame = 2;
 constexpr std::uint8_t hasExtraBits = 4;
+constexpr std::uint8_t hasAdjustments = 8;
 constexpr std::uint8_t finalMark = 0xE0;
 constexpr std::uint8_t bitRun = 0xF0;
 constexpr std::uint8_t finalBitRun = 0xF1;
@@ -87,6 +88,34 @@ std::optional<LearnedFormat::Frame> readFrame(Reader &reader, const LearnedForma
     return std::nullopt;
 }
 
+std::optional<std::uint16_t> readWord(Reader &reader)
+{
+    const std::optional<std::uint8_t> high = reader.next();
+    const std::optional<std::uint8_t> low = reader.next();
+    if (!high || !low) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(*high << 8 | *low);
+}
+
+// Positions ascending, none twice.
+bool readAdjustments(Reader &reader, LearnedFormat &format)
+{
+    const std::optional<std::uint16_t> count = readWord(reader);
+    if (!count || *count == 0) {
+        return false;
+    }
+    for (std::size_t i = 0; i < *count; ++i) {
+        const std::optional<std::uint16_t> position = readWord(reader);
+        const std::optional<std::uint8_t> code = reader.next();
+        if (!position || !code || (!format.adjustments.empty() && *position <= format.adjustments.back().position)) {
+            return false;
+        }
+        format.adjustments.push_back({*position, *code});
+    }
+    return true;
+}
+
 // Consumes the frame's bits from `next`.
 void appendFrame(const LearnedFormat &format, const LearnedFormat::Frame &frame, const std::vector<bool> &bits,
                  std::size_t &next, std::vector<int> &out)
@@ -135,6 +164,7 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
     flags |= alphabet ? hasEncoding : 0;
     flags |= repeatsLast ? repeatsLastFrame : 0;
     flags |= extraBits.empty() ? 0 : hasExtraBits;
+    flags |= adjustments.empty() ? 0 : hasAdjustments;
     out.push_back(flags);
     out.push_back(static_cast<std::uint8_t>(markCodes.size() << 4 | spaceCodes.size()));
     out.insert(out.end(), markCodes.begin(), markCodes.end());
@@ -173,6 +203,15 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
             }
         }
     }
+    if (!adjustments.empty()) {
+        out.push_back(static_cast<std::uint8_t>(adjustments.size() >> 8));
+        out.push_back(static_cast<std::uint8_t>(adjustments.size()));
+        for (const Adjustment &adjustment : adjustments) {
+            out.push_back(static_cast<std::uint8_t>(adjustment.position >> 8));
+            out.push_back(static_cast<std::uint8_t>(adjustment.position));
+            out.push_back(adjustment.code);
+        }
+    }
     return out;
 }
 
@@ -182,7 +221,7 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
     LearnedFormat format;
     const std::optional<std::uint8_t> flags = reader.next();
     const std::optional<std::uint8_t> counts = reader.next();
-    if (!flags || (*flags & 0xF8) != version || !counts) {
+    if (!flags || (*flags & 0xF0) != version || !counts) {
         return std::nullopt;
     }
     const std::size_t markCount = *counts >> 4;
@@ -241,6 +280,9 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
             return std::nullopt;
         }
     }
+    if ((*flags & hasAdjustments) != 0 && !readAdjustments(reader, format)) {
+        return std::nullopt;
+    }
     if (format.extraBits.size() + format.partBitCount() != format.bitCount()) {
         return std::nullopt;
     }
@@ -274,11 +316,20 @@ std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16>
     IrSignal signal;
     signal.carrierHz = carrierHz;
     std::size_t next = 0;
+    std::size_t position = 0;
+    auto adjustment = adjustments.begin();
     for (const Frame &frame : frames) {
         IrFrame out;
         appendFrame(*this, frame, bits, next, out.durations);
+        for (; adjustment != adjustments.end() && adjustment->position < position + out.durations.size(); ++adjustment) {
+            out.durations[adjustment->position - position] = lengthOfCode(adjustment->code);
+        }
+        position += out.durations.size();
         out.gapAfterUs = frame.gapMs > 0 ? frame.gapMs * 1000 + 500 : 0;
         signal.frames.push_back(std::move(out));
+    }
+    if (adjustment != adjustments.end()) {
+        return std::nullopt;
     }
     signal.frames.insert(signal.frames.end(), content->repeats, signal.frames.back());
     signal.frames.back().gapAfterUs = 0;

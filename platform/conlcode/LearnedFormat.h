@@ -16,7 +16,8 @@
 // parts A and B of the key record (LearnedParts); bits that do not fit there
 // stay with the format, which then belongs to that key alone.
 //
-// Bytes: [0] 0x10 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits)
+// Bytes: [0] 0x10 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits,
+//            8 adjustments)
 //        [1] mark count << 4 | space count (1 to 14 marks, 0 to 14 spaces:
 //            frames of single marks have no spaces)
 //        mark lengths, then space lengths, one byte each (lengthOfCode), ascending
@@ -26,6 +27,10 @@
 //        0xE0 | mark: the closing mark; 0xF1 n: n bits, the last one a mark
 //        alone, closing the frame
 //        with extra bits: their count (2 bytes, high first), the bits MSB first
+//        with adjustments: their count (2 bytes), then each its position among
+//            the frames' marks and spaces (2 bytes) and its length code: the
+//            few lengths that their cluster's mean would miss by more than a
+//            faithful copy allows
 // Reading stops at the end of these fields: the code area pads to 8-byte blocks.
 class LearnedFormat
 {
@@ -69,6 +74,13 @@ public:
     std::vector<Frame> frames;
     bool repeatsLast = false;
     std::vector<bool> extraBits;
+    struct Adjustment
+    {
+        std::uint16_t position = 0;
+        std::uint8_t code = 0;
+        bool operator==(const Adjustment &) const = default;
+    };
+    std::vector<Adjustment> adjustments;
 
     // Lengths are stored on a scale of 2^(1/24) from 16 us: 1.5 % at most off.
     static int lengthOfCode(std::uint8_t code);

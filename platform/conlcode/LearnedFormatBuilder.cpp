@@ -1,6 +1,7 @@
 #include "LearnedFormatBuilder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "DurationClusters.h"
@@ -17,6 +18,13 @@ using Symbols = std::vector<std::uint8_t>;
 
 constexpr std::size_t maxFrames = 255;
 constexpr int maxGapMs = 255;
+// The duration text gives gaps to the millisecond. Repeats whose gaps read
+// 1 ms apart share the one in the middle when that stays within 5 % of both
+// (gaps of 30 ms and more); else differing gaps make frames of their own.
+bool sameGap(int a, int b)
+{
+    return a == b || (std::abs(a - b) <= 1000 && std::min(a, b) >= 30000);
+}
 // Pairs whose lengths differ by less than this encode bits by their duty cycle.
 constexpr double samePeriod = 1.2;
 
@@ -147,9 +155,58 @@ CodedFrame codeFrame(const Symbols &symbols, const std::optional<Alphabet> &alph
     return frame;
 }
 
+// A length its cluster's mean misses by more than this gets its own: a
+// faithful copy stays within 5 % or 60 us; what the clusters send is compared,
+// their rounding included. Capture jitter near 5 % can so add one.
+bool missed(int sent, double wanted)
+{
+    return std::abs(sent - wanted) > std::max(0.049 * wanted, 58.0) - 1;
+}
+
+// The lengths of the body's frames that the format's clusters send too far
+// from the signal's own; a repeating frame gets the mean of its repeats.
+std::vector<LearnedFormat::Adjustment> adjustmentsOf(const LearnedCode &code, const IrSignal &signal, std::size_t last,
+                                                     std::size_t repeats)
+{
+    std::vector<LearnedFormat::Adjustment> out;
+    const std::optional<IrSignal> sent = code.format.signal(code.parts);
+    if (!sent) {
+        return out;
+    }
+    std::size_t position = 0;
+    for (std::size_t f = 0; f <= last; ++f) {
+        const std::vector<int> &got = sent->frames[f].durations;
+        const std::size_t end = f == last ? last + repeats : f;
+        for (std::size_t i = 0; i < got.size(); ++i, ++position) {
+            double wanted = 0;
+            bool miss = false;
+            for (std::size_t r = f; r <= end; ++r) {
+                wanted += signal.frames[r].durations[i];
+                miss = miss || missed(got[i], signal.frames[r].durations[i]);
+            }
+            wanted /= static_cast<double>(end - f + 1);
+            if (miss && position <= 0xFFFF) {
+                out.push_back({static_cast<std::uint16_t>(position), LearnedFormat::codeOfLength(wanted)});
+            }
+        }
+    }
+    return out;
+}
+
+bool alike(const IrFrame &a, const IrFrame &b)
+{
+    for (std::size_t i = 0; i < a.durations.size() && i < b.durations.size(); ++i) {
+        if (missed(a.durations[i], b.durations[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int gapMsOf(double microseconds)
 {
-    return std::clamp(static_cast<int>(microseconds / 1000), 1, maxGapMs);
+    // Sent as the middle of its millisecond.
+    return std::clamp(static_cast<int>(std::lround((microseconds - 500) / 1000)), 1, maxGapMs);
 }
 }  // namespace
 
@@ -166,9 +223,12 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     for (const Symbols &frame : symbols) {
         coded.push_back(codeFrame(frame, alphabet));
     }
-    // The body ends with the first of the trailing equal frames.
+    // The body ends with the first of the trailing equal frames: equal in
+    // their clusters and close enough in their lengths to share them.
     std::size_t last = coded.size() - 1;
-    while (last > 0 && coded[last - 1] == coded.back()) {
+    while (last > 0 && coded[last - 1] == coded.back() && alike(signal.frames[last - 1], signal.frames.back())
+           && (signal.frames[last].gapAfterUs == 0
+               || sameGap(signal.frames[last - 1].gapAfterUs, signal.frames[last].gapAfterUs))) {
         --last;
     }
     const std::size_t repeats = std::min<std::size_t>(coded.size() - 1 - last, 255);
@@ -205,5 +265,6 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     const std::optional<std::uint8_t> repeatCount =
         format.repeatsLast ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(repeats)) : std::nullopt;
     code.parts = LearnedParts::pack(bits, repeatCount);
+    format.adjustments = adjustmentsOf(code, signal, last, repeats);
     return code;
 }
