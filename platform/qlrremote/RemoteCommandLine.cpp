@@ -6,6 +6,7 @@
 #include "RemoteRequest.h"
 #include "RemoteServer.h"
 #include "RemoteService.h"
+#include "RemoteTransmitter.h"
 #include "SignalFile.h"
 #include "SocketPath.h"
 #include "VirtualRemote.h"
@@ -29,6 +30,7 @@ namespace
 {
 constexpr int exitError = 2;
 constexpr int exitNotArmed = 1;
+constexpr int exitNothingSent = 1;
 constexpr std::size_t maxSignalFileSize = 1 << 20;
 constexpr std::string_view detachDuringCapture = "detach-during-capture";
 
@@ -50,6 +52,13 @@ std::string absolute(const std::string &path)
         return path;
     char here[4096];
     return getcwd(here, sizeof here) ? std::string(here) + "/" + path : path;
+}
+
+// Two digits 0 to 7: a key's row and column on the remote.
+bool isKeyCode(const std::string &text)
+{
+    const auto digit = [](char c) { return c >= '0' && c <= '7'; };
+    return text.size() == 2 && std::all_of(text.begin(), text.end(), digit);
 }
 
 std::string lowered(std::string text)
@@ -96,6 +105,9 @@ std::string RemoteCommandLine::usage()
            "  reset                    back to the factory image\n"
            "  check                    check the learned-code storage in the remote's memory:\n"
            "                           one line per problem, status 1 when it is corrupt\n"
+           "  send MODE KEYCODE        print the signal one press of the key sends, as press reads\n"
+           "                           it; MODE is TV CBL SAT DVD VCR CD AMP AUX or 0-7, KEYCODE\n"
+           "                           two digits 0-7 (e.g. 45); status 1 when the key sends nothing\n"
            "  fault OP N               the next N calls of device operation OP fail; OP is one of\n"
            "                           link_state ReadVersion readdatav20 writedatav20 WCodeTypeData\n"
            "                           SetCodeCarrierWave RCollectCodeInfo RBasicInfo\n"
@@ -104,8 +116,8 @@ std::string RemoteCommandLine::usage()
            "\n"
            "The socket is $QLR_REMOTE_SOCKET, else $XDG_RUNTIME_DIR/qlr-remote/socket, else\n"
            "/tmp/qlr-remote-UID/socket (now " + SocketPath::defaultPath() + ").\n"
-           "Exit status: 0 done, 1 the remote was not waiting for a code (press) or its memory\n"
-           "is corrupt (check), 2 error.\n";
+           "Exit status: 0 done, 1 the remote was not waiting for a code (press), its memory\n"
+           "is corrupt (check) or the key sends nothing (send), 2 error.\n";
 }
 
 std::string RemoteCommandLine::defaultImagePath()
@@ -159,6 +171,9 @@ int RemoteCommandLine::run(const std::vector<std::string> &arguments)
         return fail("--image belongs to serve");
     if (words[0] == "check")
         return words.size() == 1 ? check(socketPath) : fail("check takes no arguments");
+    if (words[0] == "send")
+        return words.size() == 3 ? send(socketPath, words[1], words[2])
+                                 : fail("send takes a device mode and a key code");
     return request(socketPath, words);
 }
 
@@ -301,17 +316,47 @@ int RemoteCommandLine::request(const std::string &socketPath, const std::vector<
     return 0;
 }
 
-int RemoteCommandLine::check(const std::string &socketPath)
+std::optional<std::vector<std::uint8_t>> RemoteCommandLine::dumpMemory(const std::string &socketPath,
+                                                                       const std::string &command)
 {
     const auto reply = RemoteClient::call(socketPath, "dump 0 " + std::to_string(VirtualRemote::memorySize));
-    if (reply.status == RemoteClient::Status::Fail)
-        return fail("check: the remote's memory cannot be read");
-    if (reply.status != RemoteClient::Status::Ok)
-        return fail(reply.data);
-    const auto image = HexText::bytes(reply.data);
-    if (!image || image->size() != VirtualRemote::memorySize)
-        return fail("the server's dump makes no sense");
-    return runMemoryCheck(*image, m_out);
+    if (reply.status != RemoteClient::Status::Ok) {
+        fail(reply.status == RemoteClient::Status::Fail ? command + ": the remote's memory cannot be read"
+                                                        : reply.data);
+        return std::nullopt;
+    }
+    auto image = HexText::bytes(reply.data);
+    if (!image || image->size() != VirtualRemote::memorySize) {
+        fail("the server's dump makes no sense");
+        return std::nullopt;
+    }
+    return image;
+}
+
+int RemoteCommandLine::check(const std::string &socketPath)
+{
+    const auto image = dumpMemory(socketPath, "check");
+    return image ? runMemoryCheck(*image, m_out) : exitError;
+}
+
+int RemoteCommandLine::send(const std::string &socketPath, const std::string &mode,
+                            const std::string &keycode)
+{
+    const auto modeNumber = RemoteTransmitter::modeNamed(mode);
+    if (!modeNumber)
+        return fail("send: no device mode " + mode + " (TV CBL SAT DVD VCR CD AMP AUX or 0 to 7)");
+    if (!isKeyCode(keycode))
+        return fail("send: no key code " + keycode + " (two digits 0 to 7, such as 45)");
+    const auto image = dumpMemory(socketPath, "send");
+    if (!image)
+        return exitError;
+    const RemoteTransmitter::Result sent = RemoteTransmitter::send(*image, *modeNumber, keycode);
+    if (!sent.sent()) {
+        m_err << "qlr-remote: " << sent.reason << std::endl;
+        return exitNothingSent;
+    }
+    m_out << RemoteTransmitter::signalText(sent.signal) << std::flush;
+    return 0;
 }
 
 void RemoteCommandLine::printStatus(const std::string &data)

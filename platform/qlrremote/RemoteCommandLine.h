@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -10,8 +11,8 @@
 // The qlr-remote program: `serve` runs the virtual remote's server in the
 // foreground; every other command sends one request to a running server.
 // Exit status 0 on success, 1 when a press finds the remote not waiting for a
-// code or a check finds its memory corrupt, 2 for any error, with one line on
-// the error stream.
+// code, a check finds its memory corrupt or a key to send holds nothing that
+// can be sent, 2 for any error, with one line on the error stream.
 class RemoteCommandLine
 {
 public:
@@ -29,6 +30,11 @@ private:
     int request(const std::string &socketPath, const std::vector<std::string> &words);
     // Dumps the whole memory and checks it: 0 consistent, 1 corrupt, 2 error.
     int check(const std::string &socketPath);
+    // Prints the signal of one press of a key: 0 sent, 1 nothing to send, 2 error.
+    int send(const std::string &socketPath, const std::string &mode, const std::string &keycode);
+    // The whole memory of the served remote; nothing (the error told) when it cannot be had.
+    std::optional<std::vector<std::uint8_t>> dumpMemory(const std::string &socketPath,
+                                                        const std::string &command);
     // A command's request line, checked as the server will check it.
     struct Prepared
     {

@@ -10,6 +10,9 @@ std::uint8_t deviceAddress(int mode)
     return mode == 0 ? 0x04 : 0x2D;
 }
 
+// How a NEC1 code repeats while its key is held: short frames without data.
+constexpr std::uint8_t dittoRepeat = 1;
+
 void putWord(std::vector<std::uint8_t> &image, std::size_t at, std::uint16_t value)
 {
     image[at] = static_cast<std::uint8_t>(value & 0xFF);
@@ -89,14 +92,15 @@ std::uint16_t keyRecordAddress(int index)
 
 std::array<std::uint8_t, keyRecordSize> downloadedRecord(int mode, std::uint8_t keyCode)
 {
-    // Part A carries the device address, part B the command, each with its
-    // complement as in the common 32-bit codes.
+    // NEC1 fields as the converter lays them out: part A holds the device
+    // address and the command, each with its complement; part B says that one
+    // short repeat frame follows, as a brief press of the key sends.
     const std::uint8_t address = deviceAddress(mode);
-    return {downloadedFlag, 0x00, 0x00,
-            static_cast<std::uint8_t>(downloadedFormat >> 16), static_cast<std::uint8_t>(downloadedFormat >> 8),
-            static_cast<std::uint8_t>(downloadedFormat),
-            address, static_cast<std::uint8_t>(~address), 0, 0, 0, 0, 0, 0,
-            keyCode, static_cast<std::uint8_t>(~keyCode), 0, 0, 0, 0, 0, 0};
+    return {downloadedFlag, 0x00, 0x00, static_cast<std::uint8_t>(downloadedFormat >> 16),
+            static_cast<std::uint8_t>(downloadedFormat >> 8), static_cast<std::uint8_t>(downloadedFormat),
+            address, static_cast<std::uint8_t>(~address), keyCode, static_cast<std::uint8_t>(~keyCode),
+            0, 0, 0, 0,
+            0, dittoRepeat, 1, 0, 0, 0, 0, 0};
 }
 
 std::vector<std::uint8_t> codeTypeBytes()
