@@ -12,6 +12,30 @@
 
 namespace
 {
+// No known protocol has a space this long inside a frame, but the gaps of
+// some (RCA's 7.4 ms, a long Sony frame's 6 ms) are shorter than the
+// receiver's frame gap and reach the converter as spaces inside a frame.
+constexpr int frameBreakUs = 5000;
+
+IrSignal splitAtGaps(const IrSignal &signal)
+{
+    IrSignal split;
+    split.carrierHz = signal.carrierHz;
+    for (const IrFrame &frame : signal.frames) {
+        split.frames.emplace_back();
+        for (std::size_t i = 0; i < frame.durations.size(); ++i) {
+            if (i % 2 == 1 && frame.durations[i] >= frameBreakUs) {
+                split.frames.back().gapAfterUs = frame.durations[i];
+                split.frames.emplace_back();
+            } else {
+                split.frames.back().durations.push_back(frame.durations[i]);
+            }
+        }
+        split.frames.back().gapAfterUs = frame.gapAfterUs;
+    }
+    return split;
+}
+
 const NecCodec nec;
 const Rc5Codec rc5;
 const Rc6Codec rc6;
@@ -21,8 +45,9 @@ const RcaCodec rca;
 const std::array<const ProtocolCodec *, 6> codecs{&nec, &rc5, &rc6, &sony, &kaseikyo, &rca};
 }  // namespace
 
-std::optional<KnownCode> KnownProtocols::decode(const IrSignal &signal)
+std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)
 {
+    const IrSignal signal = splitAtGaps(captured);
     for (const ProtocolCodec *codec : codecs) {
         std::optional<KnownCode> code = codec->decode(signal);
         const std::optional<IrSignal> nominal = code ? codec->encode(*code) : std::nullopt;

@@ -13,9 +13,11 @@ constexpr int lowest = -8;
 constexpr int highest = 7;
 constexpr double relative = 0.05;
 constexpr int absoluteUs = 60;
-// The duration text gives gaps to the millisecond.
+// The duration text gives gaps to the millisecond; a shorter silence is a
+// space of the capture, measured to the microsecond.
 constexpr double gapRelative = 0.05;
 constexpr int gapAbsoluteUs = 1000;
+constexpr int receiverFrameGapUs = 10980;
 
 // The distinct nominal lengths: marks, then spaces, each ascending.
 struct Classes
@@ -115,7 +117,8 @@ bool close(const IrSignal &sent, const IrSignal &measured)
                 return false;
             }
         }
-        const int gapAllowed = std::max(gapAbsoluteUs, static_cast<int>(gapRelative * want.gapAfterUs));
+        const int gapAllowed = std::max(want.gapAfterUs < receiverFrameGapUs ? absoluteUs : gapAbsoluteUs,
+                                        static_cast<int>(gapRelative * want.gapAfterUs));
         if (f + 1 < sent.frames.size() && std::abs(got.gapAfterUs - want.gapAfterUs) > gapAllowed) {
             return false;
         }

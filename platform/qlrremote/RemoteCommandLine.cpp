@@ -7,6 +7,7 @@
 #include "RemoteServer.h"
 #include "RemoteService.h"
 #include "RemoteTransmitter.h"
+#include "RoundTrip.h"
 #include "SignalFile.h"
 #include "SocketPath.h"
 #include "VirtualRemote.h"
@@ -108,6 +109,11 @@ std::string RemoteCommandLine::usage()
            "  send MODE KEYCODE        print the signal one press of the key sends, as press reads\n"
            "                           it; MODE is TV CBL SAT DVD VCR CD AMP AUX or 0-7, KEYCODE\n"
            "                           two digits 0-7 (e.g. 45); status 1 when the key sends nothing\n"
+           "  roundtrip [FILE...]      run signals (JSON lines: raw \"frequency\" and \"durations\",\n"
+           "                           or parsed \"protocol\", \"address\", \"command\"; standard\n"
+           "                           input when no file) through capture, conversion, storing and\n"
+           "                           the transmitter on a fresh virtual remote each; one JSON\n"
+           "                           line out per signal, totals on standard error; no server\n"
            "  fault OP N               the next N calls of device operation OP fail; OP is one of\n"
            "                           link_state ReadVersion readdatav20 writedatav20 WCodeTypeData\n"
            "                           SetCodeCarrierWave RCollectCodeInfo RBasicInfo\n"
@@ -162,6 +168,8 @@ int RemoteCommandLine::run(const std::vector<std::string> &arguments)
         return fail("no command given (see qlr-remote --help)");
     if (socketPath.empty())
         socketPath = SocketPath::defaultPath();
+    if (words[0] == "roundtrip")
+        return roundtrip({words.begin() + 1, words.end()});
     if (words[0] == "serve") {
         if (words.size() > 1)
             return fail("serve takes no arguments besides --socket and --image");
@@ -390,4 +398,27 @@ bool RemoteCommandLine::printDump(const RemoteRequest &request, const std::strin
     }
     m_out.flush();
     return true;
+}
+
+int RemoteCommandLine::roundtrip(const std::vector<std::string> &files)
+{
+    RoundTrip::Totals totals;
+    const auto runLines = [&](std::istream &in) {
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.find_first_not_of(" \t\r") != std::string::npos)
+                m_out << RoundTrip::run(line, totals) << '\n';
+        }
+    };
+    if (files.empty())
+        runLines(m_in);
+    for (const std::string &file : files) {
+        std::ifstream in(file);
+        if (!in)
+            return fail("roundtrip: cannot read " + file);
+        runLines(in);
+    }
+    m_out.flush();
+    m_err << RoundTrip::summary(totals) << std::endl;
+    return 0;
 }

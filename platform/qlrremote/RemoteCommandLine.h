@@ -32,6 +32,8 @@ private:
     int check(const std::string &socketPath);
     // Prints the signal of one press of a key: 0 sent, 1 nothing to send, 2 error.
     int send(const std::string &socketPath, const std::string &mode, const std::string &keycode);
+    // Signals through the whole learning road, from `files` or standard input.
+    int roundtrip(const std::vector<std::string> &files);
     // The whole memory of the served remote; nothing (the error told) when it cannot be had.
     std::optional<std::vector<std::uint8_t>> dumpMemory(const std::string &socketPath,
                                                         const std::string &command);

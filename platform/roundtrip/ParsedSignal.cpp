@@ -1,0 +1,102 @@
+#include "ParsedSignal.h"
+
+namespace
+{
+int byteAt(long long value, int index)
+{
+    return static_cast<int>(value >> (8 * index) & 0xFF);
+}
+
+int nibbleParity(int value)
+{
+    return (value >> 4 ^ value) & 0xF;
+}
+
+std::optional<ParsedSignal::Irp> fail(std::string &why, std::string text)
+{
+    why = std::move(text);
+    return std::nullopt;
+}
+
+// The recorder's Kaseikyo address holds the maker (bits 8-23), the IRP's D
+// (bits 4-7), the low nibble of S (bits 0-3) and the top two bits of F (bits
+// 24-25); its 10-bit command the high nibble of S and the rest of F. Its last
+// byte is the exclusive or of bytes 2 to 4, whose low nibble is E.
+std::optional<ParsedSignal::Irp> kaseikyo(long long address, long long command, std::string &why)
+{
+    if (address < 0 || address > 0x03FFFFFF || command < 0 || command > 0x3FF) {
+        return fail(why, "Kaseikyo address or command out of range");
+    }
+    const int m = byteAt(address, 1);
+    const int n = byteAt(address, 2);
+    const int d = static_cast<int>(address >> 4 & 0xF);
+    const int s = static_cast<int>((address & 0xF) | (command & 0xF) << 4);
+    const int f = static_cast<int>((command >> 4 & 0x3F) | (address >> 24 & 3) << 6);
+    const int byte2 = nibbleParity(m ^ n) | d << 4;
+    const int e = (byte2 ^ s ^ f) & 0xF;
+    if (m == 2 && n == 32) {
+        return ParsedSignal::Irp{"Panasonic", {{"D", byte2}, {"S", s}, {"F", f}}};
+    }
+    return ParsedSignal::Irp{"Kaseikyo", {{"D", d}, {"S", s}, {"F", f}, {"E", e}, {"M", m}, {"N", n}}};
+}
+}  // namespace
+
+std::optional<ParsedSignal::Irp> ParsedSignal::irpOf(std::string_view protocol, long long address, long long command,
+                                                     std::string &why)
+{
+    const auto fits = [](long long value, long long most) { return value >= 0 && value <= most; };
+    if (protocol == "NEC" || protocol == "NECext" || protocol == "Pioneer") {
+        const bool ext = protocol == "NECext";
+        if (!fits(address, ext ? 0xFFFF : 0xFF) || !fits(command, ext ? 0xFFFF : 0xFF)) {
+            return fail(why, std::string(protocol) + " address or command out of range");
+        }
+        const int d = byteAt(address, 0);
+        const int s = ext ? byteAt(address, 1) : 255 - d;
+        const int f = byteAt(command, 0);
+        const int e = ext && command > 0xFF ? byteAt(command, 1) : 255 - f;
+        const std::string name = protocol == "Pioneer" ? "Pioneer" : e == 255 - f ? "NEC1" : "NEC1-f16";
+        return Irp{name, {{"D", d}, {"S", s}, {"F", f}, {"E", e}}};
+    }
+    if (protocol == "Samsung32") {
+        if (!fits(address, 0xFF) || !fits(command, 0xFF)) {
+            return fail(why, "Samsung32 address or command out of range");
+        }
+        const int f = static_cast<int>(command);
+        return Irp{"NECx1", {{"D", static_cast<int>(address)}, {"S", static_cast<int>(address)}, {"F", f}, {"E", 255 - f}}};
+    }
+    if (protocol == "RC5" || protocol == "RC5X") {
+        // The recorder's RC5X is RC5 with F's bit 6 set (the second start bit 0).
+        const long long f = protocol == "RC5X" ? command + 64 : command;
+        if (!fits(address, 31) || !fits(f, 127) || (protocol == "RC5" && command > 63)) {
+            return fail(why, std::string(protocol) + " address or command out of range");
+        }
+        return Irp{"RC5", {{"D", static_cast<int>(address)}, {"F", static_cast<int>(f)}, {"T", 0}}};
+    }
+    if (protocol == "RC6") {
+        if (!fits(address, 0xFF) || !fits(command, 0xFF)) {
+            return fail(why, "RC6 address or command out of range");
+        }
+        return Irp{"RC6", {{"D", static_cast<int>(address)}, {"F", static_cast<int>(command)}, {"T", 0}}};
+    }
+    if (protocol == "SIRC" || protocol == "SIRC15" || protocol == "SIRC20") {
+        const long long most = protocol == "SIRC" ? 31 : protocol == "SIRC15" ? 0xFF : 0x1FFF;
+        if (!fits(address, most) || !fits(command, 127)) {
+            return fail(why, std::string(protocol) + " address or command out of range");
+        }
+        const int f = static_cast<int>(command);
+        if (protocol == "SIRC20") {
+            return Irp{"Sony20", {{"D", static_cast<int>(address & 0x1F)}, {"S", static_cast<int>(address >> 5)}, {"F", f}}};
+        }
+        return Irp{protocol == "SIRC" ? "Sony12" : "Sony15", {{"D", static_cast<int>(address)}, {"F", f}}};
+    }
+    if (protocol == "Kaseikyo") {
+        return kaseikyo(address, command, why);
+    }
+    if (protocol == "RCA") {
+        if (!fits(address, 15) || !fits(command, 0xFF)) {
+            return fail(why, "RCA address or command out of range");
+        }
+        return Irp{"RCA", {{"D", static_cast<int>(address)}, {"F", static_cast<int>(command)}}};
+    }
+    return fail(why, "no protocol definition for " + std::string(protocol));
+}

@@ -1,0 +1,263 @@
+#include "RoundTrip.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "CapturedCodeStore.h"
+#include "CodeConverter.h"
+#include "JsonValue.h"
+#include "KnownProtocols.h"
+#include "LearnedFormat.h"
+#include "HexDigits.h"
+#include "ParsedSignal.h"
+#include "RemoteTablesReader.h"
+#include "RemoteTransmitter.h"
+#include "VirtualRemote.h"
+#include "VirtualRemoteDevice.h"
+
+namespace
+{
+// A space that fills a whole receiver word ends a frame; twenty of them end the capture.
+constexpr double frameGapUs = 0x7FFF / 3.0 + 58;
+constexpr double endingUs = 20 * 0x7FFF / 3.0 + 58;
+constexpr double relative = 0.05;
+constexpr double absoluteUs = 60;
+constexpr double gapAbsoluteUs = 1000;
+constexpr int carrierToleranceHz = 1000;
+constexpr std::size_t recordBytes = 22;
+constexpr std::size_t blockBytes = 8;
+// A key of the TV mode that takes learned codes.
+constexpr const char *keycode = "62";
+constexpr int repeatsOfParsed = 1;
+constexpr int minimumCarrierHz = 0;
+
+struct Input
+{
+    InfraredSignal signal;
+    std::optional<ParsedSignal::Irp> expected;
+};
+
+JsonValue fieldsJson(const ProtocolCodec::Fields &fields)
+{
+    JsonValue object = JsonValue::object();
+    for (const auto &[name, value] : fields) {
+        object.set(name, JsonValue::number(value));
+    }
+    return object;
+}
+
+JsonValue errorLine(const std::string &what, RoundTrip::Totals &totals)
+{
+    ++totals.errors;
+    return JsonValue::object().set("error", JsonValue::string(what));
+}
+
+std::optional<Input> inputOf(const JsonValue &line, std::string &why)
+{
+    Input input;
+    const JsonValue *durations = line.member("durations");
+    const JsonValue *protocol = line.member("protocol");
+    if (durations) {
+        const JsonValue *frequency = line.member("frequency");
+        if (durations->kind() != JsonValue::Kind::Array
+            || (frequency && (frequency->kind() != JsonValue::Kind::Number || frequency->asNumber() < minimumCarrierHz))) {
+            why = "\"durations\" must be an array and \"frequency\" a carrier in Hz";
+            return std::nullopt;
+        }
+        input.signal.carrierHz = frequency ? static_cast<int>(std::lround(frequency->asNumber())) : 38000;
+        for (const JsonValue &value : durations->items()) {
+            if (value.kind() != JsonValue::Kind::Number || !(value.asNumber() > 0)) {
+                why = "a duration is not a positive number of microseconds";
+                return std::nullopt;
+            }
+            input.signal.durations.push_back(value.asNumber());
+        }
+        return input;
+    }
+    if (!protocol || protocol->kind() != JsonValue::Kind::String) {
+        why = "neither \"durations\" nor \"protocol\"";
+        return std::nullopt;
+    }
+    const JsonValue *address = line.member("address");
+    const JsonValue *command = line.member("command");
+    if (!address || !command || address->kind() != JsonValue::Kind::Number || command->kind() != JsonValue::Kind::Number
+        || address->asNumber() != std::floor(address->asNumber()) || command->asNumber() != std::floor(command->asNumber())) {
+        why = "a parsed signal needs whole numbers \"address\" and \"command\"";
+        return std::nullopt;
+    }
+    input.expected = ParsedSignal::irpOf(protocol->asString(), static_cast<long long>(address->asNumber()),
+                                         static_cast<long long>(command->asNumber()), why);
+    if (!input.expected) {
+        return std::nullopt;
+    }
+    const std::optional<KnownCode> code =
+        KnownProtocols::make(input.expected->protocol, input.expected->fields, repeatsOfParsed);
+    const std::optional<IrSignal> signal = code ? KnownProtocols::encode(*code) : std::nullopt;
+    if (!signal) {
+        why = "the fields do not fit " + input.expected->protocol;
+        return std::nullopt;
+    }
+    input.signal.carrierHz = signal->carrierHz;
+    const std::vector<int> flat = signal->flatDurations();
+    input.signal.durations.assign(flat.begin(), flat.end());
+    return input;
+}
+
+// What a capture keeps of a signal: up to the silence that ends it, without
+// a closing space.
+std::vector<double> captured(const std::vector<double> &durations)
+{
+    std::vector<double> kept;
+    for (std::size_t i = 0; i < durations.size(); ++i) {
+        if (i % 2 == 1 && durations[i] >= endingUs) {
+            break;
+        }
+        kept.push_back(durations[i]);
+    }
+    if (kept.size() % 2 == 0 && !kept.empty()) {
+        kept.pop_back();
+    }
+    return kept;
+}
+
+std::string protocolOf(const std::string &converted, ProtocolCodec::Fields &fields, std::size_t &dataBytes)
+{
+    const std::size_t idEnd = converted.find("::");
+    const std::size_t dataStart = converted.find(":::");
+    const std::optional<std::vector<std::uint8_t>> id = HexDigits::bytes(converted.substr(0, idEnd));
+    const std::optional<std::vector<std::uint8_t>> parts =
+        HexDigits::bytes(converted.substr(idEnd + 2, 16) + converted.substr(idEnd + 19, 16));
+    const std::optional<std::vector<std::uint8_t>> data = HexDigits::bytes(converted.substr(dataStart + 3));
+    if (!id || id->size() != 3 || !parts || parts->size() != 16 || !data) {
+        return "raw";
+    }
+    dataBytes = data->size();
+    const std::uint32_t formatId = static_cast<std::uint32_t>((*id)[0]) << 16 | (*id)[1] << 8 | (*id)[2];
+    if (KnownFormats::isKnownId(formatId)) {
+        std::array<std::uint8_t, 16> bytes{};
+        std::copy(parts->begin(), parts->end(), bytes.begin());
+        const std::optional<KnownCode> code = KnownCode::fromParts(formatId, bytes);
+        const ProtocolCodec *codec = KnownProtocols::codecFor(formatId);
+        if (code && codec) {
+            fields = codec->fields(*code);
+            return codec->name(*code);
+        }
+        return "raw";
+    }
+    const std::optional<LearnedFormat> format = LearnedFormat::parse(*data);
+    return format && format->alphabet ? "learned" : "raw";
+}
+
+JsonValue signalJson(const IrSignal &signal)
+{
+    JsonValue durations = JsonValue::array();
+    for (const int d : signal.flatDurations()) {
+        durations.append(JsonValue::number(d));
+    }
+    return JsonValue::object().set("frequency", JsonValue::number(signal.carrierHz)).set("durations", durations);
+}
+}  // namespace
+
+RoundTrip::Match RoundTrip::compare(const InfraredSignal &original, const IrSignal &sent)
+{
+    // Frame by frame is mark by mark once the gaps count as the spaces they are.
+    const std::vector<double> want = captured(original.durations);
+    const std::vector<int> got = sent.flatDurations();
+    bool faithful = want.size() == got.size();
+    double worst = 0;
+    for (std::size_t i = 0; i < want.size() && i < got.size(); ++i) {
+        const double miss = std::abs(got[i] - want[i]);
+        const bool gap = i % 2 == 1 && want[i] >= frameGapUs;
+        worst = std::max(worst, gap ? 0.0 : miss);
+        faithful = faithful && miss <= std::max(relative * want[i], gap ? gapAbsoluteUs : absoluteUs);
+    }
+    Match match;
+    match.timingFaithful = faithful;
+    match.faithful = faithful && std::abs(original.carrierHz - sent.carrierHz) <= carrierToleranceHz;
+    match.worstUs = static_cast<int>(std::lround(worst));
+    return match;
+}
+
+std::string RoundTrip::run(std::string_view line, Totals &totals)
+{
+    ++totals.lines;
+    std::string why;
+    const std::optional<JsonValue> json = JsonValue::parse(line, &why);
+    if (!json || json->kind() != JsonValue::Kind::Object) {
+        return errorLine(json ? "not a JSON object" : "not JSON: " + why, totals).write();
+    }
+    const std::optional<Input> input = inputOf(*json, why);
+    if (!input) {
+        return errorLine(why, totals).write();
+    }
+    std::string error;
+    const std::unique_ptr<VirtualRemote> remote = VirtualRemote::open({{}, std::chrono::microseconds(0)}, &error);
+    if (!remote) {
+        return errorLine("no virtual remote: " + error, totals).write();
+    }
+    VirtualRemoteDevice device(*remote);
+    RemoteTablesReader::Result tables = RemoteTablesReader::read(device);
+    std::string capture;
+    remote->setCodeCarrierWave();
+    if (tables.outcome != RemoteTablesReader::Outcome::Ok || !remote->press(input->signal)
+        || !remote->collectCodeInfo(capture)) {
+        return errorLine("the receiver took no capture of the signal", totals).write();
+    }
+    std::string converted;
+    CapturedCodeStore store(tables.tables, device, [&](const std::string &text) {
+        converted = CodeConverter::convert(text);
+        return Conversion{Conversion::Status::Converted, converted, {}};
+    });
+    if (store.store(capture, keycode, 0).outcome != CapturedCodeStore::Outcome::Stored) {
+        return errorLine("no code learned from the signal", totals).write();
+    }
+    const RemoteTransmitter::Result sent = RemoteTransmitter::send(remote->dump(0, VirtualRemote::memorySize), 0, keycode);
+    if (!sent.sent()) {
+        return errorLine("the transmitter sent nothing: " + sent.reason, totals).write();
+    }
+    ProtocolCodec::Fields fields;
+    std::size_t dataBytes = 0;
+    const std::string protocol = protocolOf(converted, fields, dataBytes);
+    const std::size_t bytes = recordBytes + (dataBytes + blockBytes - 1) / blockBytes * blockBytes;
+    const Match match = compare(input->signal, sent.signal);
+    totals.bytes += static_cast<long long>(bytes);
+
+    JsonValue answer = JsonValue::object();
+    answer.set("protocol", JsonValue::string(protocol)).set("fields", fieldsJson(fields));
+    answer.set("bytes", JsonValue::number(static_cast<double>(bytes)));
+    answer.set("faithful", JsonValue::boolean(match.faithful)).set("worst_us", JsonValue::number(match.worstUs));
+    answer.set("sent", signalJson(sent.signal));
+    if (input->expected) {
+        ++totals.parsed;
+        totals.parsedFaithful += match.faithful ? 1 : 0;
+        totals.parsedRecognised += protocol == input->expected->protocol && fields == input->expected->fields ? 1 : 0;
+        answer.set("expected", JsonValue::object()
+                                   .set("protocol", JsonValue::string(input->expected->protocol))
+                                   .set("fields", fieldsJson(input->expected->fields)));
+    } else {
+        ++totals.raw;
+        totals.rawFaithful += match.faithful ? 1 : 0;
+        totals.rawTimingFaithful += match.timingFaithful ? 1 : 0;
+        totals.rawKnown += protocol != "learned" && protocol != "raw" ? 1 : 0;
+    }
+    return answer.write();
+}
+
+std::string RoundTrip::summary(const Totals &totals)
+{
+    const auto percent = [](int part, int whole) { return whole > 0 ? 100.0 * part / whole : 0.0; };
+    const int stored = totals.raw + totals.parsed;
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "%d lines, %d errors; raw: %d, faithful %.1f %% (%.1f %% but for the carrier), known protocols %.1f %%; "
+                  "parsed: %d, faithful "
+                  "%.1f %%, recognised %.1f %%; mean memory per key %.1f bytes",
+                  totals.lines, totals.errors, totals.raw, percent(totals.rawFaithful, totals.raw),
+                  percent(totals.rawTimingFaithful, totals.raw),
+                  percent(totals.rawKnown, totals.raw), totals.parsed, percent(totals.parsedFaithful, totals.parsed),
+                  percent(totals.parsedRecognised, totals.parsed),
+                  stored > 0 ? static_cast<double>(totals.bytes) / stored : 0.0);
+    return text;
+}
