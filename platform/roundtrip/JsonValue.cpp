@@ -208,6 +208,12 @@ void writeString(const std::string &text, std::string &out)
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
         } else if (static_cast<unsigned char>(c) < 0x20) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
