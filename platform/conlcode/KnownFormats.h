@@ -26,6 +26,8 @@
 //   0A0000  Kaseikyo                                     D, S, F, E, M, N
 //   0B0000  Panasonic                                    D, S, F
 //   0C0000  RCA (RCA-38 has the same timing: no carrier in the capture) D, F
+//   0D0000  Samsung36                                    D, S, F, E
+//   0E0000  JVC, 0F0000 JVC{2} (the lead-in missing)     D, F
 //
 // A new protocol takes the next free first byte and one ProtocolCodec.
 namespace KnownFormats
@@ -42,6 +44,9 @@ constexpr std::uint32_t sony20 = 0x090000;
 constexpr std::uint32_t kaseikyo = 0x0A0000;
 constexpr std::uint32_t panasonic = 0x0B0000;
 constexpr std::uint32_t rca = 0x0C0000;
+constexpr std::uint32_t samsung36 = 0x0D0000;
+constexpr std::uint32_t jvc = 0x0E0000;
+constexpr std::uint32_t jvcWithoutLead = 0x0F0000;
 
 // Learned formats' ids start at this first byte.
 constexpr std::uint32_t firstLearnedByte = 0x22;

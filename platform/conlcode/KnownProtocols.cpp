@@ -2,9 +2,11 @@
 
 #include <array>
 
+#include "JvcCodec.h"
 #include "KaseikyoCodec.h"
 #include "NecCodec.h"
 #include "RcaCodec.h"
+#include "Samsung36Codec.h"
 #include "Rc5Codec.h"
 #include "Rc6Codec.h"
 #include "SonyCodec.h"
@@ -43,7 +45,9 @@ const Rc6Codec rc6;
 const SonyCodec sony;
 const KaseikyoCodec kaseikyo;
 const RcaCodec rca;
-const std::array<const ProtocolCodec *, 6> codecs{&nec, &rc5, &rc6, &sony, &kaseikyo, &rca};
+const Samsung36Codec samsung36;
+const JvcCodec jvc;
+const std::array<const ProtocolCodec *, 8> codecs{&nec, &rc5, &rc6, &sony, &kaseikyo, &rca, &samsung36, &jvc};
 }  // namespace
 
 std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)
