@@ -28,6 +28,7 @@
 //   0C0000  RCA (RCA-38 has the same timing: no carrier in the capture) D, F
 //   0D0000  Samsung36                                    D, S, F, E
 //   0E0000  JVC, 0F0000 JVC{2} (the lead-in missing)     D, F
+//   100000  NEC42                                        D (13 bits, bytes 0-1), F
 //
 // A new protocol takes the next free first byte and one ProtocolCodec.
 namespace KnownFormats
@@ -47,6 +48,7 @@ constexpr std::uint32_t rca = 0x0C0000;
 constexpr std::uint32_t samsung36 = 0x0D0000;
 constexpr std::uint32_t jvc = 0x0E0000;
 constexpr std::uint32_t jvcWithoutLead = 0x0F0000;
+constexpr std::uint32_t nec42 = 0x100000;
 
 // Learned formats' ids start at this first byte.
 constexpr std::uint32_t firstLearnedByte = 0x22;

@@ -4,6 +4,7 @@
 
 #include "JvcCodec.h"
 #include "KaseikyoCodec.h"
+#include "Nec42Codec.h"
 #include "NecCodec.h"
 #include "RcaCodec.h"
 #include "Samsung36Codec.h"
@@ -47,7 +48,8 @@ const KaseikyoCodec kaseikyo;
 const RcaCodec rca;
 const Samsung36Codec samsung36;
 const JvcCodec jvc;
-const std::array<const ProtocolCodec *, 8> codecs{&nec, &rc5, &rc6, &sony, &kaseikyo, &rca, &samsung36, &jvc};
+const Nec42Codec nec42;
+const std::array<const ProtocolCodec *, 9> codecs{&nec, &rc5, &rc6, &sony, &kaseikyo, &rca, &samsung36, &jvc, &nec42};
 }  // namespace
 
 std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)

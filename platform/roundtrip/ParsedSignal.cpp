@@ -57,6 +57,12 @@ std::optional<ParsedSignal::Irp> ParsedSignal::irpOf(std::string_view protocol, 
         const std::string name = protocol == "Pioneer" ? "Pioneer" : e == 255 - f ? "NEC1" : "NEC1-f16";
         return Irp{name, {{"D", d}, {"S", s}, {"F", f}, {"E", e}}};
     }
+    if (protocol == "NEC42") {
+        if (!fits(address, 0x1FFF) || !fits(command, 0xFF)) {
+            return fail(why, "NEC42 address or command out of range");
+        }
+        return Irp{"NEC42", {{"D", static_cast<int>(address)}, {"F", static_cast<int>(command)}}};
+    }
     if (protocol == "Samsung32") {
         if (!fits(address, 0xFF) || !fits(command, 0xFF)) {
             return fail(why, "Samsung32 address or command out of range");

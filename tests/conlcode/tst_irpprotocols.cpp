@@ -72,6 +72,7 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("Sony20, frames closer than a frame gap") << "Sony20" << Fields{{"D", 26}, {"S", 218}, {"F", 95}} << 2;
     QTest::newRow("Kaseikyo") << "Kaseikyo" << Fields{{"D", 4}, {"S", 0x21}, {"F", 0x17}, {"E", 6}, {"M", 0x54}, {"N", 0x32}} << 1;
     QTest::newRow("Panasonic") << "Panasonic" << Fields{{"D", 0x80}, {"S", 0}, {"F", 0x3D}} << 1;
+    QTest::newRow("NEC42, 13-bit device") << "NEC42" << Fields{{"D", 0x1A5C}, {"F", 0x33}} << 2;
     QTest::newRow("Samsung36") << "Samsung36" << Fields{{"D", 0x00}, {"S", 0x57}, {"F", 0x21}, {"E", 9}} << 1;
     QTest::newRow("JVC") << "JVC" << Fields{{"D", 0x03}, {"F", 0x17}} << 2;
     QTest::newRow("JVC, lead-in missing") << "JVC{2}" << Fields{{"D", 0xC1}, {"F", 0x80}} << 1;
@@ -140,6 +141,7 @@ void IrpProtocolsTest::fieldsOutOfRangeMakeNoCode_data()
 
     QTest::newRow("Sony12 D of 6 bits") << "Sony12" << Fields{{"D", 32}, {"F", 1}};
     QTest::newRow("Sony15 F of 8 bits") << "Sony15" << Fields{{"D", 1}, {"F", 128}};
+    QTest::newRow("NEC42 D of 14 bits") << "NEC42" << Fields{{"D", 0x2000}, {"F", 1}};
     QTest::newRow("Samsung36 E of 5 bits") << "Samsung36" << Fields{{"D", 1}, {"S", 1}, {"F", 1}, {"E", 16}};
     QTest::newRow("RCA D of 5 bits") << "RCA" << Fields{{"D", 16}, {"F", 1}};
     QTest::newRow("Kaseikyo E of 5 bits") << "Kaseikyo" << Fields{{"D", 1}, {"S", 1}, {"F", 1}, {"E", 16}, {"M", 1}, {"N", 1}};

@@ -124,6 +124,7 @@ void RoundTripTest::parsedSignalsComeBackAsTheirProtocol_data()
                                        << R"({"D":4,"S":1,"F":23,"E":6,"M":84,"N":50})";
     QTest::newRow("Kaseikyo of Panasonic") << R"({"protocol":"Kaseikyo","address":2097792,"command":1})" << "Panasonic"
                                            << R"({"D":128,"S":16,"F":0})";
+    QTest::newRow("NEC42") << R"({"protocol":"NEC42","address":28,"command":9})" << "NEC42" << R"({"D":28,"F":9})";
     QTest::newRow("RCA") << R"({"protocol":"RCA","address":15,"command":84})" << "RCA" << R"({"D":15,"F":84})";
 }
 
