@@ -63,3 +63,23 @@ std::optional<KnownCode> ProtocolCodec::sendable(std::optional<KnownCode> code) 
     }
     return code;
 }
+
+std::optional<KnownCode> ProtocolCodec::sameFrames(const IrSignal &signal,
+                                                   const std::function<std::optional<KnownCode>(const IrFrame &)> &frameCode)
+{
+    if (signal.frames.empty() || signal.frames.size() > 256) {
+        return std::nullopt;
+    }
+    std::optional<KnownCode> code = frameCode(signal.frames.front());
+    if (!code) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 1; i < signal.frames.size(); ++i) {
+        if (frameCode(signal.frames[i]) != code) {
+            return std::nullopt;
+        }
+    }
+    code->repeatCount = static_cast<std::uint8_t>(signal.frames.size() - 1);
+    code->repeat = code->repeatCount > 0 ? RepeatKind::Full : RepeatKind::None;
+    return code;
+}

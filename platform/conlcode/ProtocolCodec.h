@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -47,6 +48,10 @@ protected:
     static std::optional<KnownCode> codeOf(std::uint32_t formatId, RepeatKind repeat, int repeats,
                                            const Fields &fields, std::initializer_list<Slot> slots, bool toggle);
     static std::optional<int> field(const Fields &fields, std::string_view name);
+    // The code of a signal whose frames are all the same, as `frameCode`
+    // reads one frame; whole frames repeat.
+    static std::optional<KnownCode> sameFrames(const IrSignal &signal,
+                                               const std::function<std::optional<KnownCode>(const IrFrame &)> &frameCode);
     // `code` when the protocol can send it.
     std::optional<KnownCode> sendable(std::optional<KnownCode> code) const;
 };

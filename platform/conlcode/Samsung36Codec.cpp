@@ -47,21 +47,7 @@ bool Samsung36Codec::owns(std::uint32_t formatId) const
 
 std::optional<KnownCode> Samsung36Codec::decode(const IrSignal &signal) const
 {
-    if (signal.frames.empty() || signal.frames.size() > 256) {
-        return std::nullopt;
-    }
-    std::optional<KnownCode> code = frameCode(signal.frames.front());
-    if (!code) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 1; i < signal.frames.size(); ++i) {
-        if (frameCode(signal.frames[i]) != code) {
-            return std::nullopt;
-        }
-    }
-    code->repeatCount = static_cast<std::uint8_t>(signal.frames.size() - 1);
-    code->repeat = code->repeatCount > 0 ? RepeatKind::Full : RepeatKind::None;
-    return code;
+    return sameFrames(signal, frameCode);
 }
 
 std::optional<IrSignal> Samsung36Codec::encode(const KnownCode &code) const
