@@ -51,7 +51,7 @@ void speed(ConvertFunction convert, const std::vector<std::string> &inputs)
 void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &recordings,
              const std::vector<std::string> &inputs)
 {
-    int converted = 0, known = 0, faithful = 0, close = 0, steady = 0, tried = 0;
+    int converted = 0, known = 0, faithful = 0, close = 0, steady = 0, tried = 0, steadySlight = 0;
     std::map<QString, std::set<QString>> formats;
     std::map<QString, int> learnedKeys;
     for (std::size_t i = 0; i < recordings.size(); ++i) {
@@ -76,6 +76,9 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
             const std::string noisy = ConverterInput::of(TestSignals::jittered(recordings[i].signal, 0.05, seed));
             const ConverterResult again = ConverterResult::of(convert(noisy.c_str(), 2));
             steady += again.id == result.id && again.partA + again.partB == result.partA + result.partB ? 1 : 0;
+            const std::string slight = ConverterInput::of(TestSignals::jittered(recordings[i].signal, 0.02, seed));
+            const ConverterResult slightly = ConverterResult::of(convert(slight.c_str(), 2));
+            steadySlight += slightly.id == result.id && slightly.partA + slightly.partB == result.partA + result.partB;
             ++tried;
         }
     }
@@ -91,7 +94,8 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
                 percent(converted, static_cast<int>(recordings.size())), known);
     std::printf("sent again within 5 %% or 60 us per duration: %.1f %%, within 10 %%: %.1f %%\n", percent(faithful, converted),
                 percent(close, converted));
-    std::printf("same id and parts after +-5 %% jitter: %.1f %% of %d captures\n", percent(steady, tried), tried);
+    std::printf("same id and parts after +-5 %% jitter: %.1f %%, after +-2 %%: %.1f %% of %d captures\n",
+                percent(steady, tried), percent(steadySlight, tried), tried);
     std::printf("learned keys of %d remotes with two or more: %d keys in %d formats\n", remotes, keys, formatCount);
 }
 }  // namespace
