@@ -167,8 +167,12 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
     flags |= adjustments.empty() ? 0 : hasAdjustments;
     out.push_back(flags);
     out.push_back(static_cast<std::uint8_t>(markCodes.size() << 4 | spaceCodes.size()));
-    out.insert(out.end(), markCodes.begin(), markCodes.end());
-    out.insert(out.end(), spaceCodes.begin(), spaceCodes.end());
+    // One by one: GCC 12 warns wrongly about a range insert into so short a vector.
+    for (const std::vector<std::uint8_t> *codes : {&markCodes, &spaceCodes}) {
+        for (const std::uint8_t code : *codes) {
+            out.push_back(code);
+        }
+    }
     if (alphabet) {
         out.push_back(nibbles((*alphabet)[0]));
         out.push_back(nibbles((*alphabet)[1]));
