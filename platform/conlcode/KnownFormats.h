@@ -29,6 +29,8 @@
 //   0D0000  Samsung36                                    D, S, F, E
 //   0E0000  JVC, 0F0000 JVC{2} (the lead-in missing)     D, F
 //   100000  NEC42                                        D (13 bits, bytes 0-1), F
+//   110000  Sharp, 120000 Denon                          D, F
+//   130000  Mitsubishi                                   D, F
 //
 // A new protocol takes the next free first byte and one ProtocolCodec.
 namespace KnownFormats
@@ -49,6 +51,9 @@ constexpr std::uint32_t samsung36 = 0x0D0000;
 constexpr std::uint32_t jvc = 0x0E0000;
 constexpr std::uint32_t jvcWithoutLead = 0x0F0000;
 constexpr std::uint32_t nec42 = 0x100000;
+constexpr std::uint32_t sharp = 0x110000;
+constexpr std::uint32_t denon = 0x120000;
+constexpr std::uint32_t mitsubishi = 0x130000;
 
 // Learned formats' ids start at this first byte.
 constexpr std::uint32_t firstLearnedByte = 0x22;

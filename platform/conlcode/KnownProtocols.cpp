@@ -4,10 +4,12 @@
 
 #include "JvcCodec.h"
 #include "KaseikyoCodec.h"
+#include "MitsubishiCodec.h"
 #include "Nec42Codec.h"
 #include "NecCodec.h"
 #include "RcaCodec.h"
 #include "Samsung36Codec.h"
+#include "SharpCodec.h"
 #include "Rc5Codec.h"
 #include "Rc6Codec.h"
 #include "SonyCodec.h"
@@ -49,7 +51,10 @@ const RcaCodec rca;
 const Samsung36Codec samsung36;
 const JvcCodec jvc;
 const Nec42Codec nec42;
-const std::array<const ProtocolCodec *, 9> codecs{&nec, &rc5, &rc6, &sony, &kaseikyo, &rca, &samsung36, &jvc, &nec42};
+const SharpCodec sharp;
+const MitsubishiCodec mitsubishi;
+const std::array<const ProtocolCodec *, 11> codecs{&nec,       &rc5, &rc6,   &sony,  &kaseikyo,  &rca,
+                                                   &samsung36, &jvc, &nec42, &sharp, &mitsubishi};
 }  // namespace
 
 std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)

@@ -76,6 +76,9 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("Samsung36") << "Samsung36" << Fields{{"D", 0x00}, {"S", 0x57}, {"F", 0x21}, {"E", 9}} << 1;
     QTest::newRow("JVC") << "JVC" << Fields{{"D", 0x03}, {"F", 0x17}} << 2;
     QTest::newRow("JVC, lead-in missing") << "JVC{2}" << Fields{{"D", 0xC1}, {"F", 0x80}} << 1;
+    QTest::newRow("Sharp, three halves") << "Sharp" << Fields{{"D", 1}, {"F", 0xE9}} << 2;
+    QTest::newRow("Denon") << "Denon" << Fields{{"D", 8}, {"F", 0x4A}} << 1;
+    QTest::newRow("Mitsubishi") << "Mitsubishi" << Fields{{"D", 0x47}, {"F", 0x1C}} << 1;
     QTest::newRow("RCA, gaps inside the capture's frame") << "RCA" << Fields{{"D", 15}, {"F", 0xA5}} << 2;
 }
 
@@ -143,6 +146,7 @@ void IrpProtocolsTest::fieldsOutOfRangeMakeNoCode_data()
     QTest::newRow("Sony15 F of 8 bits") << "Sony15" << Fields{{"D", 1}, {"F", 128}};
     QTest::newRow("NEC42 D of 14 bits") << "NEC42" << Fields{{"D", 0x2000}, {"F", 1}};
     QTest::newRow("Samsung36 E of 5 bits") << "Samsung36" << Fields{{"D", 1}, {"S", 1}, {"F", 1}, {"E", 16}};
+    QTest::newRow("Sharp D of 6 bits") << "Sharp" << Fields{{"D", 32}, {"F", 1}};
     QTest::newRow("RCA D of 5 bits") << "RCA" << Fields{{"D", 16}, {"F", 1}};
     QTest::newRow("Kaseikyo E of 5 bits") << "Kaseikyo" << Fields{{"D", 1}, {"S", 1}, {"F", 1}, {"E", 16}, {"M", 1}, {"N", 1}};
     QTest::newRow("NEC1 without E") << "NEC1" << Fields{{"D", 1}, {"S", 254}, {"F", 1}};
