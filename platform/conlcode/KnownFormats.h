@@ -20,7 +20,7 @@
 //   020000  RC5                                          D, F, T
 //   030000  NECx1, NECx2, NECx1-f16, NECx2-f16           D, S, F, E
 //   040000  Pioneer (NEC2 told by D 160-175)             D, S, F, E
-//   050000  RC5x                                         D, S, F, T
+//   050000  RC5x                                         D, S (7 bits), F, T
 //   060000  RC6 (mode 0)                                 D, F, T
 //   070000  Sony12, 080000 Sony15, 090000 Sony20          D, S (Sony20), F
 //   0A0000  Kaseikyo                                     D, S, F, E, M, N

@@ -11,6 +11,7 @@
 #include "Samsung36Codec.h"
 #include "SharpCodec.h"
 #include "Rc5Codec.h"
+#include "Rc5xCodec.h"
 #include "Rc6Codec.h"
 #include "SonyCodec.h"
 #include "TimingFit.h"
@@ -53,8 +54,9 @@ const JvcCodec jvc;
 const Nec42Codec nec42;
 const SharpCodec sharp;
 const MitsubishiCodec mitsubishi;
-const std::array<const ProtocolCodec *, 11> codecs{&nec,       &rc5, &rc6,   &sony,  &kaseikyo,  &rca,
-                                                   &samsung36, &jvc, &nec42, &sharp, &mitsubishi};
+const Rc5xCodec rc5x;
+const std::array<const ProtocolCodec *, 12> codecs{&nec, &rc5,      &rc6, &sony,  &kaseikyo, &rca,
+                                                   &rc5x, &samsung36, &jvc, &nec42, &sharp,    &mitsubishi};
 }  // namespace
 
 std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)

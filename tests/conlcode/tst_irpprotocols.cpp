@@ -65,6 +65,8 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("NECx2") << "NECx2" << Fields{{"D", 7}, {"S", 7}, {"F", 2}, {"E", 253}} << 2;
     QTest::newRow("Pioneer") << "Pioneer" << Fields{{"D", 165}, {"S", 90}, {"F", 28}, {"E", 227}} << 1;
     QTest::newRow("RC5 toggle") << "RC5" << Fields{{"D", 20}, {"F", 90}, {"T", 1}} << 1;
+    QTest::newRow("RC5x") << "RC5x" << Fields{{"D", 3}, {"S", 0x45}, {"F", 0x21}, {"T", 1}} << 1;
+    QTest::newRow("RC5x, S below 64, F ending on 0") << "RC5x" << Fields{{"D", 31}, {"S", 5}, {"F", 0x3E}, {"T", 0}} << 0;
     QTest::newRow("RC6") << "RC6" << Fields{{"D", 4}, {"F", 12}, {"T", 0}} << 1;
     QTest::newRow("RC6 toggle") << "RC6" << Fields{{"D", 0xD2}, {"F", 0x81}, {"T", 1}} << 2;
     QTest::newRow("Sony12") << "Sony12" << Fields{{"D", 1}, {"F", 21}} << 2;
