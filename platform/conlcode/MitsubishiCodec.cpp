@@ -71,8 +71,5 @@ ProtocolCodec::Fields MitsubishiCodec::fields(const KnownCode &code) const
 
 std::optional<KnownCode> MitsubishiCodec::make(std::string_view name, const Fields &fields, int repeats) const
 {
-    if (name != "Mitsubishi") {
-        return std::nullopt;
-    }
-    return sendable(codeOf(KnownFormats::mitsubishi, RepeatKind::Full, repeats, fields, {{"D", 0}, {"F", 2}}, false));
+    return makeAs(name, "Mitsubishi", KnownFormats::mitsubishi, repeats, fields, {{"D", 0}, {"F", 2}}, false);
 }

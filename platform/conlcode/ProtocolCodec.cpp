@@ -83,3 +83,13 @@ std::optional<KnownCode> ProtocolCodec::sameFrames(const IrSignal &signal,
     code->repeat = code->repeatCount > 0 ? RepeatKind::Full : RepeatKind::None;
     return code;
 }
+
+std::optional<KnownCode> ProtocolCodec::makeAs(std::string_view name, std::string_view wanted, std::uint32_t formatId,
+                                               int repeats, const Fields &fields, std::initializer_list<Slot> slots,
+                                               bool toggle) const
+{
+    if (name != wanted) {
+        return std::nullopt;
+    }
+    return sendable(codeOf(formatId, RepeatKind::Full, repeats, fields, slots, toggle));
+}

@@ -52,6 +52,10 @@ protected:
     // reads one frame; whole frames repeat.
     static std::optional<KnownCode> sameFrames(const IrSignal &signal,
                                                const std::function<std::optional<KnownCode>(const IrFrame &)> &frameCode);
+    // The code of protocol `wanted` when `name` is it and the protocol can send it.
+    std::optional<KnownCode> makeAs(std::string_view name, std::string_view wanted, std::uint32_t formatId,
+                                    int repeats, const Fields &fields, std::initializer_list<Slot> slots,
+                                    bool toggle) const;
     // `code` when the protocol can send it.
     std::optional<KnownCode> sendable(std::optional<KnownCode> code) const;
 };

@@ -137,8 +137,5 @@ ProtocolCodec::Fields Rc5Codec::fields(const KnownCode &code) const
 
 std::optional<KnownCode> Rc5Codec::make(std::string_view name, const Fields &fields, int repeats) const
 {
-    if (name != "RC5") {
-        return std::nullopt;
-    }
-    return sendable(codeOf(KnownFormats::rc5, RepeatKind::Full, repeats, fields, {{"D", 0}, {"F", 2}}, true));
+    return makeAs(name, "RC5", KnownFormats::rc5, repeats, fields, {{"D", 0}, {"F", 2}}, true);
 }

@@ -117,8 +117,5 @@ ProtocolCodec::Fields Rc5xCodec::fields(const KnownCode &code) const
 
 std::optional<KnownCode> Rc5xCodec::make(std::string_view name, const Fields &fields, int repeats) const
 {
-    if (name != "RC5x") {
-        return std::nullopt;
-    }
-    return sendable(codeOf(KnownFormats::rc5x, RepeatKind::Full, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}}, true));
+    return makeAs(name, "RC5x", KnownFormats::rc5x, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}}, true);
 }

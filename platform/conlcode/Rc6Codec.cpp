@@ -100,8 +100,5 @@ ProtocolCodec::Fields Rc6Codec::fields(const KnownCode &code) const
 
 std::optional<KnownCode> Rc6Codec::make(std::string_view name, const Fields &fields, int repeats) const
 {
-    if (name != "RC6") {
-        return std::nullopt;
-    }
-    return sendable(codeOf(KnownFormats::rc6, RepeatKind::Full, repeats, fields, {{"D", 0}, {"F", 2}}, true));
+    return makeAs(name, "RC6", KnownFormats::rc6, repeats, fields, {{"D", 0}, {"F", 2}}, true);
 }

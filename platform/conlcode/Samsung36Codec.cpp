@@ -84,9 +84,5 @@ ProtocolCodec::Fields Samsung36Codec::fields(const KnownCode &code) const
 
 std::optional<KnownCode> Samsung36Codec::make(std::string_view name, const Fields &fields, int repeats) const
 {
-    if (name != "Samsung36") {
-        return std::nullopt;
-    }
-    return sendable(codeOf(KnownFormats::samsung36, RepeatKind::Full, repeats, fields,
-                           {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}}, false));
+    return makeAs(name, "Samsung36", KnownFormats::samsung36, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}}, false);
 }
