@@ -21,3 +21,13 @@ int IrSignal::durationCount() const
     }
     return count;
 }
+
+IrSignal IrSignal::repeated(int carrierHz, const IrFrame &frame, std::size_t count)
+{
+    IrSignal signal;
+    signal.carrierHz = carrierHz;
+    signal.frames.assign(count, frame);
+    if (!signal.frames.empty())
+        signal.frames.back().gapAfterUs = 0;
+    return signal;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // One frame of an infrared signal: mark and space durations in microseconds,
@@ -21,4 +22,7 @@ struct IrSignal
     // All marks and spaces in one run, the gaps between frames as spaces.
     std::vector<int> flatDurations() const;
     int durationCount() const;
+
+    // One frame sent `count` times, with no silence after the last.
+    static IrSignal repeated(int carrierHz, const IrFrame &frame, std::size_t count);
 };

@@ -129,11 +129,7 @@ std::optional<IrSignal> KaseikyoCodec::encode(const KnownCode &code) const
     std::vector<int> frame{8 * unit, 4 * unit};
     PulseBits::write(frame, bits, dataBits, encoding);
     frame.push_back(unit);
-    IrSignal signal;
-    signal.carrierHz = carrierHz;
-    signal.frames.assign(1u + code.repeatCount, PulseBits::gapped(frame, gapUs));
-    signal.frames.back().gapAfterUs = 0;
-    return signal;
+    return IrSignal::repeated(carrierHz, PulseBits::gapped(frame, gapUs), 1u + code.repeatCount);
 }
 
 std::string KaseikyoCodec::name(const KnownCode &code) const

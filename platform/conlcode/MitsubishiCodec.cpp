@@ -52,11 +52,7 @@ std::optional<IrSignal> MitsubishiCodec::encode(const KnownCode &code) const
     std::vector<int> frame;
     PulseBits::write(frame, v[KnownFormats::fieldD] | v[KnownFormats::fieldF] << 8, dataBits, encoding);
     frame.push_back(unit);
-    IrSignal signal;
-    signal.carrierHz = carrierHz;
-    signal.frames.assign(1u + code.repeatCount, PulseBits::gapped(frame, 80 * unit));
-    signal.frames.back().gapAfterUs = 0;
-    return signal;
+    return IrSignal::repeated(carrierHz, PulseBits::gapped(frame, 80 * unit), 1u + code.repeatCount);
 }
 
 std::string MitsubishiCodec::name(const KnownCode &) const

@@ -118,11 +118,7 @@ std::optional<IrSignal> Rc5Codec::encode(const KnownCode &code) const
     const std::uint32_t bits = 1u << 13 | static_cast<std::uint32_t>((f >> 6 & 1) ^ 1) << 12
                                | static_cast<std::uint32_t>(code.toggle) << 11 | static_cast<std::uint32_t>(d) << 6
                                | (f & 0x3Fu);
-    IrSignal signal;
-    signal.carrierHz = carrierHz;
-    signal.frames.assign(1u + code.repeatCount, frameOf(bits));
-    signal.frames.back().gapAfterUs = 0;
-    return signal;
+    return IrSignal::repeated(carrierHz, frameOf(bits), 1u + code.repeatCount);
 }
 
 std::string Rc5Codec::name(const KnownCode &) const

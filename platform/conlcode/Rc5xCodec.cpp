@@ -98,11 +98,8 @@ std::optional<IrSignal> Rc5xCodec::encode(const KnownCode &code) const
         || code.toggle > 1 || code.repeat == RepeatKind::Ditto || !code.repeatsConsistent()) {
         return std::nullopt;
     }
-    IrSignal signal;
-    signal.carrierHz = carrierHz;
-    signal.frames.assign(1u + code.repeatCount, PulseBits::timed(HalfBits::durations(levelsOf(code), half), extentUs));
-    signal.frames.back().gapAfterUs = 0;
-    return signal;
+    const IrFrame frame = PulseBits::timed(HalfBits::durations(levelsOf(code), half), extentUs);
+    return IrSignal::repeated(carrierHz, frame, 1u + code.repeatCount);
 }
 
 std::string Rc5xCodec::name(const KnownCode &) const

@@ -72,11 +72,7 @@ std::optional<IrSignal> RcaCodec::encode(const KnownCode &code) const
     std::vector<int> frame{8 * unit, 8 * unit};
     PulseBits::write(frame, bitsOf(d, code.fields[KnownFormats::fieldF]), dataBits, encoding);
     frame.push_back(unit);
-    IrSignal signal;
-    signal.carrierHz = carrierHz;
-    signal.frames.assign(1u + code.repeatCount, PulseBits::gapped(frame, 16 * unit));
-    signal.frames.back().gapAfterUs = 0;
-    return signal;
+    return IrSignal::repeated(carrierHz, PulseBits::gapped(frame, 16 * unit), 1u + code.repeatCount);
 }
 
 std::string RcaCodec::name(const KnownCode &) const

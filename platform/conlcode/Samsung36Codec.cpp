@@ -65,11 +65,7 @@ std::optional<IrSignal> Samsung36Codec::encode(const KnownCode &code) const
     frame.push_back(9 * unit);
     PulseBits::write(frame, v[KnownFormats::fieldE] | f << 4 | static_cast<std::uint8_t>(~f) << 12, 20, encoding);
     frame.push_back(unit);
-    IrSignal signal;
-    signal.carrierHz = carrierHz;
-    signal.frames.assign(1u + code.repeatCount, PulseBits::timed(frame, extentUs));
-    signal.frames.back().gapAfterUs = 0;
-    return signal;
+    return IrSignal::repeated(carrierHz, PulseBits::timed(frame, extentUs), 1u + code.repeatCount);
 }
 
 std::string Samsung36Codec::name(const KnownCode &) const

@@ -90,11 +90,7 @@ std::optional<IrSignal> SonyCodec::encode(const KnownCode &code) const
     const std::uint64_t bits = f | static_cast<std::uint64_t>(d) << 7 | static_cast<std::uint64_t>(s) << 12;
     std::vector<int> frame{4 * unit, unit};
     PulseBits::write(frame, bits, variant->bits, encoding, true);
-    IrSignal signal;
-    signal.carrierHz = carrierHz;
-    signal.frames.assign(1u + code.repeatCount, PulseBits::timed(frame, extentUs));
-    signal.frames.back().gapAfterUs = 0;
-    return signal;
+    return IrSignal::repeated(carrierHz, PulseBits::timed(frame, extentUs), 1u + code.repeatCount);
 }
 
 std::string SonyCodec::name(const KnownCode &code) const
