@@ -310,6 +310,10 @@ private slots:
         std::atomic<int> linkLost{0};
         std::atomic<int> reads{0};
         std::thread writer([&] {
+            // Start only once the reader runs, so the two really overlap.
+            while (reads.load() == 0) {
+                std::this_thread::yield();
+            }
             for (int value = 1; value <= 2000; ++value) {
                 write(*remote, 0x5000, QString::asprintf("%02X", value & 0xFF).repeated(16).toStdString());
             }
