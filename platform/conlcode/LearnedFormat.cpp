@@ -8,6 +8,8 @@
 namespace
 {
 constexpr std::uint8_t version = 0x10;
+// Keeps data without a carrier as it always was.
+constexpr std::uint8_t versionWithCarrier = 0x20;
 constexpr std::uint8_t hasEncoding = 1;
 constexpr std::uint8_t repeatsLastFrame = 2;
 constexpr std::uint8_t hasExtraBits = 4;
@@ -160,12 +162,15 @@ std::uint8_t LearnedFormat::codeOfLength(double microseconds)
 std::vector<std::uint8_t> LearnedFormat::serialize() const
 {
     std::vector<std::uint8_t> out;
-    std::uint8_t flags = version;
+    std::uint8_t flags = carrierKHz > 0 ? versionWithCarrier : version;
     flags |= alphabet ? hasEncoding : 0;
     flags |= repeatsLast ? repeatsLastFrame : 0;
     flags |= extraBits.empty() ? 0 : hasExtraBits;
     flags |= adjustments.empty() ? 0 : hasAdjustments;
     out.push_back(flags);
+    if (carrierKHz > 0) {
+        out.push_back(carrierKHz);
+    }
     out.push_back(static_cast<std::uint8_t>(markCodes.size() << 4 | spaceCodes.size()));
     // One by one: GCC 12 warns wrongly about a range insert into so short a vector.
     for (const std::vector<std::uint8_t> *codes : {&markCodes, &spaceCodes}) {
@@ -224,8 +229,18 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
     Reader reader(bytes);
     LearnedFormat format;
     const std::optional<std::uint8_t> flags = reader.next();
+    if (!flags || ((*flags & 0xF0) != version && (*flags & 0xF0) != versionWithCarrier)) {
+        return std::nullopt;
+    }
+    if ((*flags & 0xF0) == versionWithCarrier) {
+        const std::optional<std::uint8_t> carrier = reader.next();
+        if (!carrier || *carrier == 0) {
+            return std::nullopt;
+        }
+        format.carrierKHz = *carrier;
+    }
     const std::optional<std::uint8_t> counts = reader.next();
-    if (!flags || (*flags & 0xF0) != version || !counts) {
+    if (!counts) {
         return std::nullopt;
     }
     const std::size_t markCount = *counts >> 4;
@@ -293,6 +308,11 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
     return format;
 }
 
+int LearnedFormat::carrierHz() const
+{
+    return carrierKHz > 0 ? carrierKHz * 1000 : defaultCarrierHz;
+}
+
 std::size_t LearnedFormat::bitCount() const
 {
     std::size_t count = 0;
@@ -318,7 +338,7 @@ std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16>
     std::vector<bool> &bits = content->bits;
     bits.insert(bits.end(), extraBits.begin(), extraBits.end());
     IrSignal signal;
-    signal.carrierHz = carrierHz;
+    signal.carrierHz = carrierHz();
     std::size_t next = 0;
     std::size_t position = 0;
     auto adjustment = adjustments.begin();

@@ -17,7 +17,8 @@
 // stay with the format, which then belongs to that key alone.
 //
 // Bytes: [0] 0x10 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits,
-//            8 adjustments)
+//            8 adjustments); 0x20 | flags when the carrier follows
+//        with 0x20: the carrier in kHz (1 to 255)
 //        [1] mark count << 4 | space count (1 to 14 marks, 0 to 14 spaces:
 //            frames of single marks have no spaces)
 //        mark lengths, then space lengths, one byte each (lengthOfCode), ascending
@@ -37,9 +38,8 @@ class LearnedFormat
 public:
     static constexpr std::size_t maxClusters = 14;
     static constexpr std::size_t maxRun = 255;
-    // The duration text carries no carrier: learned formats go out at 38 kHz,
-    // the carrier of most remotes.
-    static constexpr int carrierHz = 38000;
+    // The carrier of most remotes: formats whose capture gave none go out at it.
+    static constexpr int defaultCarrierHz = 38000;
 
     struct Pair
     {
@@ -81,6 +81,9 @@ public:
         bool operator==(const Adjustment &) const = default;
     };
     std::vector<Adjustment> adjustments;
+    // 0 when unknown; formats stored before it was recorded read as 0.
+    std::uint8_t carrierKHz = 0;
+    int carrierHz() const;
 
     // Lengths are stored on a scale of 2^(1/24) from 16 us: 1.5 % at most off.
     static int lengthOfCode(std::uint8_t code);
