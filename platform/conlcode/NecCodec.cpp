@@ -14,6 +14,9 @@ constexpr int pioneerCarrier = 40000;
 constexpr int necCarrier = 38400;
 constexpr int firstPioneerDevice = 160;
 constexpr int lastPioneerDevice = 175;
+// As the capture gives it, in whole kHz: 40 to 42, where 38.4 kHz NEC reads 38.
+constexpr int lowestPioneerCarrier = 40000;
+constexpr int highestPioneerCarrier = 42000;
 
 struct Variant
 {
@@ -116,8 +119,12 @@ std::optional<KnownCode> NecCodec::decode(const IrSignal &signal) const
         code.repeat = kind;
     }
     code.repeatCount = static_cast<std::uint8_t>(signal.frames.size() - 1);
-    if (code.formatId == KnownFormats::nec && code.repeat == RepeatKind::Full && complement(code)
-        && d >= firstPioneerDevice && d <= lastPioneerDevice) {
+    // The carrier tells Pioneer from NEC; without one only Pioneer's device numbers can.
+    const bool pioneer = signal.carrierHz > 0
+                             ? signal.carrierHz >= lowestPioneerCarrier && signal.carrierHz <= highestPioneerCarrier
+                                   && code.repeat != RepeatKind::Ditto
+                             : code.repeat == RepeatKind::Full && d >= firstPioneerDevice && d <= lastPioneerDevice;
+    if (code.formatId == KnownFormats::nec && complement(code) && pioneer) {
         code.formatId = KnownFormats::pioneer;
     }
     return code;

@@ -7,8 +7,8 @@
 // start. A 9024/4512 lead-in is NEC1 (ditto repeats 9024/2256/564) or NEC2
 // (whole frames again); 4512/4512 is NECx1 (repeat frames of one bit, ~D bit
 // 0) or NECx2. E = ~F but in the 16-bit-command forms (-f16). Pioneer is NEC2
-// on 40 kHz: the capture has no carrier, so it is told only by its device
-// numbers 160 to 175.
+// on 40 kHz: told by the carrier, or by its device numbers 160 to 175 when
+// the capture gave no carrier.
 class NecCodec : public ProtocolCodec
 {
 public:
