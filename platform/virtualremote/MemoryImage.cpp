@@ -1,60 +1,26 @@
 #include "MemoryImage.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "FactoryImage.h"
+#include "FileIo.h"
+#include "WriteJournal.h"
 
-namespace
-{
-std::string describeErrno(const std::string &path, const std::string &what)
-{
-    return path + ": " + what + ": " + std::strerror(errno);
-}
-
-bool readAll(int fd, std::uint8_t *bytes, std::size_t count)
-{
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t got = ::pread(fd, bytes + done, count - done, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
-// A new file's name is durable only once its directory is synced.
-void syncDirectoryOf(const std::string &path)
-{
-    const auto slash = path.find_last_of('/');
-    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-}  // namespace
+using FileIo::describeErrno;
 
 std::unique_ptr<MemoryImage> MemoryImage::open(const std::string &path, std::string *error)
 {
     if (path.empty()) {
         return std::unique_ptr<MemoryImage>(new MemoryImage(-1, FactoryImage::build()));
     }
-    bool created = false;
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        created = fd >= 0;
+        return create(path, error);
     }
     if (fd < 0) {
         *error = describeErrno(path, "cannot open the memory image");
@@ -64,16 +30,6 @@ std::unique_ptr<MemoryImage> MemoryImage::open(const std::string &path, std::str
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         *error = path + ": the memory image is in use by another virtual remote";
         return nullptr;
-    }
-    if (created) {
-        image->m_bytes = FactoryImage::build();
-        if (!image->writeFile(0, image->m_bytes.data(), image->m_bytes.size())) {
-            *error = describeErrno(path, "cannot write the new memory image");
-            ::unlink(path.c_str());
-            return nullptr;
-        }
-        syncDirectoryOf(path);
-        return image;
     }
     struct stat status{};
     if (::fstat(fd, &status) != 0) {
@@ -89,11 +45,84 @@ std::unique_ptr<MemoryImage> MemoryImage::open(const std::string &path, std::str
         return nullptr;
     }
     image->m_bytes.resize(FactoryImage::memorySize);
-    if (!readAll(fd, image->m_bytes.data(), image->m_bytes.size())) {
+    if (!FileIo::readAll(fd, 0, image->m_bytes.data(), image->m_bytes.size())) {
         *error = describeErrno(path, "cannot read the memory image");
         return nullptr;
     }
+    if (!image->attachJournal(path, false, error)) {
+        return nullptr;
+    }
     return image;
+}
+
+// Made whole under another name and only then given the image's, so that a
+// kill halfway leaves no image at all rather than a short one that would be refused.
+std::unique_ptr<MemoryImage> MemoryImage::create(const std::string &path, std::string *error)
+{
+    const std::string fresh = path + ".new";
+    const int fd = ::open(fresh.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *error = describeErrno(path, "cannot create the memory image");
+        return nullptr;
+    }
+    std::unique_ptr<MemoryImage> image(new MemoryImage(fd, FactoryImage::build()));
+    struct stat status{};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        *error = path + ": the memory image is being created by another virtual remote";
+        return nullptr;
+    }
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        *error = fresh + ": is in the way of the new memory image; the file was left as it is";
+        return nullptr;
+    }
+    const auto &bytes = image->m_bytes;
+    if (!FileIo::writeAll(fd, 0, bytes.data(), bytes.size()) || ::ftruncate(fd, off_t(bytes.size())) != 0
+        || ::fsync(fd) != 0) {
+        *error = describeErrno(path, "cannot write the new memory image");
+        ::unlink(fresh.c_str());
+        return nullptr;
+    }
+    if (::link(fresh.c_str(), path.c_str()) != 0) {
+        const bool raced = errno == EEXIST;
+        *error = describeErrno(path, "cannot create the memory image");
+        ::unlink(fresh.c_str());
+        // Another remote made it in the meantime: open that one like any other.
+        return raced ? open(path, error) : nullptr;
+    }
+    ::unlink(fresh.c_str());
+    FileIo::syncDirectoryOf(path);
+    if (!image->attachJournal(path, true, error)) {
+        return nullptr;
+    }
+    return image;
+}
+
+bool MemoryImage::attachJournal(const std::string &path, bool fresh, std::string *error)
+{
+    const std::string journalPath = journalPathOf(path);
+    auto journal = WriteJournal::open(journalPath, FactoryImage::memorySize, error);
+    if (!journal) {
+        return false;
+    }
+    if (fresh) {
+        // A journal left by an image that is gone does not belong to this one.
+        if (!journal->discard()) {
+            *error = describeErrno(journalPath, "cannot empty the write journal");
+            return false;
+        }
+    } else {
+        // Changes a killed remote may have left half done; writing them again is harmless.
+        const std::vector<std::uint8_t> before = m_bytes;
+        for (const auto &entry : journal->takePending()) {
+            apply(entry.offset, entry.bytes);
+        }
+        if (m_bytes != before && !FileIo::writeAll(m_fd, 0, m_bytes.data(), m_bytes.size())) {
+            *error = describeErrno(path, "cannot finish the changes in the write journal");
+            return false;
+        }
+    }
+    m_journal = std::move(journal);
+    return true;
 }
 
 MemoryImage::MemoryImage(int fd, std::vector<std::uint8_t> bytes)
@@ -103,20 +132,37 @@ MemoryImage::MemoryImage(int fd, std::vector<std::uint8_t> bytes)
 
 MemoryImage::~MemoryImage()
 {
+    m_journal.reset();
     if (m_fd >= 0) {
         ::close(m_fd);
     }
 }
 
+// The journal's sync is the change's; the image need only be synced before
+// the journal starts over and its records are lost.
 bool MemoryImage::persist(std::size_t offset, const std::vector<std::uint8_t> &bytes)
 {
-    if (m_fd < 0 || writeFile(offset, bytes.data(), bytes.size())) {
+    if (m_fd < 0) {
         return true;
     }
-    // Part of the change may have reached the file: undo it, so that file and
-    // memory still agree after the failure.
+    if (!m_journal->hasRoomFor(bytes.size())) {
+        if (::fdatasync(m_fd) != 0) {
+            return false;
+        }
+        m_journal->restart();
+    }
+    if (!m_journal->record(offset, bytes.data(), bytes.size())) {
+        return false;
+    }
+    if (FileIo::writeAll(m_fd, offset, bytes.data(), bytes.size())) {
+        return true;
+    }
+    // Part of the change may have reached the image: put back what memory
+    // holds, and only then take back the record, which until then would finish the change.
     const int failure = errno;
-    writeFile(offset, m_bytes.data() + offset, bytes.size());
+    if (FileIo::writeAll(m_fd, offset, m_bytes.data() + offset, bytes.size()) && ::fdatasync(m_fd) == 0) {
+        m_journal->withdraw();
+    }
     errno = failure;
     return false;
 }
@@ -124,24 +170,4 @@ bool MemoryImage::persist(std::size_t offset, const std::vector<std::uint8_t> &b
 void MemoryImage::apply(std::size_t offset, const std::vector<std::uint8_t> &bytes)
 {
     std::copy(bytes.begin(), bytes.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(offset));
-}
-
-bool MemoryImage::writeFile(std::size_t offset, const std::uint8_t *bytes, std::size_t count)
-{
-    while (count > 0) {
-        const ssize_t put = ::pwrite(m_fd, bytes, count, static_cast<off_t>(offset));
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            if (put == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes += put;
-        count -= static_cast<std::size_t>(put);
-        offset += static_cast<std::size_t>(put);
-    }
-    return ::fdatasync(m_fd) == 0;
 }

@@ -6,11 +6,16 @@
 #include <string>
 #include <vector>
 
+class WriteJournal;
+
 // The remote's 64 KiB of memory, kept in a file of exactly those bytes so that
 // what a tool writes survives the process. A change goes to disk first
-// (persist: written and synced), and only then into memory (apply), so memory
-// never holds what the disk lost. The file is locked while open: two remotes
-// on one image would overwrite each other's changes.
+// (persist), and only then into memory (apply), so memory never holds what the
+// disk lost. On disk a change is all or nothing, even when the process is
+// killed halfway: it is recorded and synced in the write-ahead journal beside
+// the image (path + ".journal") before the image is touched, and opening the
+// image finishes whatever the journal holds. The file is locked while open:
+// two remotes on one image would overwrite each other's changes.
 //
 // Not thread-safe: the owner serialises changes and keeps readers away from apply().
 class MemoryImage
@@ -23,16 +28,20 @@ public:
     MemoryImage(const MemoryImage &) = delete;
     MemoryImage &operator=(const MemoryImage &) = delete;
 
+    static std::string journalPathOf(const std::string &imagePath) { return imagePath + ".journal"; }
+
     const std::vector<std::uint8_t> &bytes() const { return m_bytes; }
-    // Writes and syncs the bytes at `offset`; on failure tries to put back
-    // what memory holds there, and returns false. Memory is not touched.
+    // Makes the change durable at `offset`; false when it may not be. Memory
+    // is not touched.
     bool persist(std::size_t offset, const std::vector<std::uint8_t> &bytes);
     void apply(std::size_t offset, const std::vector<std::uint8_t> &bytes);
 
 private:
     MemoryImage(int fd, std::vector<std::uint8_t> bytes);
-    bool writeFile(std::size_t offset, const std::uint8_t *bytes, std::size_t count);
+    static std::unique_ptr<MemoryImage> create(const std::string &path, std::string *error);
+    bool attachJournal(const std::string &path, bool fresh, std::string *error);
 
     int m_fd;
     std::vector<std::uint8_t> m_bytes;
+    std::unique_ptr<WriteJournal> m_journal;
 };

@@ -1,10 +1,14 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "DiskFaults.h"
 #include "FactoryImage.h"
+#include "MemoryImage.h"
 #include "RemoteText.h"
+#include "WriteJournal.h"
 
 using namespace RemoteText;
 
@@ -31,6 +35,39 @@ QByteArray factoryBytes()
 bool write(VirtualRemote &remote, std::uint16_t address, const std::string &hex)
 {
     return remote.writeData("0A", high(address), low(address), hex);
+}
+
+int modeOf(const QString &path)
+{
+    struct stat status{};
+    return ::lstat(path.toLocal8Bit().constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
+}
+
+// Runs `body` in a child process and returns how the child ended: its exit
+// code, or -1 when it did not exit on its own.
+template<typename Body>
+int inChild(Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        body();
+        ::_exit(0);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+constexpr std::uint16_t changeAt = 0x1000;
+constexpr std::size_t changeSize = 20000;
+// Changes of changeSize that fill the journal, so that the next one makes it start over.
+constexpr int changesToFillTheJournal = int(WriteJournal::capacity / (WriteJournal::headerSize + changeSize));
+
+std::vector<std::uint8_t> pattern(int value)
+{
+    return std::vector<std::uint8_t>(changeSize, static_cast<std::uint8_t>(value));
 }
 }  // namespace
 
@@ -154,6 +191,121 @@ private slots:
 
         QVERIFY(write(*remote, 0x5000, "A1A2"));
         QCOMPARE(contents(image).mid(0x5000, 3), QByteArray("\xA1\xA2\x03"));
+    }
+
+    // A remote killed at each step of a change: after the restart the change
+    // is either whole or not there, and every change before it is there.
+    void killedChangeIsAllOrNothing_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<bool>("atSync");
+        QTest::addColumn<int>("nth");
+        QTest::addColumn<int>("keep");
+        QTest::addColumn<bool>("applied");
+        // A change: its journal record is written (write 1) and synced (sync 1), then the image (write 2).
+        QTest::newRow("record torn in its header") << 1 << false << 1 << 20 << false;
+        QTest::newRow("record torn in its bytes") << 1 << false << 1 << 5000 << false;
+        QTest::newRow("record written, not yet synced") << 1 << true << 1 << 0 << true;
+        QTest::newRow("record synced, image untouched") << 1 << false << 2 << 0 << true;
+        QTest::newRow("image half written") << 1 << false << 2 << 7000 << true;
+        // With the journal full the image is synced first (sync 1), then the journal starts over.
+        const int full = changesToFillTheJournal;
+        QTest::newRow("journal full, image not yet synced") << full << true << 1 << 0 << false;
+        QTest::newRow("journal started over, record torn") << full << false << 1 << 100 << false;
+        QTest::newRow("journal started over, image half written") << full << false << 2 << 7000 << true;
+    }
+
+    void killedChangeIsAllOrNothing()
+    {
+        QFETCH(int, before);
+        QFETCH(bool, atSync);
+        QFETCH(int, nth);
+        QFETCH(int, keep);
+        QFETCH(bool, applied);
+        const QString image = path(QTest::currentDataTag());
+        const int ended = inChild([&] {
+            auto remote = openImage(image);
+            for (int change = 1; change <= before; ++change) {
+                if (!remote || !remote->poke(changeAt, pattern(change))) {
+                    ::_exit(1);
+                }
+            }
+            atSync ? DiskFaults::dieAtSync(nth) : DiskFaults::dieAtWrite(nth, std::size_t(keep));
+            remote->poke(changeAt, pattern(0xA5));
+        });
+        QCOMPARE(ended, DiskFaults::killedExitCode);
+
+        const auto expected = pattern(applied ? 0xA5 : before);
+        for (int reopening = 0; reopening < 2; ++reopening) {
+            auto remote = openImage(image);
+            QVERIFY(remote);
+            QCOMPARE(remote->dump(changeAt, changeSize), expected);
+            const QByteArray file = contents(image);
+            QCOMPARE(file.size(), qsizetype(FactoryImage::memorySize));
+            QCOMPARE(file.mid(changeAt, changeSize),
+                     QByteArray(reinterpret_cast<const char *>(expected.data()), qsizetype(changeSize)));
+        }
+        auto remote = openImage(image);
+        QVERIFY(remote->poke(changeAt, {0x77}));
+        remote.reset();
+        QCOMPARE(openImage(image)->dump(changeAt, 2), (std::vector<std::uint8_t>{0x77, expected[1]}));
+    }
+
+    void killWhileCreatingLeavesNoShortImage()
+    {
+        const QString image = path("creating.img");
+        QCOMPARE(inChild([&] {
+                     DiskFaults::dieAtWrite(1, 1000);
+                     openImage(image);
+                 }),
+                 DiskFaults::killedExitCode);
+        QVERIFY(!QFile::exists(image));
+        QVERIFY(openImage(image));
+        QCOMPARE(contents(image), factoryBytes());
+    }
+
+    void journalIsPrivate()
+    {
+        const QString image = path("private.img");
+        const QString journal = QString::fromStdString(MemoryImage::journalPathOf(image.toStdString()));
+        QVERIFY(openImage(image));
+        QCOMPARE(modeOf(image), 0600);
+        QCOMPARE(modeOf(journal), 0600);
+        QCOMPARE(QFileInfo(journal).size(), qint64(WriteJournal::capacity));
+        QVERIFY(::chmod(journal.toLocal8Bit().constData(), 0644) == 0);
+        QVERIFY(openImage(image));
+        QCOMPARE(modeOf(journal), 0600);
+    }
+
+    void journalThroughALinkIsRefused()
+    {
+        const QString image = path("linked.img");
+        const QString journal = QString::fromStdString(MemoryImage::journalPathOf(image.toStdString()));
+        QVERIFY(openImage(image));
+        const QString target = path("target");
+        QVERIFY(QFile::remove(journal));
+        {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a journal");
+        }
+        QVERIFY(QFile::link(target, journal));
+        std::string error;
+        QVERIFY(!openImage(image, &error));
+        QVERIFY2(QString::fromStdString(error).contains("symbolic link"), error.c_str());
+        QCOMPARE(contents(target), QByteArray("not a journal"));
+        QCOMPARE(contents(image), factoryBytes());
+    }
+
+    // Records of an image that was deleted are not finished on a new one.
+    void newImageForgetsAnOldJournal()
+    {
+        const QString image = path("replaced.img");
+        QVERIFY(openImage(image)->poke(0x5000, {0xDE, 0xAD}));
+        QVERIFY(QFile::remove(image));
+        QCOMPARE(openImage(image)->dump(0x5000, 2), (std::vector<std::uint8_t>{0, 0}));
+        QCOMPARE(openImage(image)->dump(0x5000, 2), (std::vector<std::uint8_t>{0, 0}));
+        QCOMPARE(contents(image), factoryBytes());
     }
 
     void memoryOnlyRemoteWritesNoFile()

@@ -1,0 +1,203 @@
+#include "WriteJournal.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FileIo.h"
+
+namespace
+{
+// A record: magic, length, epoch, sequence, offset, then a checksum of those
+// 24 bytes and the change's bytes, then the bytes.
+constexpr std::uint32_t magic = 0x4A524C51;  // "QLRJ"
+constexpr std::size_t checksumAt = 24;
+
+struct Header
+{
+    std::uint32_t magic;
+    std::uint32_t length;
+    std::uint64_t epoch;
+    std::uint32_t sequence;
+    std::uint32_t offset;
+    std::uint64_t checksum;
+};
+static_assert(sizeof(Header) == WriteJournal::headerSize);
+static_assert(offsetof(Header, checksum) == checksumAt);
+
+// FNV-1a, 64 bits: a torn record mixes new and old bytes, which this tells apart.
+std::uint64_t checksum(const std::uint8_t *head, const std::uint8_t *bytes, std::size_t count)
+{
+    std::uint64_t hash = 0xCBF29CE484222325ULL;
+    const auto mix = [&hash](const std::uint8_t *from, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            hash = (hash ^ from[i]) * 0x100000001B3ULL;
+        }
+    };
+    mix(head, checksumAt);
+    mix(bytes, count);
+    return hash;
+}
+
+// Each run has its own epoch, so that records of an earlier run further on in
+// the file never pass for a continuation of this one.
+std::uint64_t freshEpoch()
+{
+    std::random_device device;
+    const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return (std::uint64_t{device()} << 32 | device()) ^ now;
+}
+}  // namespace
+
+std::unique_ptr<WriteJournal> WriteJournal::open(const std::string &path, std::size_t memorySize,
+                                                 std::string *error)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *error = errno == ELOOP ? path + ": the write journal is a symbolic link; refusing to use it"
+                                : FileIo::describeErrno(path, "cannot open the write journal");
+        return nullptr;
+    }
+    std::unique_ptr<WriteJournal> journal(new WriteJournal(fd, memorySize));
+    if (!journal->prepare(path, error)) {
+        return nullptr;
+    }
+    if (!journal->readRun()) {
+        *error = FileIo::describeErrno(path, "cannot read the write journal");
+        return nullptr;
+    }
+    return journal;
+}
+
+WriteJournal::WriteJournal(int fd, std::size_t memorySize)
+    : m_fd(fd), m_memorySize(memorySize), m_epoch(freshEpoch())
+{
+}
+
+WriteJournal::~WriteJournal()
+{
+    ::close(m_fd);
+}
+
+bool WriteJournal::prepare(const std::string &path, std::string *error)
+{
+    struct stat status{};
+    if (::fstat(m_fd, &status) != 0) {
+        *error = FileIo::describeErrno(path, "cannot read the write journal");
+        return false;
+    }
+    if (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
+        *error = path + ": the write journal is not a regular file of this user; refusing to use it";
+        return false;
+    }
+    // What a change holds is nobody else's business.
+    if ((status.st_mode & 07777) != 0600 && ::fchmod(m_fd, 0600) != 0) {
+        *error = FileIo::describeErrno(path, "cannot make the write journal private");
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(status.st_size);
+    if (size >= capacity) {
+        return true;
+    }
+    // Written out in full once, so that a record later overwrites data blocks
+    // and its sync need not wait for the file system's own bookkeeping.
+    const std::vector<std::uint8_t> zeros(capacity - size, 0);
+    if (!FileIo::writeAll(m_fd, size, zeros.data(), zeros.size()) || ::fsync(m_fd) != 0) {
+        *error = FileIo::describeErrno(path, "cannot prepare the write journal");
+        return false;
+    }
+    FileIo::syncDirectoryOf(path);
+    return true;
+}
+
+bool WriteJournal::readRun()
+{
+    std::vector<std::uint8_t> file(capacity);
+    if (!FileIo::readAll(m_fd, 0, file.data(), file.size())) {
+        return false;
+    }
+    std::size_t position = 0;
+    while (position + headerSize <= capacity) {
+        Header header;
+        std::memcpy(&header, file.data() + position, headerSize);
+        const std::uint8_t *bytes = file.data() + position + headerSize;
+        const bool whole = header.magic == magic && header.length > 0 && header.offset <= m_memorySize
+                           && header.length <= m_memorySize - header.offset
+                           && header.length <= capacity - position - headerSize
+                           && header.checksum == checksum(file.data() + position, bytes, header.length);
+        const bool follows = m_pending.empty() || (header.epoch == m_epoch && header.sequence == m_sequence);
+        if (!whole || !follows) {
+            break;
+        }
+        m_pending.push_back({header.offset, std::vector<std::uint8_t>(bytes, bytes + header.length)});
+        m_epoch = header.epoch;
+        m_sequence = header.sequence + 1;
+        m_lastPosition = position;
+        position += headerSize + header.length;
+    }
+    m_position = position;
+    return true;
+}
+
+bool WriteJournal::hasRoomFor(std::size_t count) const
+{
+    return headerSize + count <= capacity - m_position;
+}
+
+void WriteJournal::restart()
+{
+    m_position = 0;
+    m_lastPosition = 0;
+    m_sequence = 0;
+    m_epoch = freshEpoch();
+    m_pending.clear();
+}
+
+bool WriteJournal::discard()
+{
+    restart();
+    const std::uint8_t zeros[headerSize] = {};
+    return FileIo::writeAll(m_fd, 0, zeros, headerSize) && ::fdatasync(m_fd) == 0;
+}
+
+bool WriteJournal::record(std::size_t offset, const std::uint8_t *bytes, std::size_t count)
+{
+    const Header header{magic, static_cast<std::uint32_t>(count), m_epoch, m_sequence,
+                        static_cast<std::uint32_t>(offset), 0};
+    std::vector<std::uint8_t> record(headerSize + count);
+    std::memcpy(record.data(), &header, headerSize);
+    std::memcpy(record.data() + headerSize, bytes, count);
+    const std::uint64_t sum = checksum(record.data(), bytes, count);
+    std::memcpy(record.data() + checksumAt, &sum, sizeof sum);
+    if (!FileIo::writeAll(m_fd, m_position, record.data(), record.size()) || ::fdatasync(m_fd) != 0) {
+        // It may be whole in the file all the same: it must not be finished later.
+        const int failure = errno;
+        erase(m_position);
+        errno = failure;
+        return false;
+    }
+    m_lastPosition = m_position;
+    m_position += record.size();
+    ++m_sequence;
+    return true;
+}
+
+void WriteJournal::withdraw()
+{
+    erase(m_lastPosition);
+    m_position = m_lastPosition;
+    --m_sequence;
+}
+
+void WriteJournal::erase(std::size_t position)
+{
+    const std::uint8_t zeros[sizeof magic] = {};
+    if (FileIo::writeAll(m_fd, position, zeros, sizeof zeros)) {
+        ::fdatasync(m_fd);
+    }
+}
