@@ -26,7 +26,9 @@ std::optional<KnownCode> ProtocolCodec::codeOf(std::uint32_t formatId, RepeatKin
     code.repeat = repeats == 0 ? RepeatKind::None : repeat;
     std::size_t found = 0;
     for (const auto &[key, value] : fields) {
-        const auto slot = std::find_if(slots.begin(), slots.end(), [&](const Slot &s) { return key == s.name; });
+        // Named again for the lambda: clang 14 cannot capture a structured binding.
+        const auto slot = std::find_if(slots.begin(), slots.end(),
+                                       [&name = key](const Slot &s) { return name == s.name; });
         if (toggle && key == "T") {
             if (value < 0 || value > 1) {
                 return std::nullopt;

@@ -1,0 +1,97 @@
+// Writes the fuzzers' seed corpora: the factory image's blocks, and for a
+// spread of real recordings of the infrared corpus their signal files, the
+// receiver's captures, the converter's inputs and server sessions that press
+// them. The hand-made seeds (Pronto codes, other requests) live beside them.
+// Usage: fuzz_seeds IRCORPUS_DIR CORPUS_DIR
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "CaptureEncoding.h"
+#include "EncodedCapture.h"
+#include "FactoryImage.h"
+#include "InfraredReceiver.h"
+#include "JsonValue.h"
+#include "SignalFile.h"
+#include "SparseImage.h"
+
+namespace
+{
+constexpr std::size_t recordings = 24;
+
+void write(const std::filesystem::path &path, const std::string &text)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string captureText(const std::vector<std::uint16_t> &words)
+{
+    std::string text;
+    for (const std::uint16_t word : words) {
+        char digits[5];
+        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(word));
+        text += digits;
+    }
+    return text;
+}
+
+std::vector<InfraredSignal> spreadOfRecordings(const std::filesystem::path &rawFile)
+{
+    std::ifstream in(rawFile);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    std::vector<InfraredSignal> signals;
+    for (std::size_t i = 0; i < recordings && !lines.empty(); ++i) {
+        const auto value = JsonValue::parse(lines[i * lines.size() / recordings]);
+        const JsonValue *durations = value ? value->member("durations") : nullptr;
+        const JsonValue *frequency = value ? value->member("frequency") : nullptr;
+        if (durations == nullptr || frequency == nullptr)
+            continue;
+        InfraredSignal signal;
+        signal.carrierHz = static_cast<int>(frequency->asNumber());
+        for (const JsonValue &duration : durations->items())
+            signal.durations.push_back(duration.asNumber());
+        signals.push_back(signal);
+    }
+    return signals;
+}
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::cerr << "usage: fuzz_seeds IRCORPUS_DIR CORPUS_DIR\n";
+        return 2;
+    }
+    const std::filesystem::path corpus = argv[2];
+    const auto image = SparseImage::compress(FactoryImage::build());
+    write(corpus / "blocks/factory", std::string(image.begin(), image.end()));
+
+    const auto signals = spreadOfRecordings(std::filesystem::path(argv[1]) / "raw.jsonl");
+    if (signals.empty()) {
+        std::cerr << "no recordings in " << argv[1] << "\n";
+        return 1;
+    }
+    for (std::size_t i = 0; i < signals.size(); ++i) {
+        const std::string name = "raw" + std::to_string(i);
+        const std::string durations = SignalFile::format(signals[i]);
+        write(corpus / "signalfile" / name, durations + "\n");
+        write(corpus / "request" / name,
+              "SetCodeCarrierWave\nstatus\npress " + durations + "\nRCollectCodeInfo\nstatus\n");
+        const auto words = InfraredReceiver::capture(signals[i]);
+        if (!words)
+            continue;
+        const std::string capture = captureText(*words);
+        write(corpus / "capture" / name, capture);
+        const std::string input = EncodedCapture::converterinput(
+            CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(capture)));
+        if (!input.empty())
+            write(corpus / "convert" / name, input);
+    }
+    return 0;
+}
