@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <mutex>
+
+#include "VirtualRemote.h"
+#include "VirtualRemoteDevice.h"
+
+// The device in front of a virtual remote, able to aim the remote's fault
+// plan at a later call: "the 3rd write from now fails", "the remote is
+// unplugged just before the 5th call from now". Calls come from the window's
+// thread, the capture thread and the link monitor alike.
+class FaultingDevice : public RemoteDevice
+{
+public:
+    using Operation = VirtualRemote::Operation;
+
+    explicit FaultingDevice(VirtualRemote &remote) : m_inner(remote), m_remote(remote) {}
+
+    // The `nth` call of `op` from now (1 = the next) and the `count` - 1 after it fail.
+    void failCall(Operation op, int nth, int count);
+    // The remote is detached just before the `nth` device call from now, of any kind.
+    void detachBeforeCall(int nth);
+    // Cancels everything aimed and planned that has not happened yet.
+    void disarm();
+    // Faults that reached the remote's plan (a planned failure, or a detach).
+    long injected() const { return m_injected.load(); }
+
+    bool link_state() override;
+    bool ReadVersion(char *buffer) override;
+    bool readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow,
+                     const char *selector) override;
+    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
+                      const char *data) override;
+    bool WCodeTypeData(const char *data) override;
+    bool SetCodeCarrierWave() override;
+    bool RCollectCodeInfo(char *buffer) override;
+    bool RBasicInfo(char *buffer) override;
+
+private:
+    static constexpr std::size_t operationCount = 8;
+
+    // Counts the call down and fires what is aimed at it.
+    void before(Operation op);
+
+    VirtualRemoteDevice m_inner;
+    VirtualRemote &m_remote;
+    std::mutex m_mutex;
+    std::array<int, operationCount> m_countdown{};
+    std::array<int, operationCount> m_count{};
+    int m_detachCountdown = 0;
+    std::atomic<long> m_injected{0};
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <random>
+
+#include "MessageBoxes.h"
+
+// A presenter that answers every box at random among its buttons, as a user
+// who clicks anything would. Modal boxes are answered at once, modeless ones
+// from the event loop; `unanswered` counts the modeless boxes still open.
+// `beforeAnswer` runs first (the user may unplug or plug in the remote while
+// a box is up) and may choose the answer itself.
+class RandomBoxes : public MessageBoxes::Presenter
+{
+public:
+    using Choice = std::function<std::optional<MessageBoxes::Button>(const MessageBoxes::Box &box)>;
+
+    explicit RandomBoxes(std::uint32_t seed);
+    ~RandomBoxes() override;
+
+    MessageBoxes::Button exec(const MessageBoxes::Box &box) override;
+    void open(const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done) override;
+    // A box withdrawn with its owner is not answered, and not counted as open.
+    void openOwned(const MessageBoxes::Box &box, QObject *owner,
+                   std::function<void(MessageBoxes::Button)> done) override;
+
+    Choice beforeAnswer;
+    int unanswered() const { return m_unanswered; }
+    long shown() const { return m_shown; }
+    const QString &lastText() const { return m_lastText; }
+
+private:
+    void later(QObject *context, const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done);
+    MessageBoxes::Button answer(const MessageBoxes::Box &box);
+
+    std::mt19937 m_random;
+    int m_unanswered = 0;
+    long m_shown = 0;
+    QString m_lastText;
+};

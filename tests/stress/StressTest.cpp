@@ -1,0 +1,154 @@
+#include <QtTest>
+
+#include "FactoryImage.h"
+#include "FaultingDevice.h"
+#include "MemoryImageDevice.h"
+#include "RemoteStateChecker.h"
+#include "RemoteTablesReader.h"
+#include "StressRun.h"
+
+namespace
+{
+RemoteTables factoryTables(const std::vector<std::uint8_t> &image)
+{
+    MemoryImageDevice device(image);
+    return RemoteTablesReader::read(device).tables;
+}
+
+// Where the key record of `index` lies in the image.
+std::size_t recordAddress(const RemoteTables &tables, int index)
+{
+    return std::size_t(tables.keytableaddr) + 22 * std::size_t(index);
+}
+}  // namespace
+
+// The stress run's parts, then a short run of it that must find nothing.
+class StressTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checkerAgreesWithAFreshRead()
+    {
+        const std::vector<std::uint8_t> image = FactoryImage::build();
+        const RemoteTables tables = factoryTables(image);
+        QVERIFY(!tables.keystates.empty());
+        const std::vector<std::string> differences = RemoteStateChecker::compare(tables, image);
+        QVERIFY2(differences.empty(), differences.empty() ? "" : differences.front().c_str());
+    }
+
+    void checkerFindsWhatDiffers_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("entry says learned, remote holds nothing") << 0 << "entry 0 ";
+        QTest::newRow("entry dropped, remote holds a learned code") << 1 << "entry 3 ";
+        QTest::newRow("block marked in the copy only") << 2 << "block map differs from character 5";
+        QTest::newRow("slot used in the copy only") << 3 << "allocation records differ";
+        QTest::newRow("record refers to a free slot") << 4 << "corrupt: ";
+    }
+
+    void checkerFindsWhatDiffers()
+    {
+        QFETCH(int, change);
+        QFETCH(QString, found);
+        std::vector<std::uint8_t> image = FactoryImage::build();
+        RemoteTables tables = factoryTables(image);
+        switch (change) {
+        case 0:
+            tables.keystates[0] = tables.keystates[0].substr(0, 2) + "|2|0|F70000";
+            break;
+        case 1: {
+            // A learned record of a known format in the remote; the copy says no code.
+            const std::size_t at = recordAddress(tables, 3);
+            image[at] = 0xC0;
+            image[at + 2] = 0x00;
+            tables.keystates[3] = tables.keystates[3].substr(0, 2) + "|0";
+            break;
+        }
+        case 2:
+            tables.blockmap[5] = '1';
+            break;
+        case 3:
+            tables.allocrecords.replace(0, 12, "2A00A0000080");
+            break;
+        case 4: {
+            const std::size_t at = recordAddress(tables, 7);
+            image[at] = 0xC0;
+            image[at + 2] = 0x80;
+            image[at + 3] = 0x05;
+            tables = factoryTables(image);
+            break;
+        }
+        }
+        const std::vector<std::string> differences = RemoteStateChecker::compare(tables, image);
+        QStringList lines;
+        for (const std::string &line : differences)
+            lines.append(QString::fromStdString(line));
+        QVERIFY2(lines.join('\n').contains(found), qPrintable(lines.join('\n')));
+    }
+
+    void essenceKeepsWhatARecordTells_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("essence");
+        QTest::newRow("dropped") << "12|0" << "12|0";
+        QTest::newRow("read without code") << "12|0|0|" << "12|0";
+        QTest::newRow("known, with its id") << "12|2|0|F70000" << "12|2|0";
+        QTest::newRow("new learned slot") << "12|2|1|05FFFF" << "12|2|1|05";
+        QTest::newRow("stored learned slot") << "12|2|1|05" << "12|2|1|05";
+        QTest::newRow("downloaded") << "12|1|0|" << "12|1|0";
+    }
+
+    void essenceKeepsWhatARecordTells()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, essence);
+        QCOMPARE(QString::fromStdString(RemoteStateChecker::essence(entry.toStdString())), essence);
+    }
+
+    void faultsHitTheCallAimedAt()
+    {
+        std::string error;
+        auto remote = VirtualRemote::open({{}, std::chrono::microseconds(0)}, &error);
+        QVERIFY(remote);
+        FaultingDevice device(*remote);
+        device.failCall(VirtualRemote::Operation::WriteData, 2, 1);
+        QVERIFY(device.writedatav20("0A", "B0", "00", "11"));
+        QVERIFY(!device.writedatav20("0A", "B0", "00", "22"));
+        QVERIFY(device.writedatav20("0A", "B0", "00", "33"));
+        QCOMPARE(device.injected(), 1L);
+
+        device.detachBeforeCall(2);
+        QVERIFY(device.link_state());
+        QVERIFY(!device.link_state());
+        QVERIFY(!remote->attached());
+        remote->attach();
+
+        device.failCall(VirtualRemote::Operation::ReadData, 1, 1);
+        device.disarm();
+        char buffer[64] = {};
+        QVERIFY(device.readdatav20(buffer, 1, "00", "00", "08"));
+    }
+
+    void shortRunFindsNoViolation()
+    {
+        StressRun::Options options;
+        options.seed = 815;
+        options.operations = 300;
+        options.recordings = 40;
+        StressRun run(options);
+        const StressRun::Report report = run.run();
+        QString found;
+        for (const StressRun::Violation &violation : report.first)
+            found += QStringLiteral("\n  op %1: %2").arg(violation.operation).arg(QString::fromStdString(violation.what));
+        QVERIFY2(report.violations == 0, qPrintable(QStringLiteral("%1 violation(s):").arg(report.violations) + found));
+        QCOMPARE(report.operations, 300L);
+        // The run did meet faults and boxes, or it proves little.
+        QVERIFY(report.faults > 0);
+        QVERIFY(report.boxes > 0);
+    }
+};
+
+QTEST_MAIN(StressTest)
+#include "StressTest.moc"

@@ -1,0 +1,63 @@
+#include "RemoteStateChecker.h"
+
+#include "MemoryCheck.h"
+#include "MemoryImageDevice.h"
+#include "RemoteTablesReader.h"
+
+namespace
+{
+void compareText(const char *what, const std::string &tool, const std::string &remote,
+                 std::vector<std::string> &differences)
+{
+    if (tool == remote)
+        return;
+    std::size_t at = 0;
+    while (at < tool.size() && at < remote.size() && tool[at] == remote[at])
+        ++at;
+    differences.push_back(std::string(what) + " differs from character " + std::to_string(at) + ": tool \""
+                          + tool.substr(at, 24) + "\", remote \"" + remote.substr(at, 24) + "\"");
+}
+}  // namespace
+
+std::string RemoteStateChecker::essence(const std::string &entry)
+{
+    const std::string code = entry.substr(0, 2);
+    const char kind = entry.size() > 3 ? entry[3] : '?';
+    if (kind == '0')
+        return code + "|0";
+    const char flag = entry.size() > 5 ? entry[5] : '?';
+    if (flag == '1')
+        return code + "|" + kind + "|1|" + (entry.size() > 7 ? entry.substr(7, 2) : std::string());
+    return code + "|" + kind + "|" + flag;
+}
+
+std::vector<std::string> RemoteStateChecker::compare(const RemoteTables &tool,
+                                                     const std::vector<std::uint8_t> &image)
+{
+    std::vector<std::string> differences;
+    MemoryImageDevice device(image);
+    const RemoteTablesReader::Result fresh = RemoteTablesReader::read(device);
+    if (fresh.outcome != RemoteTablesReader::Outcome::Ok) {
+        differences.push_back("the remote's memory cannot be read afresh: " + fresh.reason);
+        return differences;
+    }
+    const RemoteTables &remote = fresh.tables;
+    if (tool.keystates.size() != remote.keystates.size()) {
+        differences.push_back("keystates has " + std::to_string(tool.keystates.size()) + " entries, the remote "
+                              + std::to_string(remote.keystates.size()));
+    } else {
+        for (std::size_t i = 0; i < tool.keystates.size(); ++i) {
+            const std::string ours = essence(tool.keystates[i]);
+            const std::string theirs = essence(remote.keystates[i]);
+            if (ours != theirs)
+                differences.push_back("entry " + std::to_string(i) + " (mode " + std::to_string(i / std::size_t(
+                                          std::max(remote.keyspermode, 1))) + "): tool \"" + tool.keystates[i]
+                                      + "\", remote \"" + remote.keystates[i] + "\"");
+        }
+    }
+    compareText("block map", tool.blockmap, remote.blockmap, differences);
+    compareText("allocation records", tool.allocrecords, remote.allocrecords, differences);
+    for (const std::string &line : MemoryCheck::check(image).corruption)
+        differences.push_back("corrupt: " + line);
+    return differences;
+}
