@@ -1,8 +1,9 @@
 #include "FormatDigest.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "KnownFormats.h"
@@ -28,6 +29,21 @@ std::uint8_t ratioCell(int steps)
     const int octave = floorDiv(steps, stepsPerOctave);
     const int within = steps - octave * stepsPerOctave;
     return static_cast<std::uint8_t>(64 + 2 * octave + (within <= 7 ? 0 : within <= 19 ? 1 : 2));
+}
+
+// The capture measures the carrier to a kHz at best, and a remote's own drifts:
+// the digest keeps the standard carrier next to it, so that the cells divide
+// half-way between 36, 38 and 40 kHz and far from 56.
+std::uint8_t standardCarrierKHz(std::uint8_t kHz)
+{
+    if (kHz == 0) {
+        return 0;
+    }
+    constexpr std::array<int, 6> standard{30, 33, 36, 38, 40, 56};
+    const auto nearest = std::min_element(standard.begin(), standard.end(), [&](int a, int b) {
+        return std::abs(std::log(kHz / static_cast<double>(a))) < std::abs(std::log(kHz / static_cast<double>(b)));
+    });
+    return static_cast<std::uint8_t>(*nearest);
 }
 
 std::uint32_t fnv1a(const std::vector<std::uint8_t> &bytes)
@@ -77,8 +93,11 @@ void coarsenRaw(LearnedFormat &coarse, const LearnedFormat &format, std::vector<
 
 std::uint32_t FormatDigest::formatId(const LearnedFormat &format)
 {
-    // The format's own bytes, with lengths replaced by their cells and no gaps.
+    // The format's own bytes, with lengths replaced by their cells, no gaps and
+    // none of the lengths of its own that a key's capture needed.
     LearnedFormat coarse = format;
+    coarse.adjustments.clear();
+    coarse.carrierKHz = standardCarrierKHz(format.carrierKHz);
     std::vector<std::uint8_t> scale;
     if (format.alphabet) {
         coarsenTimed(coarse, format, scale);
