@@ -76,9 +76,12 @@ void CodeDeletion::deletekey(IBtn *key)
     if (!MessageBoxes::confirmation(QStringLiteral("Sure to delete the learned code of this button?")))
         return;
     const int index = entryindex(key->code(), true);
-    w.setkeypicture(key, w.pictures.normalpics);
-    if (LearnedCodeStore(w.tables, w.device()).releasekeycode(index, key->code().toStdString()))
+    // A code the remote still holds stays the key's, in its entry and on its picture.
+    if (LearnedCodeStore(w.tables, w.device()).releasekeycode(index, key->code().toStdString())) {
         MessageBoxes::notice(QString::fromLatin1(CapturedCodeStore::deletedFaillyNotice));
+        return;
+    }
+    w.setkeypicture(key, w.pictures.normalpics);
     MessageBoxes::notice(QStringLiteral("Deleting is finished!"));
     w.markunlearned(key->code());
     if (!w.modehaslearned()) {
@@ -115,15 +118,14 @@ void CodeDeletion::delallstudykeyClick()
     if (!MessageBoxes::question(QStringLiteral("Sure to clear all the learned codes of the buttons?")))
         return;
     // Only the records' first byte goes: the formats they used stay allocated
-    // for the keys of other modes.
+    // for the keys of other modes. A key whose record the remote kept stays learned.
     for (int index : learned) {
         const HexText::Address where = HexText::address(
             static_cast<std::uint16_t>(tables.keytableaddr + BlockLayout::keyRecordBytes * index));
-        w.device().writedatav20(tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), "00");
-    }
-    for (int index : learned) {
-        std::string &entry = tables.keystates[std::size_t(index)];
-        entry = entry.substr(0, 2) + "|0";
+        if (w.device().writedatav20(tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), "00")) {
+            std::string &entry = tables.keystates[std::size_t(index)];
+            entry = entry.substr(0, 2) + "|0";
+        }
     }
     w.refreshkeypictures();
     w.runstate_lab->setText(QStringLiteral("Clearing is finished!"));

@@ -379,7 +379,9 @@ void Tmainselfstudy::refreshkeypictures()
         const auto found = kinds.find(button->code().toStdString());
         if (found == kinds.end())
             continue;
-        setkeypicture(button, keyPictureSet(pictures, found->second));
+        // A key waiting for its code stays marked, also in another mode.
+        setkeypicture(button, pendingkeys.contains(button) ? pictures.selectedpics
+                                                            : keyPictureSet(pictures, found->second));
     }
 }
 

@@ -105,7 +105,16 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
         return end(Outcome::NoRoom);
 
     result.index = index;
+    // A new format is on the remote before any record refers to it.
+    if (choice->kind == FormatKind::LearnedNew) {
+        const LearnedCodeStore::Allocation before = m_store.allocation();
+        if (!m_store.storeformatblocks(code->formatid, code->formatdata, m_slotref)
+            || !m_store.writeallocationarea(before))
+            return end(Outcome::RecordWriteFailed);
+    }
     const std::string listedcode = m_tables.keystates[static_cast<std::size_t>(*position)].substr(0, 2);
+    // A drop that fails frees nothing; the new record, once written, replaces the old one all the same.
+    const std::optional<int> oldslot = KeyStateEntry::learnedSlot(entry);
     const bool dropfailed =
         m_store.releasekeycode(index, keycode, known ? std::nullopt : std::optional<int>(choice->slot));
     if (dropfailed)
@@ -114,21 +123,18 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     if (!writerecord(index, header + code->parta + code->partb)) {
         // The entry says what the remote holds. When the old code was dropped, a
         // stored format that this key alone used has lost its last key with it.
-        if (!dropfailed) {
+        if (!dropfailed)
             entry = listedcode + "|0";
-            BlockAllocator allocator(m_tables);
-            if (choice->kind == FormatKind::LearnedStored
-                && !allocator.slotReferenced(choice->slot, static_cast<std::size_t>(index))
-                && allocator.freeSlot(choice->slot))
-                m_store.writeallocationarea();
-        }
+        // An old record still there may refer to a stored format's slot; never to a new one.
+        if (choice->kind == FormatKind::LearnedNew
+            || (choice->kind == FormatKind::LearnedStored && !dropfailed))
+            freeunused(choice->slot, index);
         return end(Outcome::RecordWriteFailed);
     }
 
     entry = listedcode + "|2|" + reference;
-    if (choice->kind == FormatKind::LearnedNew
-        && m_store.storeformatblocks(code->formatid, code->formatdata, m_slotref))
-        m_store.writeallocationarea();
+    if (dropfailed && oldslot && *oldslot != choice->slot)
+        freeunused(*oldslot, index);
     result.notices.push_back(receivedNotice);
     return end(Outcome::Stored);
 }
@@ -158,6 +164,14 @@ std::optional<int> CapturedCodeStore::keyposition(const std::string &keycode) co
             return static_cast<int>(i);
     }
     return std::nullopt;
+}
+
+void CapturedCodeStore::freeunused(int slot, int index)
+{
+    BlockAllocator allocator(m_tables);
+    const LearnedCodeStore::Allocation before = m_store.allocation();
+    if (!allocator.slotReferenced(slot, static_cast<std::size_t>(index)) && allocator.freeSlot(slot))
+        m_store.writeallocationarea(before);
 }
 
 bool CapturedCodeStore::recordfits(int index) const

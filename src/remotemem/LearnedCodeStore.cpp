@@ -41,15 +41,17 @@ bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::
     const std::string old = BlockReader::read(m_device, static_cast<std::uint16_t>(address), 5, 512);
     const bool failed = !write(address, "00");
 
-    // Only a record that was read, and names a learned format, frees anything.
+    // Only a record that was read, cleared, and named a learned format frees anything:
+    // a record still on the remote would refer to a free slot.
     const int flag = old.size() >= KeyStateEntry::recordDigits ? HexText::digitValue(old[4]) : -1;
-    if (flag < 8)
+    if (failed || flag < 8)
         return failed;
     const auto slot = HexText::byteAt(old, 6);
     if (!slot || keptslot == int{*slot} || m_allocator.slotReferenced(*slot, static_cast<std::size_t>(index)))
         return failed;
+    const Allocation before = allocation();
     if (m_allocator.freeSlot(*slot))
-        writeallocationarea();
+        writeallocationarea(before);
     return failed;
 }
 
@@ -68,12 +70,13 @@ bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::strin
     const auto first = findfreerun(formatdata);
     if (slotref.size() < 2 || !slot || !first)
         return false;
-    if (!m_allocator.claim(static_cast<int>(*slot), formatid, *first,
-                           BlockLayout::blocksFor(formatdata.size())))
+    // Blocks are claimed only for data the remote holds.
+    if (!write(m_tables.codeareaaddr
+                   + std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first),
+               std::string(formatdata)))
         return false;
-    write(m_tables.codeareaaddr + std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first),
-          std::string(formatdata));
-    return true;
+    return m_allocator.claim(static_cast<int>(*slot), formatid, *first,
+                             BlockLayout::blocksFor(formatdata.size()));
 }
 
 std::string LearnedCodeStore::packblockmap() const
@@ -81,9 +84,19 @@ std::string LearnedCodeStore::packblockmap() const
     return m_allocator.packblockmap();
 }
 
-bool LearnedCodeStore::writeallocationarea()
+LearnedCodeStore::Allocation LearnedCodeStore::allocation() const
 {
-    return write(m_tables.alloctableaddr, packblockmap() + m_tables.allocrecords);
+    return {m_tables.blockmap, m_tables.allocrecords};
+}
+
+bool LearnedCodeStore::writeallocationarea(const Allocation &before)
+{
+    if (write(m_tables.alloctableaddr, packblockmap() + m_tables.allocrecords))
+        return true;
+    // Copies that differ from the remote would free or claim the wrong blocks later.
+    m_tables.blockmap = before.blockmap;
+    m_tables.allocrecords = before.allocrecords;
+    return false;
 }
 
 bool LearnedCodeStore::write(std::uint32_t address, const std::string &data)

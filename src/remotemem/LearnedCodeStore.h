@@ -23,22 +23,33 @@ public:
     // Drops the code of the key record at `index` (whose entry must carry `keycode`)
     // and frees its learned format when no other entry refers to the slot. A slot
     // the caller's new key record will refer to is named in `keptslot` and stays.
-    // Returns true when the code could not be cleared on the remote.
+    // Returns true when the code could not be cleared on the remote; nothing is
+    // freed then.
     bool releasekeycode(int index, std::string_view keycode, std::optional<int> keptslot = std::nullopt);
 
     // Where format data would go, without changing anything: the first block of
     // the first free run long enough for it.
     std::optional<int> findfreerun(std::string_view formatdata) const;
-    // Puts the format in the slot named by the first two digits of `slotref`, marks
-    // its blocks and writes the data to the code area. False, with nothing changed,
-    // when there is no room, the slot is not free or the texts are not hex.
+    // Writes the data to the code area, then puts the format in the slot named by
+    // the first two digits of `slotref` and marks its blocks. False, with nothing
+    // changed, when there is no room, the slot is not free, the texts are not hex
+    // or the remote refuses the data.
     // The caller writes the allocation area afterwards.
     bool storeformatblocks(const std::string &formatid, std::string_view formatdata,
                            std::string_view slotref);
 
+    // The block map and allocation records of the working copies.
+    struct Allocation
+    {
+        std::string blockmap;
+        std::string allocrecords;
+    };
+    Allocation allocation() const;
+
     std::string packblockmap() const;
-    // The block map and all allocation records in one write.
-    bool writeallocationarea();
+    // The block map and all allocation records in one write. When the remote
+    // refuses it, the working copies go back to `before`, what the remote holds.
+    bool writeallocationarea(const Allocation &before);
 
 private:
     bool write(std::uint32_t address, const std::string &data);

@@ -146,16 +146,21 @@ private slots:
         }
     }
 
-    void aFailedDropIsReportedAndTheKeyStillGoes()
+    void aFailedDropIsReportedAndTheKeyStays()
     {
         learned({{0, "12"}, {0, "13"}});
+        const std::string before = entry(0, "12");
         rig->click("delstudykey");
-        boxes().then(Button::Yes).then(Button::Ok).then(Button::Ok);
+        boxes().then(Button::Yes).then(Button::Ok);
         rig->remote().injectFault(VirtualRemote::Operation::WriteData, 1);
         rig->clickKey("12");
         QCOMPARE(boxes().texts(), (QStringList{"Sure to delete the learned code of this button?",
-                                               "RC code is deleted failly!", finished}));
-        QCOMPARE(entry(0, "12"), std::string("12|0"));
+                                               "RC code is deleted failly!"}));
+        // The remote still holds the code: so do the entry and the picture.
+        QCOMPARE(firstByte(0, "12"), recordMark);
+        QCOMPARE(entry(0, "12"), before);
+        QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(window().pictures.learnedpics, "12"));
+        QVERIFY(window().deletemode);
     }
 
     void clearingTheMode()
@@ -185,6 +190,21 @@ private slots:
         QVERIFY(!window().delallstudykey->isEnabled());
         QVERIFY(visible(window().Image8));
         QVERIFY(!visible(window().Image4));
+    }
+
+    void clearingKeepsAKeyWhoseRecordStays()
+    {
+        learned({{0, "12"}, {0, "13"}});
+        const std::string kept = entry(0, "12");
+        boxes().then(Button::Yes).then(Button::Ok);
+        rig->remote().injectFault(VirtualRemote::Operation::WriteData, 1);
+        rig->click("delallstudykey");
+        QCOMPARE(firstByte(0, "12"), recordMark);
+        QCOMPARE(entry(0, "12"), kept);
+        QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(window().pictures.learnedpics, "12"));
+        QCOMPARE(firstByte(0, "13"), std::uint8_t(0));
+        QCOMPARE(entry(0, "13"), std::string("13|0"));
+        QVERIFY(window().delallstudykey->isEnabled());
     }
 
     void clearingRefusals_data()

@@ -194,6 +194,8 @@ private slots:
     void recordWriteFails_data();
     void recordWriteFails();
     void dropAndRecordWriteFail();
+    void failedDropOfALearnedFormat_data();
+    void failedDropOfALearnedFormat();
 };
 
 void CapturedCodeStoreTest::knownFormat_data()
@@ -466,6 +468,40 @@ void CapturedCodeStoreTest::dropAndRecordWriteFail()
     // Neither write reached the remote: the downloaded code is still there, and so says its entry.
     QVERIFY(rig.memory() == rig.memoryAtLoad);
     QCOMPARE(rig.entry(index), std::string("10|1|0|"));
+}
+
+void CapturedCodeStoreTest::failedDropOfALearnedFormat_data()
+{
+    QTest::addColumn<int>("failingWrites");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<bool>("slot3InUse");
+    QTest::newRow("record not written either") << 2 << Outcome::RecordWriteFailed << true;
+    QTest::newRow("record written") << 1 << Outcome::Stored << false;
+}
+
+void CapturedCodeStoreTest::failedDropOfALearnedFormat()
+{
+    // Key 62 holds a learned format of slot 3 that no other key uses.
+    QFETCH(int, failingWrites);
+    QFETCH(Outcome, outcome);
+    QFETCH(bool, slot3InUse);
+    StoreRig rig(learnedTvKey());
+    rig.answer = reply("2402B7");
+    const int index = keyIndex(0, 0x62);
+    const std::string oldRecord = rig.record(index);
+    rig.rig.remote().injectFault(VirtualRemote::Operation::WriteData, failingWrites);
+
+    const auto result = rig.learn("62");
+    QCOMPARE(result.outcome, outcome);
+    QCOMPARE(result.notices.front(), std::string(CapturedCodeStore::deletedFaillyNotice));
+    // The slot goes only with the last record that refers to it.
+    QCOMPARE(rig.record(index) == oldRecord, slot3InUse);
+    QCOMPARE(rig.slot(3).substr(8, 1) >= "8", slot3InUse);
+    QCOMPARE(rig.entry(index).substr(0, 6), std::string(slot3InUse ? "62|2|1" : "62|2|0"));
+    QVERIFY(rig.rereadAgrees());
+    const auto report = rig.check();
+    QVERIFY(report.corruption.empty());
+    QVERIFY(report.leaks.empty());
 }
 
 void CapturedCodeStoreTest::refusedWritesNothing_data()

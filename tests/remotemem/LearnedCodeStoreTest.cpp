@@ -85,13 +85,15 @@ private slots:
     void sharedFormatStaysAllocated();
     void unusedFormatIsFreed_data();
     void unusedFormatIsFreed();
-    void failedClearIsReportedAndStillFrees();
+    void failedClearFreesNothing();
     void unreadableOldRecordFreesNothing();
     void keptSlotStays();
     void wrongKeyWritesNothing_data();
     void wrongKeyWritesNothing();
     void storeformatblocks_data();
     void storeformatblocks();
+    void refusedWritesLeaveTheCopiesAsTheRemote_data();
+    void refusedWritesLeaveTheCopiesAsTheRemote();
     void storeformatblocksRefusesBadInput_data();
     void storeformatblocksRefusesBadInput();
 };
@@ -178,21 +180,20 @@ void LearnedCodeStoreTest::unusedFormatIsFreed()
     QVERIFY(MemoryCheck::check(loaded.rig.memory(0, FactoryImage::memorySize)).consistent());
 }
 
-void LearnedCodeStoreTest::failedClearIsReportedAndStillFrees()
+void LearnedCodeStoreTest::failedClearFreesNothing()
 {
+    // The record stays on the remote, so its slot must stay in use.
     Loaded loaded{twoFormats()};
     loaded.rig.remote().injectFault(VirtualRemote::Operation::WriteData, 1);
     LearnedCodeStore store(loaded.tables, loaded.rig.device());
 
     QVERIFY(store.releasekeycode(keyA, codeA));
-    QCOMPARE(loaded.tables.allocrecords.substr(36, 12), std::string(12, '0'));
     const auto &writes = loaded.rig.device().writes();
-    QCOMPARE(writes.size(), std::size_t{2});
+    QCOMPARE(writes.size(), std::size_t{1});
     QVERIFY(!writes[0].ok);
-    QCOMPARE(writes[1].address, FactoryImage::allocAreaAddress);
-    QVERIFY(writes[1].ok);
     QCOMPARE(loaded.rig.memory(keyAddress(keyA), 1)[0], std::uint8_t{0xC0});
-    QCOMPARE(loaded.rig.read().tables.allocrecords, loaded.tables.allocrecords);
+    QVERIFY(loaded.allocationUntouched());
+    QVERIFY(MemoryCheck::check(loaded.rig.memory(0, FactoryImage::memorySize)).consistent());
 }
 
 void LearnedCodeStoreTest::unreadableOldRecordFreesNothing()
@@ -271,6 +272,7 @@ void LearnedCodeStoreTest::storeformatblocks()
     LearnedCodeStore store(loaded.tables, loaded.rig.device());
 
     QCOMPARE(store.findfreerun(data).value_or(-1), first);
+    const LearnedCodeStore::Allocation before = store.allocation();
     const bool stored = store.storeformatblocks("ABCDEF", data, "07FFFF");
     QCOMPARE(stored, first >= 0);
     if (!stored) {
@@ -290,7 +292,34 @@ void LearnedCodeStoreTest::storeformatblocks()
     QCOMPARE(CraftedImage::hex(loaded.rig.memory(address, data.size() / 2)), data);
 
     // The caller writes the allocation area; the remote then reads back as the copies.
-    QVERIFY(store.writeallocationarea());
+    QVERIFY(store.writeallocationarea(before));
+    const auto reread = loaded.rig.read();
+    QCOMPARE(reread.tables.allocrecords, loaded.tables.allocrecords);
+    QCOMPARE(reread.tables.blockmap, loaded.tables.blockmap);
+}
+
+void LearnedCodeStoreTest::refusedWritesLeaveTheCopiesAsTheRemote_data()
+{
+    QTest::addColumn<bool>("storing");
+    QTest::newRow("format data refused") << true;
+    QTest::newRow("allocation area refused after a free") << false;
+}
+
+void LearnedCodeStoreTest::refusedWritesLeaveTheCopiesAsTheRemote()
+{
+    QFETCH(bool, storing);
+    Loaded loaded{twoFormats()};
+    LearnedCodeStore store(loaded.tables, loaded.rig.device());
+    loaded.rig.remote().injectFault(VirtualRemote::Operation::WriteData, 1);
+    if (storing) {
+        QVERIFY(!store.storeformatblocks("ABCDEF", digits(32), "07FFFF"));
+    } else {
+        // The copies say slot 3 is free; the remote does not take it.
+        const LearnedCodeStore::Allocation before = store.allocation();
+        loaded.tables.allocrecords.replace(36, 12, std::string(12, '0'));
+        QVERIFY(!store.writeallocationarea(before));
+    }
+    QVERIFY(loaded.allocationUntouched());
     const auto reread = loaded.rig.read();
     QCOMPARE(reread.tables.allocrecords, loaded.tables.allocrecords);
     QCOMPARE(reread.tables.blockmap, loaded.tables.blockmap);
