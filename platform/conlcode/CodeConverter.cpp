@@ -1,5 +1,7 @@
 #include "CodeConverter.h"
 
+#include <algorithm>
+
 #include "DurationText.h"
 #include "FormatDigest.h"
 #include "HexDigits.h"
@@ -53,12 +55,13 @@ std::string result(std::uint32_t id, const std::array<std::uint8_t, 16> &parts, 
 }
 }  // namespace
 
-std::string CodeConverter::convert(std::string_view durationText)
+std::string CodeConverter::convert(std::string_view durationText, int carrierHz)
 {
     std::optional<IrSignal> signal = DurationText::parse(durationText);
     if (!signal || (signal->durationCount() + static_cast<int>(signal->frames.size())) / 2 < minMarks) {
         return {};
     }
+    signal->carrierHz = std::max(carrierHz, 0);
     dropCutFrame(*signal);
     if (const std::optional<KnownCode> known = KnownProtocols::decode(*signal)) {
         return result(known->formatId, known->parts(), {});

@@ -6,9 +6,10 @@
 // The conversion behind ConvertCode: a duration text in, the key's code out
 // as "FFFFFF::A:B:::D" (format id, parts A and B of 16 digits each, format
 // data; D empty for a format the remote knows), or empty text when the text
-// holds no usable code.
+// holds no usable code. The carrier in Hz (0 when the capture gave none)
+// tells apart protocols of the same timing and goes with a learned format.
 class CodeConverter
 {
 public:
-    static std::string convert(std::string_view durationText);
+    static std::string convert(std::string_view durationText, int carrierHz = 0);
 };

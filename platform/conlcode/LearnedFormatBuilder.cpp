@@ -203,6 +203,15 @@ bool alike(const IrFrame &a, const IrFrame &b)
     return true;
 }
 
+// To the nearest kHz, which the capture gives at best; 0 stays unknown.
+std::uint8_t carrierKHzOf(int carrierHz)
+{
+    if (carrierHz <= 0) {
+        return 0;
+    }
+    return static_cast<std::uint8_t>(std::clamp((std::min(carrierHz, 255000) + 500) / 1000, 1, 255));
+}
+
 int gapMsOf(double microseconds)
 {
     // Sent as the middle of its millisecond.
@@ -245,6 +254,7 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     }
     format.alphabet = alphabet;
     format.repeatsLast = repeats > 0;
+    format.carrierKHz = carrierKHzOf(signal.carrierHz);
     std::vector<bool> bits;
     for (std::size_t i = 0; i <= last; ++i) {
         LearnedFormat::Frame frame{coded[i].tokens, 0};

@@ -20,7 +20,8 @@ struct LearnedCode
 // encode the bits (0 the shorter mark, or space); every other pair stays a
 // pair of the format. The trailing
 // run of equal frames becomes one frame that repeats. So the keys of one
-// remote differ only in their bits and share one format.
+// remote differ only in their bits and share one format. The signal's carrier,
+// when known, goes with the format.
 class LearnedFormatBuilder
 {
 public:

@@ -206,8 +206,9 @@ std::string RoundTrip::run(std::string_view line, Totals &totals)
         return errorLine("the receiver took no capture of the signal", totals).write();
     }
     std::string converted;
-    CapturedCodeStore store(tables.tables, device, [&](const std::string &text) {
-        converted = CodeConverter::convert(text);
+    // The carrier reaches the converter as the tool passes it: from the encoded capture's header.
+    CapturedCodeStore store(tables.tables, device, [&](const std::string &text, int carrierHz) {
+        converted = CodeConverter::convert(text, carrierHz);
         return Conversion{Conversion::Status::Converted, converted, {}};
     });
     if (store.store(capture, keycode, 0).outcome != CapturedCodeStore::Outcome::Stored) {

@@ -38,8 +38,8 @@ public:
     struct Match
     {
         bool faithful = false;
-        // Faithful but for the carrier, which a capture does not pass on to
-        // the converter: learned formats go out at 38 kHz.
+        // Faithful but for the carrier: the capture gives it in whole kHz,
+        // known protocols go out at their own.
         bool timingFaithful = false;
         int worstUs = 0;
     };

@@ -22,7 +22,9 @@ QString name(const IBtn *key)
 LearningSession::LearningSession(Tmainselfstudy &window)
     : w(window)
     , m_store(window.tables, window.device(),
-              [this](const std::string &input) { return m_converter.convert(input); })
+              [this](const std::string &input, int carrierHz) {
+                  return m_converter.convert(input, carrierHz);
+              })
 {
 }
 

@@ -55,8 +55,9 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
         converting();
 
     result.collectedcode = CaptureEncoding::trimcapture(collectedcode);
+    const std::string encoded = CaptureEncoding::encodecapture(result.collectedcode);
     const Conversion conversion =
-        m_converter(EncodedCapture::converterinput(CaptureEncoding::encodecapture(result.collectedcode)));
+        m_converter(EncodedCapture::converterinput(encoded), EncodedCapture::carrierHz(encoded));
     result.error = conversion.error;
     if (conversion.status == Conversion::Status::Raised)
         return end(Outcome::ConverterRaised);

@@ -19,7 +19,8 @@ class RemoteDevice;
 class CapturedCodeStore
 {
 public:
-    using Converter = std::function<Conversion(const std::string &input)>;
+    // The converter input and the capture's carrier in Hz (0 when unknown).
+    using Converter = std::function<Conversion(const std::string &input, int carrierHz)>;
 
     static constexpr const char *learnedFaillyNotice = "RC code is learned failly!";
     static constexpr const char *deletedFaillyNotice = "RC code is deleted failly!";

@@ -21,7 +21,7 @@ ConverterLibrary::~ConverterLibrary()
     unload();
 }
 
-Conversion ConverterLibrary::convert(const std::string &code)
+Conversion ConverterLibrary::convert(const std::string &code, int carrierHz)
 {
     // A library written in C++ may let an exception through its C entry point;
     // a crash inside it cannot be caught and ends the program.
@@ -37,8 +37,10 @@ Conversion ConverterLibrary::convert(const std::string &code)
                 unload();
                 return missing;
             }
+            m_carrierEntry = reinterpret_cast<CarrierEntry>(dlsym(m_handle, "ConvertCodeAtCarrier"));
         }
-        const char *text = m_entry(code.c_str(), convertMode);
+        const char *text = m_carrierEntry != nullptr ? m_carrierEntry(code.c_str(), convertMode, carrierHz)
+                                                     : m_entry(code.c_str(), convertMode);
         return {Conversion::Status::Converted, text != nullptr ? std::string(text) : std::string(), {}};
     } catch (const std::exception &e) {
         unload();
@@ -55,4 +57,5 @@ void ConverterLibrary::unload()
         dlclose(m_handle);
     m_handle = nullptr;
     m_entry = nullptr;
+    m_carrierEntry = nullptr;
 }

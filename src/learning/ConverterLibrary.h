@@ -7,10 +7,13 @@
 
 // The conversion library, loaded at run time by its plain file name so that
 // the program's run path and LD_LIBRARY_PATH decide which one is found. Its
-// one entry point, ConvertCode, takes the duration text and the mode 2 and
+// entry point, ConvertCode, takes the duration text and the mode 2 and
 // returns text the library owns: it is copied at once and never freed.
-// Once a call succeeded the library stays loaded; a library without the entry
-// point, or one that raised an exception, is unloaded again.
+// A library may also offer ConvertCodeAtCarrier, the same with the capture's
+// carrier in Hz (0 unknown) as a third argument; it is used when present, so
+// that older libraries keep working as they did.
+// Once a call succeeded the library stays loaded; a library without
+// ConvertCode, or one that raised an exception, is unloaded again.
 class ConverterLibrary
 {
 public:
@@ -22,15 +25,17 @@ public:
     ConverterLibrary(const ConverterLibrary &) = delete;
     ConverterLibrary &operator=(const ConverterLibrary &) = delete;
 
-    Conversion convert(const std::string &code);
+    Conversion convert(const std::string &code, int carrierHz = 0);
     bool loaded() const { return m_handle != nullptr; }
 
 private:
     using Entry = const char *(*)(const char *code, std::int32_t mode);
+    using CarrierEntry = const char *(*)(const char *code, std::int32_t mode, std::int32_t carrierHz);
 
     void unload();
 
     std::string m_fileName;
     void *m_handle = nullptr;
     Entry m_entry = nullptr;
+    CarrierEntry m_carrierEntry = nullptr;
 };

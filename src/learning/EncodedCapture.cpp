@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "HexText.h"
 
@@ -48,9 +49,14 @@ bool matchesFrames(std::string_view durations, std::string_view count)
         return false;
     return count == std::to_string(separators + 1) || (separators == 1 && count == "1");
 }
-}  // namespace
+// Where the header and the durations lie in an encoded capture.
+struct Split
+{
+    std::string_view header;
+    std::string_view durations;
+};
 
-std::string EncodedCapture::converterinput(std::string_view encoded)
+std::optional<Split> split(std::string_view encoded)
 {
     for (std::size_t digits = 1; digits <= maxCountDigits && digits < encoded.size(); ++digits) {
         const std::string_view count = encoded.substr(0, digits);
@@ -61,8 +67,25 @@ std::string EncodedCapture::converterinput(std::string_view encoded)
                 break;
             const std::string_view durations = encoded.substr(digits + header);
             if (isHeader(encoded.substr(digits, header)) && matchesFrames(durations, count))
-                return std::string(durations);
+                return Split{encoded.substr(digits, header), durations};
         }
     }
-    return {};
+    return std::nullopt;
+}
+}  // namespace
+
+std::string EncodedCapture::converterinput(std::string_view encoded)
+{
+    const std::optional<Split> parts = split(encoded);
+    return parts ? std::string(parts->durations) : std::string();
+}
+
+int EncodedCapture::carrierHz(std::string_view encoded)
+{
+    const std::optional<Split> parts = split(encoded);
+    if (!parts || parts->header == noCarrier)
+        return 0;
+    const std::optional<std::uint32_t> kilohertz =
+        HexText::parse(parts->header.substr(0, parts->header.size() - carrierTag.size()));
+    return kilohertz ? static_cast<int>(*kilohertz) * 1000 : 0;
 }

@@ -6,7 +6,9 @@
 #include "EncodedCapture.h"
 #include "InfraredReceiver.h"
 
-std::string ConverterInput::of(const InfraredSignal &signal)
+namespace
+{
+std::string encoded(const InfraredSignal &signal)
 {
     const auto words = InfraredReceiver::capture(signal);
     if (!words) {
@@ -18,5 +20,16 @@ std::string ConverterInput::of(const InfraredSignal &signal)
         std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(word));
         capture += digits;
     }
-    return EncodedCapture::converterinput(CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(capture)));
+    return CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(capture));
+}
+}  // namespace
+
+std::string ConverterInput::of(const InfraredSignal &signal)
+{
+    return EncodedCapture::converterinput(encoded(signal));
+}
+
+int ConverterInput::carrierOf(const InfraredSignal &signal)
+{
+    return EncodedCapture::carrierHz(encoded(signal));
 }

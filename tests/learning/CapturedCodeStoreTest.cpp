@@ -79,8 +79,9 @@ struct StoreRig
 {
     explicit StoreRig(const CraftedImage &image = CraftedImage())
         : rig(image), faults(rig.device(), rig.remote()),
-          store(tables, faults, [this](const std::string &input) {
+          store(tables, faults, [this](const std::string &input, int carrierHz) {
               inputs.push_back(input);
+              carriers.push_back(carrierHz);
               log.push_back("convert");
               return Conversion{status, status == Conversion::Status::Converted ? answer : "", error};
           })
@@ -135,6 +136,7 @@ struct StoreRig
     std::string answer;
     std::string error;
     std::vector<std::string> inputs;
+    std::vector<int> carriers;
     std::vector<std::string> log;
     CapturedCodeStore store;
     std::vector<std::string> keystatesAtLoad;
@@ -175,6 +177,8 @@ class CapturedCodeStoreTest : public QObject
 private slots:
     void knownFormat_data();
     void knownFormat();
+    void carrierOfTheCapture_data();
+    void carrierOfTheCapture();
     void otherIdsAreLearned_data();
     void otherIdsAreLearned();
     void newLearnedFormat();
@@ -224,6 +228,7 @@ void CapturedCodeStoreTest::knownFormat()
     QCOMPARE(result.collectedcode, frameCapture);
     QCOMPARE(rig.log, (std::vector<std::string>{"converting", "convert"}));
     QCOMPARE(rig.inputs.front(), frameDurations);
+    QCOMPARE(rig.carriers.front(), 38000);
 
     const QString record = QString::fromStdString("C00000" + formatid + partA + partB).toUpper();
     QCOMPARE(rig.record(index), record.toStdString());
@@ -237,6 +242,28 @@ void CapturedCodeStoreTest::knownFormat()
     std::copy_n(memory.begin() + FactoryImage::keyRecordAddress(index), FactoryImage::keyRecordSize,
                 expected.begin() + FactoryImage::keyRecordAddress(index));
     QVERIFY(memory == expected);
+}
+
+// The converter gets the carrier that the capture's closing words give.
+void CapturedCodeStoreTest::carrierOfTheCapture_data()
+{
+    QTest::addColumn<std::string>("closing");
+    QTest::addColumn<int>("carrierHz");
+    QTest::newRow("36 kHz") << std::string("53535300") << 36000;
+    QTest::newRow("40 kHz") << std::string("4B4B4A00") << 40000;
+    QTest::newRow("none") << std::string("00000000") << 0;
+}
+
+void CapturedCodeStoreTest::carrierOfTheCapture()
+{
+    QFETCH(std::string, closing);
+    QFETCH(int, carrierHz);
+    StoreRig rig;
+    rig.answer = reply("010000");
+    const auto result = rig.learn("62", 0, "830003008600" + silence() + closing);
+    QCOMPARE(result.outcome, Outcome::Stored);
+    QCOMPARE(rig.inputs, std::vector<std::string>{frameDurations});
+    QCOMPARE(rig.carriers, std::vector<int>{carrierHz});
 }
 
 void CapturedCodeStoreTest::otherIdsAreLearned_data()

@@ -2,9 +2,12 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <string>
 
 #include "ConverterLibrary.h"
+
+Q_DECLARE_METATYPE(std::string)
 
 namespace
 {
@@ -16,6 +19,22 @@ bool resident(const char *fileName)
         return false;
     dlclose(handle);
     return true;
+}
+
+std::string word(int us)
+{
+    char text[5];
+    std::snprintf(text, sizeof text, "%04X", us);
+    return text;
+}
+
+// One NEC frame of 32 bits, LSB first, as the duration text of one frame.
+std::string necFrame(std::uint32_t bits)
+{
+    std::string text = word(9024) + word(4512);
+    for (int i = 0; i < 32; ++i)
+        text += word(564) + word((bits >> i & 1) != 0 ? 1692 : 564);
+    return text + word(564) + "FEFE0014EDED";
 }
 }  // namespace
 
@@ -30,6 +49,10 @@ private slots:
     void exceptionUnloads();
     void noTextIsEmpty();
     void programLibraryLoadsByPlainName();
+    void carrierGoesToTheLibraryThatTakesIt_data();
+    void carrierGoesToTheLibraryThatTakesIt();
+    void programLibraryTellsPioneerByCarrier_data();
+    void programLibraryTellsPioneerByCarrier();
 };
 
 void ConverterLibraryTest::missingLibrary()
@@ -106,6 +129,53 @@ void ConverterLibraryTest::programLibraryLoadsByPlainName()
     QCOMPARE(conversion.status, Conversion::Status::Converted);
     QVERIFY(conversion.text.empty());
     QVERIFY(resident(ConverterLibrary::defaultFileName));
+}
+
+void ConverterLibraryTest::carrierGoesToTheLibraryThatTakesIt_data()
+{
+    QTest::addColumn<std::string>("fileName");
+    QTest::addColumn<int>("carrierHz");
+    QTest::addColumn<std::string>("text");
+    QTest::newRow("library without the carrier") << std::string(QLR_TEST_CONVERTER) << 38000
+                                                 << std::string("2:0100");
+    QTest::newRow("library with the carrier") << std::string(QLR_CARRIER_CONVERTER) << 38000
+                                              << std::string("2:0100@38000");
+    QTest::newRow("carrier unknown") << std::string(QLR_CARRIER_CONVERTER) << 0 << std::string("2:0100@0");
+}
+
+void ConverterLibraryTest::carrierGoesToTheLibraryThatTakesIt()
+{
+    QFETCH(std::string, fileName);
+    QFETCH(int, carrierHz);
+    QFETCH(std::string, text);
+    ConverterLibrary library(fileName);
+    for (int call = 0; call < 2; ++call) {
+        const Conversion conversion = library.convert("0100", carrierHz);
+        QCOMPARE(conversion.status, Conversion::Status::Converted);
+        QCOMPARE(conversion.text, text);
+    }
+    // Without a carrier given, none is passed on.
+    QVERIFY(library.convert("0100").text.find("@38000") == std::string::npos);
+}
+
+// Device 0x20 is no Pioneer device: only a carrier of 40 kHz makes the code Pioneer.
+void ConverterLibraryTest::programLibraryTellsPioneerByCarrier_data()
+{
+    QTest::addColumn<int>("carrierHz");
+    QTest::addColumn<std::string>("formatId");
+    QTest::newRow("40 kHz") << 40000 << std::string("040000");
+    QTest::newRow("38 kHz") << 38000 << std::string("010000");
+    QTest::newRow("unknown") << 0 << std::string("010000");
+}
+
+void ConverterLibraryTest::programLibraryTellsPioneerByCarrier()
+{
+    QFETCH(int, carrierHz);
+    QFETCH(std::string, formatId);
+    ConverterLibrary library;
+    const Conversion conversion = library.convert(necFrame(0xEF10DF20), carrierHz);
+    QCOMPARE(conversion.status, Conversion::Status::Converted);
+    QCOMPARE(conversion.text.substr(0, 8), formatId + "::");
 }
 
 QTEST_GUILESS_MAIN(ConverterLibraryTest)

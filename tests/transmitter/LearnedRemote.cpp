@@ -28,8 +28,8 @@ CapturedCodeStore::Result LearnedRemote::learn(const InfraredSignal &signal, int
         if (m_quick.device->RCollectCodeInfo(buffer.data()))
             collectedcode.assign(buffer.data(), buffer.size());
     }
-    CapturedCodeStore store(m_tables, *m_quick.device, [](const std::string &input) {
-        return Conversion{Conversion::Status::Converted, CodeConverter::convert(input), {}};
+    CapturedCodeStore store(m_tables, *m_quick.device, [](const std::string &input, int carrierHz) {
+        return Conversion{Conversion::Status::Converted, CodeConverter::convert(input, carrierHz), {}};
     });
     return store.store(collectedcode, keycode, mode);
 }
@@ -51,6 +51,6 @@ int LearnedRemote::recordAddress(int mode, const std::string &keycode) const
 
 std::string LearnedRemote::convertCapture(const std::string &collectedcode)
 {
-    const std::string trimmed = CaptureEncoding::trimcapture(collectedcode);
-    return CodeConverter::convert(EncodedCapture::converterinput(CaptureEncoding::encodecapture(trimmed)));
+    const std::string encoded = CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(collectedcode));
+    return CodeConverter::convert(EncodedCapture::converterinput(encoded), EncodedCapture::carrierHz(encoded));
 }

@@ -1,0 +1,24 @@
+// A conversion library that also takes the carrier: it answers
+// "<mode>:<code>@<carrier>" through ConvertCodeAtCarrier, and through
+// ConvertCode what a library without the carrier would.
+#include <cstdint>
+#include <cstdio>
+
+namespace
+{
+char answer[256];
+}
+
+extern "C" __attribute__((visibility("default"))) const char *ConvertCode(const char *code, std::int32_t mode)
+{
+    std::snprintf(answer, sizeof answer, "%d:%s", static_cast<int>(mode), code);
+    return answer;
+}
+
+extern "C" __attribute__((visibility("default"))) const char *ConvertCodeAtCarrier(const char *code,
+                                                                                   std::int32_t mode,
+                                                                                   std::int32_t carrierHz)
+{
+    std::snprintf(answer, sizeof answer, "%d:%s@%d", static_cast<int>(mode), code, static_cast<int>(carrierHz));
+    return answer;
+}
