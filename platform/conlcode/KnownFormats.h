@@ -31,6 +31,8 @@
 //   100000  NEC42                                        D (13 bits, bytes 0-1), F
 //   110000  Sharp, 120000 Denon                          D, F
 //   130000  Mitsubishi                                   D, F
+//   140000  MCE (RC6-6-32 with OEM1 128, T in the data)  D (7 bits), S, F, T
+//   150000  RCA-38 (RCA's timing, told by the carrier)   D, F
 //
 // A new protocol takes the next free first byte and one ProtocolCodec.
 namespace KnownFormats
@@ -54,6 +56,8 @@ constexpr std::uint32_t nec42 = 0x100000;
 constexpr std::uint32_t sharp = 0x110000;
 constexpr std::uint32_t denon = 0x120000;
 constexpr std::uint32_t mitsubishi = 0x130000;
+constexpr std::uint32_t mce = 0x140000;
+constexpr std::uint32_t rca38 = 0x150000;
 
 // Learned formats' ids start at this first byte.
 constexpr std::uint32_t firstLearnedByte = 0x22;
