@@ -57,7 +57,7 @@ LineChannel::Result LineChannel::readLine(std::size_t limit, std::string &line)
     for (;;) {
         const ssize_t got = recv(m_fd, chunk, sizeof chunk, MSG_DONTWAIT);
         if (got == 0)
-            return Result::Closed;
+            return line.empty() ? Result::Closed : Result::Unterminated;
         if (got < 0) {
             if (errno == EINTR)
                 continue;

@@ -12,7 +12,8 @@ class LineChannel
 {
 public:
     using Clock = std::chrono::steady_clock;
-    enum class Result { Line, TooLong, Closed, Failed };
+    // Unterminated: the peer closed after part of a line.
+    enum class Result { Line, TooLong, Closed, Unterminated, Failed };
 
     // Takes ownership of `fd`.
     LineChannel(int fd, Clock::time_point deadline);

@@ -180,6 +180,9 @@ void RemoteServer::serve(int fd, Connection &connection)
         case LineChannel::Result::TooLong:
             channel.write("ERR request too long\n");
             break;
+        case LineChannel::Result::Unterminated:
+            channel.write("ERR request without a newline\n");
+            break;
         case LineChannel::Result::Closed:
         case LineChannel::Result::Failed:
             break;

@@ -32,9 +32,10 @@ public:
     };
 
     // Opens the image at options.imagePath, creating it from the factory image
-    // when it does not exist. A file that is not exactly 65,536 bytes, cannot
-    // be read, or is open in another virtual remote is refused and left as it
-    // is: returns null and sets *error (naming the path).
+    // when it does not exist, and finishes the changes its journal holds. A
+    // file that is not exactly 65,536 bytes, cannot be read, or is open in
+    // another virtual remote is refused and left as it is, as is an image whose
+    // journal cannot be used: returns null and sets *error (naming the path).
     static std::unique_ptr<VirtualRemote> open(const Options &options, std::string *error);
     ~VirtualRemote();
 

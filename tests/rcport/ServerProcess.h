@@ -27,6 +27,8 @@ public:
     // SIGKILL: no clean-up at all.
     void kill();
     QString socketPath() const { return m_socketPath; }
+    // For a kill from another thread, which must not touch the process object.
+    qint64 pid() const { return m_process.processId(); }
 
     // `qlr-remote --socket SOCKET arguments...` against this server.
     Run command(const QStringList &arguments, const QByteArray &input = {}) const;

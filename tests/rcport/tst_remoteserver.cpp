@@ -1,11 +1,14 @@
 #include <QtTest>
 
 #include <atomic>
+#include <random>
 #include <thread>
 
+#include <grp.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "LineChannel.h"
@@ -13,6 +16,7 @@
 #include "RemoteRequest.h"
 #include "RemoteServer.h"
 #include "RemoteService.h"
+#include "ServerProcess.h"
 #include "SocketPath.h"
 #include "VirtualRemote.h"
 
@@ -44,13 +48,61 @@ int boundSocket(const std::string &path, bool listening)
     return fd;
 }
 
+// A connection to `path`, or -1.
+int connectTo(const std::string &path)
+{
+    sockaddr_un address;
+    std::string error;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (!SocketPath::address(path, address, &error)
+        || ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// How a client of user `nobody` fares with `request`, in a child process that
+// gives up root: exit code 10 refused at connect, 11 refused by the server,
+// 12 any other reply, 13 the child could not set itself up or connect.
+int askAsNobody(const std::string &path, const std::string &request)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            _exit(13);
+        const int fd = connectTo(path);
+        if (fd < 0)
+            _exit(errno == EACCES ? 10 : 13);
+        const timeval timeout{2, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        // The server may have refused and closed before the request is out: its reply is read all the same.
+        const std::string line = request + '\n';
+        [[maybe_unused]] const auto sent = send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+        char reply[64] = {};
+        std::size_t got = 0;
+        while (got < sizeof reply - 1) {
+            const ssize_t n = recv(fd, reply + got, sizeof reply - 1 - got, 0);
+            if (n <= 0)
+                break;
+            got += std::size_t(n);
+        }
+        _exit(std::string_view(reply, got) == "ERR permission denied\n" ? 11 : 12);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 // A server on its own thread for the length of a test.
 class RunningServer
 {
 public:
     RunningServer(RemoteService &service, const std::string &path, uid_t uid = geteuid(),
-                  std::size_t maxConnections = 32)
-        : m_server(service, {path, uid, std::chrono::milliseconds(2000), maxConnections})
+                  std::size_t maxConnections = 32,
+                  std::chrono::milliseconds requestTimeout = std::chrono::milliseconds(2000))
+        : m_server(service, {path, uid, requestTimeout, maxConnections})
     {
         m_listening = m_server.listen(&m_error);
         if (m_listening)
@@ -220,6 +272,126 @@ private slots:
         std::string reply;
         QCOMPARE(channel.readLine(1000, reply), LineChannel::Result::Line);
         QCOMPARE(reply, std::string("ERR request too long"));
+    }
+
+    // The peer check itself, with a real client of another user: behind the
+    // socket's 0600 the connect fails, and with the socket opened to all the
+    // server still refuses the request.
+    void refusesAnotherUsersClient_data()
+    {
+        QTest::addColumn<int>("socketMode");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("socket as the server made it") << 0600 << 10;
+        QTest::newRow("socket opened to everyone") << 0666 << 11;
+    }
+
+    void refusesAnotherUsersClient()
+    {
+        QFETCH(int, socketMode);
+        QFETCH(int, outcome);
+        if (geteuid() != 0)
+            QSKIP("a client of another user needs root to become `nobody`");
+        QVERIFY(chmod(m_dir->path().toLocal8Bit().constData(), 0711) == 0);
+        RunningServer server(*m_service, path("socket"));
+        QVERIFY2(server.listening(), server.error().c_str());
+        QVERIFY(chmod(path("socket").c_str(), mode_t(socketMode)) == 0);
+        QCOMPARE(askAsNobody(path("socket"), "detach"), outcome);
+        QVERIFY(m_remote->attached());
+        QCOMPARE(RemoteClient::call(path("socket"), "link_state").status, Status::Ok);
+    }
+
+    // Whatever arrives, the reply is an error, nothing changes and the server
+    // answers the next client.
+    void refusesMalformedRequests_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("reply");
+        std::mt19937 random(815);
+        QByteArray junk;
+        for (int i = 0; i < 4000; ++i)
+            junk += char(random() % 256);
+        junk.replace('\n', '\0');
+        QTest::newRow("binary junk") << junk + '\n' << "ERR requests are printable ASCII";
+        QTest::newRow("no newline") << QByteArray("detach") << "ERR request without a newline";
+        QTest::newRow("junk without a newline") << junk << "ERR request without a newline";
+        QTest::newRow("empty line") << QByteArray("\n") << "ERR unknown operation: ";
+        QTest::newRow("huge count") << QByteArray("readdatav20 99999999999999999999999999 B0 00 08\n")
+                                    << "ERR count must be 1 to 8192";
+        QTest::newRow("negative count") << QByteArray("dump 5000 -16\n") << "ERR count must be 1 to 65536";
+        QTest::newRow("negative fault count") << QByteArray("fault writedatav20 -1\n")
+                                              << "ERR fault count must be 0 to 1000000";
+        QTest::newRow("huge address") << QByteArray("dump 100000000000000000000 1\n")
+                                      << "ERR address must be 1 to 4 hex digits";
+        QTest::newRow("second line ignored") << QByteArray("dump 5000 -1\ndetach\n")
+                                             << "ERR count must be 1 to 65536";
+    }
+
+    void refusesMalformedRequests()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QString, reply);
+        RunningServer server(*m_service, path("socket"));
+        const auto before = m_remote->dump(0, VirtualRemote::memorySize);
+        const int fd = connectTo(path("socket"));
+        QVERIFY(fd >= 0);
+        LineChannel channel(fd, LineChannel::Clock::now() + std::chrono::seconds(2));
+        QVERIFY(channel.write(std::string_view(request.constData(), std::size_t(request.size()))));
+        shutdown(fd, SHUT_WR);
+        std::string line;
+        QCOMPARE(channel.readLine(1000, line), LineChannel::Result::Line);
+        QCOMPARE(QString::fromStdString(line), reply);
+        QVERIFY(m_remote->attached());
+        QVERIFY(m_remote->dump(0, VirtualRemote::memorySize) == before);
+        QCOMPARE(RemoteClient::call(path("socket"), "link_state").status, Status::Ok);
+    }
+
+    // 16 MiB without a newline: the server stops reading at the bound and
+    // answers, so the client cannot even hand it all over.
+    void stopsReadingAtTheBound()
+    {
+        RunningServer server(*m_service, path("socket"));
+        const int fd = connectTo(path("socket"));
+        QVERIFY(fd >= 0);
+        LineChannel channel(fd, LineChannel::Clock::now() + std::chrono::seconds(5));
+        QVERIFY(!channel.write(std::string(16 << 20, 'A')));
+        std::string line;
+        QCOMPARE(channel.readLine(1000, line), LineChannel::Result::Line);
+        QCOMPARE(line, std::string("ERR request too long"));
+        QCOMPARE(RemoteClient::call(path("socket"), "link_state").status, Status::Ok);
+    }
+
+    // A client that never finishes its line is dropped at the deadline, and
+    // others are served meanwhile.
+    void dropsAStalledClient()
+    {
+        RunningServer server(*m_service, path("socket"), geteuid(), 32, std::chrono::milliseconds(300));
+        const int fd = connectTo(path("socket"));
+        QVERIFY(fd >= 0);
+        LineChannel channel(fd, LineChannel::Clock::now() + std::chrono::seconds(3));
+        QVERIFY(channel.write("deta"));
+        QCOMPARE(RemoteClient::call(path("socket"), "link_state").status, Status::Ok);
+        QElapsedTimer timer;
+        timer.start();
+        std::string line;
+        QCOMPARE(channel.readLine(1000, line), LineChannel::Result::Closed);
+        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(m_remote->attached());
+    }
+
+    // The real program: its socket's directory, the socket, the image and the
+    // journal are the user's alone.
+    void serverKeepsItsFilesPrivate()
+    {
+        const QString socket = m_dir->filePath("run/qlr/socket");
+        const QString image = m_dir->filePath("remote.img");
+        ServerProcess server(socket, image);
+        QVERIFY(server.start());
+        QCOMPARE(modeOf(m_dir->filePath("run")), 0700);
+        QCOMPARE(modeOf(m_dir->filePath("run/qlr")), 0700);
+        QCOMPARE(modeOf(socket), 0600);
+        QCOMPARE(modeOf(image), 0600);
+        QCOMPARE(modeOf(image + ".journal"), 0600);
+        QVERIFY(server.terminate());
     }
 
     void takesOverAStaleSocket()
