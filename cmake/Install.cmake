@@ -1,6 +1,7 @@
 # What `cmake --install` puts where a Linux desktop expects it. The programs
 # find the libraries and resource packs in ../lib relative to themselves.
 install(TARGETS qlr-learn qlr-remote RUNTIME DESTINATION bin)
+install(TARGETS qlr-original RUNTIME DESTINATION bin)
 install(TARGETS rcport ConLCode LIBRARY DESTINATION lib)
 foreach(pack on1805 sn1805 fn1805 bn1805 dn1805)
   install(FILES ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/${pack}.rcc DESTINATION lib)
