@@ -7,6 +7,7 @@
 #include <string>
 
 #include "BasicBlock.h"
+#include "BlockLayout.h"
 #include "BlockReader.h"
 #include "MemoryCheck.h"
 #include "MemoryImageDevice.h"
@@ -38,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const RemoteTables &tables = result.tables;
         require(result.reason.empty());
         require(static_cast<int>(tables.keystates.size()) == tables.keyspermode * tables.modecount);
-        require(static_cast<int>(tables.blockmap.size()) == tables.blockcount);
+        // The map holds whole bytes of blocks.
+        require(static_cast<int>(tables.blockmap.size()) == 8 * BlockLayout::blockMapBytes(tables.blockcount));
         require(static_cast<int>(tables.allocrecords.size()) == tables.allocrecordcount * 12);
         for (const std::string &id : tables.knownformats)
             require(id.size() == 6);
