@@ -19,13 +19,13 @@
 //   010000  NEC1, NEC2, NEC1-f16, NEC2-f16               D, S, F, E
 //   020000  RC5                                          D, F, T
 //   030000  NECx1, NECx2, NECx1-f16, NECx2-f16           D, S, F, E
-//   040000  Pioneer (NEC2 told by D 160-175)             D, S, F, E
+//   040000  Pioneer (40 kHz; no carrier: D 160-175)      D, S, F, E
 //   050000  RC5x                                         D, S (7 bits), F, T
 //   060000  RC6 (mode 0)                                 D, F, T
 //   070000  Sony12, 080000 Sony15, 090000 Sony20          D, S (Sony20), F
 //   0A0000  Kaseikyo                                     D, S, F, E, M, N
 //   0B0000  Panasonic                                    D, S, F
-//   0C0000  RCA (RCA-38 has the same timing: no carrier in the capture) D, F
+//   0C0000  RCA (58 kHz, or no carrier in the capture)   D, F
 //   0D0000  Samsung36                                    D, S, F, E
 //   0E0000  JVC, 0F0000 JVC{2} (the lead-in missing)     D, F
 //   100000  NEC42                                        D (13 bits, bytes 0-1), F

@@ -7,6 +7,7 @@
 #include "HexDigits.h"
 #include "KnownProtocols.h"
 #include "LearnedFormat.h"
+#include "RecognisedCode.h"
 #include "SignalMatch.h"
 #include "TestSignals.h"
 
@@ -26,21 +27,6 @@ std::optional<IrSignal> regenerate(const ConverterResult &result)
 {
     return result.known() ? FormatCodec::regenerate(result.knownRecord(), "")
                           : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
-}
-
-// The IRP name and fields of a known code; empty for a learned one.
-std::pair<std::string, Fields> recognised(const ConverterResult &result)
-{
-    std::array<std::uint8_t, 16> parts{};
-    const QByteArray bytes = QByteArray::fromHex((result.partA + result.partB).toLatin1());
-    std::copy(bytes.begin(), bytes.end(), parts.begin());
-    const std::uint32_t id = result.id.toUInt(nullptr, 16);
-    const ProtocolCodec *codec = KnownProtocols::codecFor(id);
-    const std::optional<KnownCode> code = KnownCode::fromParts(id, parts);
-    if (!result.known() || !codec || !code) {
-        return {};
-    }
-    return {codec->name(*code), codec->fields(*code)};
 }
 
 std::optional<IrSignal> made(const QString &protocol, const Fields &fields, int repeats)
@@ -159,7 +145,7 @@ void CarrierProtocolsTest::carrierTellsProtocolsApart()
     InfraredSignal pressed = SignalMatch::asSent(*signal);
     pressed.carrierHz = carrierHz;
     const ConverterResult result = convert(pressed);
-    const auto [name, got] = ::recognised(result);
+    const auto [name, got] = RecognisedCode::of(result);
     QCOMPARE(QString::fromStdString(name), recognised);
     QCOMPARE(got, fields);
     const std::optional<IrSignal> sent = regenerate(result);
@@ -196,7 +182,7 @@ void CarrierProtocolsTest::mceCodes()
         pressed.carrierHz = carrierHz;
         const ConverterResult result = convert(pressed);
         QCOMPARE(result.id, QString("140000"));
-        const auto [name, got] = recognised(result);
+        const auto [name, got] = RecognisedCode::of(result);
         QCOMPARE(QString::fromStdString(name), QString("MCE"));
         QCOMPARE(got, fields);
         const std::optional<IrSignal> sent = regenerate(result);
@@ -210,7 +196,7 @@ void CarrierProtocolsTest::mceCodes()
     const std::optional<IrSignal> flipped = made(protocol, next, repeats);
     QVERIFY(flipped);
     const ConverterResult again = convert(SignalMatch::asSent(*flipped));
-    QCOMPARE(recognised(again).second, next);
+    QCOMPARE(RecognisedCode::of(again).second, next);
     QCOMPARE(again.partA, convert(SignalMatch::asSent(*signal)).partA);
 }
 
@@ -222,7 +208,7 @@ void CarrierProtocolsTest::mceFollowsItsIrp()
         made("MCE", {{"D", 4}, {"S", 0x0F}, {"F", 0x0D}, {"T", 1}}, 2);
     QVERIFY(signal);
     QCOMPARE(SignalMatch::difference(irp, *signal, 0, 1), QString());
-    const auto [name, fields] = recognised(convert(irp));
+    const auto [name, fields] = RecognisedCode::of(convert(irp));
     QCOMPARE(QString::fromStdString(name), QString("MCE"));
     QCOMPARE(fields, (Fields{{"D", 4}, {"S", 0x0F}, {"F", 0x0D}, {"T", 1}}));
 }
@@ -251,7 +237,7 @@ void CarrierProtocolsTest::notMce()
     QFETCH(QString, recognised);
     const ConverterResult result = convert(signal);
     QVERIFY(result.wellFormed);
-    QCOMPARE(QString::fromStdString(::recognised(result).first), recognised);
+    QCOMPARE(QString::fromStdString(RecognisedCode::of(result).first), recognised);
     // What is not MCE is still learned and sent again faithfully.
     const std::optional<IrSignal> sent = regenerate(result);
     QVERIFY(sent);

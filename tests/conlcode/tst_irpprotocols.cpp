@@ -5,6 +5,7 @@
 #include "ConverterResult.h"
 #include "FormatCodec.h"
 #include "KnownProtocols.h"
+#include "RecognisedCode.h"
 #include "SignalMatch.h"
 #include "TestSignals.h"
 #include "TimingFit.h"
@@ -23,16 +24,7 @@ InfraredSignal asInput(const IrSignal &signal)
 std::pair<std::string, Fields> recognised(const InfraredSignal &signal, ConverterResult &result)
 {
     result = ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal)));
-    std::array<std::uint8_t, 16> parts{};
-    const QByteArray bytes = QByteArray::fromHex((result.partA + result.partB).toLatin1());
-    std::copy(bytes.begin(), bytes.end(), parts.begin());
-    const std::uint32_t id = result.id.toUInt(nullptr, 16);
-    const ProtocolCodec *codec = KnownProtocols::codecFor(id);
-    const std::optional<KnownCode> code = KnownCode::fromParts(id, parts);
-    if (!result.known() || !codec || !code) {
-        return {};
-    }
-    return {codec->name(*code), codec->fields(*code)};
+    return RecognisedCode::of(result);
 }
 }  // namespace
 

@@ -13,15 +13,15 @@ JsonValue answerTo(const std::string &line, RoundTrip::Totals &totals)
 }
 
 // NEC1 D=0x20 F=0x02 as a remote of its own timing sends it: marks 640 us,
-// one frame and one ditto.
-std::string necLine(int carrierHz)
+// one frame and one ditto, or the frame alone.
+std::string necLine(int carrierHz, bool ditto = true)
 {
     std::string durations = "9400,4450";
     const std::uint32_t bits = 0x20u | 0xDFu << 8 | 0x02u << 16 | 0xFDu << 24;
     for (int i = 0; i < 32; ++i) {
         durations += ",640," + std::string((bits >> i & 1) != 0 ? "1620" : "500");
     }
-    durations += ",640,40000,9400,2200,640";
+    durations += ditto ? ",640,40000,9400,2200,640" : ",640";
     return "{\"frequency\":" + std::to_string(carrierHz) + ",\"durations\":[" + durations + "]}";
 }
 
@@ -46,6 +46,8 @@ private slots:
     void badJsonIsRefused();
     void rawNecKeepsItsTiming();
     void carrierCounts();
+    void carrierGoesTheToolsWay_data();
+    void carrierGoesTheToolsWay();
     void parsedSignalsComeBackAsTheirProtocol_data();
     void parsedSignalsComeBackAsTheirProtocol();
     void badSignalsGetAnError_data();
@@ -106,6 +108,50 @@ void RoundTripTest::carrierCounts()
     QCOMPARE(totals.rawTimingFaithful, 1);
 }
 
+// 20 bits of no known protocol.
+std::string learnedLine(int carrierHz)
+{
+    std::string durations = "3000,3000";
+    for (int i = 0; i < 20; ++i) {
+        durations += ",500," + std::string(i % 3 == 0 ? "1500" : "500");
+    }
+    return "{\"frequency\":" + std::to_string(carrierHz) + ",\"durations\":[" + durations + ",500]}";
+}
+
+// The capture's carrier reaches the converter through the encoded capture's header.
+void RoundTripTest::carrierGoesTheToolsWay_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<int>("sentHz");
+    QTest::addColumn<bool>("faithful");
+
+    QTest::newRow("learned at 56 kHz") << QString::fromStdString(learnedLine(56000)) << "learned" << 56000 << true;
+    QTest::newRow("learned at 36 kHz") << QString::fromStdString(learnedLine(36000)) << "learned" << 36000 << true;
+    QTest::newRow("learned without carrier") << QString::fromStdString(learnedLine(0)) << "learned" << 38000
+                                             << false;
+    QTest::newRow("NEC frame at 40 kHz is Pioneer") << QString::fromStdString(necLine(40000, false)) << "Pioneer"
+                                                    << 40000 << true;
+    QTest::newRow("NEC frame at 38 kHz") << QString::fromStdString(necLine(38000, false)) << "NEC1" << 38400
+                                         << true;
+    QTest::newRow("NEC at 56 kHz goes out at NEC's own") << QString::fromStdString(necLine(56000)) << "NEC1"
+                                                         << 38400 << false;
+}
+
+void RoundTripTest::carrierGoesTheToolsWay()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, protocol);
+    QFETCH(int, sentHz);
+    QFETCH(bool, faithful);
+    RoundTrip::Totals totals;
+    const JsonValue answer = answerTo(line.toStdString(), totals);
+    QCOMPARE(QString::fromStdString(text(answer.member("protocol"))), protocol);
+    QCOMPARE(number(answer.member("sent")->member("frequency")), double(sentHz));
+    QCOMPARE(answer.member("faithful")->asBool(), faithful);
+    QCOMPARE(totals.rawTimingFaithful, 1);
+}
+
 void RoundTripTest::parsedSignalsComeBackAsTheirProtocol_data()
 {
     QTest::addColumn<QString>("line");
@@ -126,6 +172,8 @@ void RoundTripTest::parsedSignalsComeBackAsTheirProtocol_data()
                                            << R"({"D":128,"S":16,"F":0})";
     QTest::newRow("NEC42") << R"({"protocol":"NEC42","address":28,"command":9})" << "NEC42" << R"({"D":28,"F":9})";
     QTest::newRow("RCA") << R"({"protocol":"RCA","address":15,"command":84})" << "RCA" << R"({"D":15,"F":84})";
+    QTest::newRow("Pioneer") << R"({"protocol":"Pioneer","address":165,"command":28})" << "Pioneer"
+                             << R"({"D":165,"S":90,"F":28,"E":227})";
 }
 
 void RoundTripTest::parsedSignalsComeBackAsTheirProtocol()
@@ -166,14 +214,9 @@ void RoundTripTest::badSignalsGetAnError()
 
 void RoundTripTest::learnedCodeCostsItsBlocks()
 {
-    // 20 bits of no known protocol: a learned format in whole blocks.
-    std::string durations = "3000,3000";
-    for (int i = 0; i < 20; ++i) {
-        durations += ",500," + std::string(i % 3 == 0 ? "1500" : "500");
-    }
-    durations += ",500";
+    // A learned format takes whole blocks.
     RoundTrip::Totals totals;
-    const JsonValue answer = answerTo("{\"durations\":[" + durations + "]}", totals);
+    const JsonValue answer = answerTo(learnedLine(38000), totals);
     QCOMPARE(text(answer.member("protocol")), std::string("learned"));
     QCOMPARE(answer.member("fields")->write(), std::string("{}"));
     const double bytes = number(answer.member("bytes"));

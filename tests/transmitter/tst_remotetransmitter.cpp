@@ -61,6 +61,13 @@ ImageMaker learnedThen(const InfraredSignal &signal, int mode, const std::string
     };
 }
 
+// `signal` on another carrier.
+InfraredSignal at(InfraredSignal signal, int carrierHz)
+{
+    signal.carrierHz = carrierHz;
+    return signal;
+}
+
 ImageMaker crafted(const CraftedImage &image)
 {
     return [image] { return image.bytes(); };
@@ -86,24 +93,37 @@ void RemoteTransmitterTest::learnedKeySendsThePressedSignal_data()
 {
     QTest::addColumn<InfraredSignal>("signal");
     QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("sentHz");
     using TestSignals::NecRepeat;
     QTest::newRow("NEC, ditto repeats") << TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 3)
-                                        << Kind::Known;
+                                        << Kind::Known << 38400;
     QTest::newRow("NEC, full repeats") << TestSignals::nec(0x20, 0xDF, 0x41, NecRepeat::Full, 2)
-                                       << Kind::Known;
-    QTest::newRow("RC5, toggle set") << TestSignals::rc5(5, 0x35, 1, 2) << Kind::Known;
-    QTest::newRow("RC5, extended F") << TestSignals::rc5(20, 0x4A, 0, 0) << Kind::Known;
-    QTest::newRow("custom pulse distance") << TestSignals::pulseDistance({}, powerBits) << Kind::LearnedNew;
-    QTest::newRow("custom, repeated") << TestSignals::pulseDistance(thrice, muteBits) << Kind::LearnedNew;
+                                       << Kind::Known << 38400;
+    QTest::newRow("Pioneer: NEC at 40 kHz")
+        << at(TestSignals::nec(0x20, 0xDF, 0x41, NecRepeat::Full, 2), 40000) << Kind::Known << 40000;
+    QTest::newRow("RC5, toggle set") << TestSignals::rc5(5, 0x35, 1, 2) << Kind::Known << 36000;
+    QTest::newRow("RC5, extended F") << TestSignals::rc5(20, 0x4A, 0, 0) << Kind::Known << 36000;
+    QTest::newRow("RC5 captured at 38 kHz") << at(TestSignals::rc5(5, 0x35, 1, 2), 38000) << Kind::Known
+                                            << 36000;
+    QTest::newRow("custom pulse distance") << TestSignals::pulseDistance({}, powerBits) << Kind::LearnedNew
+                                           << 38000;
+    QTest::newRow("custom at 56 kHz") << at(TestSignals::pulseDistance({}, powerBits), 56000)
+                                      << Kind::LearnedNew << 56000;
+    QTest::newRow("custom without carrier") << at(TestSignals::pulseDistance({}, powerBits), 0)
+                                            << Kind::LearnedNew << LearnedFormat::defaultCarrierHz;
+    QTest::newRow("custom, repeated") << at(TestSignals::pulseDistance(thrice, muteBits), 33000)
+                                      << Kind::LearnedNew << 33000;
     QTest::newRow("duty cycle") << TestSignals::dutyCycle(TestSignals::bitsOf(0x5A3C, 16))
-                                << Kind::LearnedNew;
-    QTest::newRow("irregular, kept as pairs") << TestSignals::irregular() << Kind::LearnedNew;
+                                << Kind::LearnedNew << 38000;
+    QTest::newRow("irregular, kept as pairs") << at(TestSignals::irregular(), 40000) << Kind::LearnedNew
+                                              << 40000;
 }
 
 void RemoteTransmitterTest::learnedKeySendsThePressedSignal()
 {
     QFETCH(InfraredSignal, signal);
     QFETCH(Kind, kind);
+    QFETCH(int, sentHz);
     LearnedRemote remote;
     const auto stored = remote.learn(signal, 6, "45");
     QCOMPARE(stored.outcome, CapturedCodeStore::Outcome::Stored);
@@ -114,11 +134,8 @@ void RemoteTransmitterTest::learnedKeySendsThePressedSignal()
     QVERIFY(sent.reason.empty());
     const QString differs = difference(signal, sent.signal, tolerance);
     QVERIFY2(differs.isEmpty(), qPrintable(differs));
-    // The capture carries no carrier: a known protocol's own goes out, else the one of learned formats.
-    if (kind == Kind::Known)
-        QVERIFY(std::abs(sent.signal.carrierHz - signal.carrierHz) <= tolerance * signal.carrierHz);
-    else
-        QCOMPARE(sent.signal.carrierHz, LearnedFormat::defaultCarrierHz);
+    // A known protocol goes out at its own carrier, a learned format at the capture's.
+    QCOMPARE(sent.signal.carrierHz, sentHz);
 
     // Printed, it reads back as the same signal in the form `press` takes.
     InfraredSignal printed;

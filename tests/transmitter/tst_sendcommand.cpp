@@ -112,7 +112,8 @@ void SendCommandTest::pressedBackItIsLearnedAgain_data()
     QTest::addColumn<QString>("keycode");
     QTest::addColumn<QString>("code");  // what the converter makes of the original signal
     for (const LearnedKey &key : learnedKeys) {
-        const std::string code = CodeConverter::convert(ConverterInput::of(key.signal));
+        const std::string code =
+            CodeConverter::convert(ConverterInput::of(key.signal), ConverterInput::carrierOf(key.signal));
         QTest::newRow(QByteArray(key.mode) + " " + key.keycode)
             << key.mode << key.keycode << QString::fromStdString(code);
     }
