@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -32,6 +33,7 @@ OriginalWindow::OriginalWindow(const std::string &socketPath, QWidget *parent)
       m_devices(new QComboBox),
       m_linkLabel(new QLabel),
       m_statusLabel(new QLabel),
+      m_history(new QListWidget),
       m_attach(new QPushButton(tr("Attach"))),
       m_detach(new QPushButton(tr("Detach"))),
       m_identity(new QPushButton(tr("Swap identity")))
@@ -70,15 +72,23 @@ OriginalWindow::OriginalWindow(const std::string &socketPath, QWidget *parent)
     m_statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_statusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    m_history->setObjectName("history");
+    m_history->setSelectionMode(QAbstractItemView::NoSelection);
+    m_history->setFocusPolicy(Qt::NoFocus);
+    m_history->setWordWrap(true);
+    m_history->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
     auto *side = new QVBoxLayout;
     side->addWidget(imitates);
     side->addWidget(m_devices);
     side->addWidget(hint);
     side->addSpacing(12);
     side->addWidget(linkBox);
-    side->addStretch();
+    side->addSpacing(12);
     side->addWidget(new QLabel(tr("Last press")));
     side->addWidget(m_statusLabel);
+    side->addWidget(new QLabel(tr("Earlier")));
+    side->addWidget(m_history, 1);
 
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(m_picture);
@@ -125,17 +135,27 @@ void OriginalWindow::setStatusLine(const std::string &line)
     m_statusLabel->setText(text(line));
 }
 
+void OriginalWindow::report(const std::string &line)
+{
+    if (m_lastResult) {
+        m_history->insertItem(0, *m_lastResult);
+        delete m_history->takeItem(historyLength);
+    }
+    m_lastResult = text(line);
+    setStatusLine(line);
+}
+
 void OriginalWindow::press(OriginalKey key)
 {
     std::string error;
     const auto pressed = m_remote.press(key, &error);
     if (!pressed) {
-        setStatusLine(error);
+        report(error);
         return;
     }
     setStatusLine(pressed->description + " ...");
     m_link->call(pressed->request, [this, description = pressed->description](const RemoteClient::Reply &reply) {
-        setStatusLine(ReplyMessages::pressed(description, reply));
+        report(ReplyMessages::pressed(description, reply));
         refreshStatus();
     });
 }
@@ -143,7 +163,7 @@ void OriginalWindow::press(OriginalKey key)
 void OriginalWindow::changeLink(const std::string &request)
 {
     m_link->call(request, [this, request](const RemoteClient::Reply &reply) {
-        setStatusLine(ReplyMessages::linkChanged(request, reply));
+        report(ReplyMessages::linkChanged(request, reply));
         refreshStatus();
     });
 }

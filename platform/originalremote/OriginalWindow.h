@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class RemoteLink;
 class RemotePicture;
@@ -22,6 +23,8 @@ class OriginalWindow : public QWidget
 {
 public:
     static constexpr int pollIntervalMs = 500;
+    // Earlier results kept below the last one.
+    static constexpr int historyLength = 50;
 
     explicit OriginalWindow(const std::string &socketPath, QWidget *parent = nullptr);
 
@@ -40,6 +43,8 @@ private:
     void showStatus(const RemoteClient::Reply &reply);
     void updateButtons();
     void setStatusLine(const std::string &text);
+    // A result: the one before moves down into the history.
+    void report(const std::string &text);
 
     OriginalRemote m_remote;
     RemoteLink *m_link;
@@ -47,10 +52,12 @@ private:
     QComboBox *m_devices;
     QLabel *m_linkLabel;
     QLabel *m_statusLabel;
+    QListWidget *m_history;
     QPushButton *m_attach;
     QPushButton *m_detach;
     QPushButton *m_identity;
     QTimer m_poll;
     bool m_statusPending = false;
+    std::optional<QString> m_lastResult;  // not what is on its way
     std::optional<RemoteStatus> m_status;
 };

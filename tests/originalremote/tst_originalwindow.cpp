@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -116,6 +117,14 @@ void OriginalWindowTest::pressWhenNotWaiting()
     QTRY_COMPARE(window.statusLine(), QString("NEC1 D=4 F=9 not taken: the remote is not waiting for a code"));
     std::string capture;
     QVERIFY(!served.remote->collectCodeInfo(capture));
+
+    // The result before moves into the history, what was on its way never does.
+    auto *history = window.findChild<QListWidget *>("history");
+    QCOMPARE(history->count(), 0);
+    click(window, OriginalKey::Digit0);
+    QTRY_COMPARE(window.statusLine(), QString("NEC1 D=4 F=16 not taken: the remote is not waiting for a code"));
+    QCOMPARE(history->count(), 1);
+    QCOMPARE(history->item(0)->text(), QString("NEC1 D=4 F=9 not taken: the remote is not waiting for a code"));
 }
 
 void OriginalWindowTest::noServer()
