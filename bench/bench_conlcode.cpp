@@ -4,6 +4,7 @@
 // capture jitter, how many formats the keys of one remote need.
 #include <dlfcn.h>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -29,6 +30,51 @@ double percent(int part, int whole)
     return 100.0 * part / (whole > 0 ? whole : 1);
 }
 
+// What a jittered capture changed of a key's code.
+enum class Move
+{
+    None,
+    Failed,       // no code at all
+    Recognition,  // known became learned or the other way round, or another protocol
+    Fields,       // a known protocol's fields, toggle or repeats
+    Timing,       // only a known protocol's timing in part B
+    LearnedId,    // only the learned format's id
+    LearnedParts, // only the learned key's bits or repeat count
+    LearnedBoth,
+};
+constexpr const char *moveNames[] = {"none", "no code", "other protocol or known/learned", "known: fields",
+                                     "known: timing only", "learned: id only", "learned: parts only",
+                                     "learned: id and parts"};
+constexpr std::size_t moveCount = sizeof moveNames / sizeof moveNames[0];
+
+Move moveOf(const ConverterResult &clean, const ConverterResult &noisy)
+{
+    if (!noisy.wellFormed) {
+        return Move::Failed;
+    }
+    if (clean.known() != noisy.known() || (clean.known() && clean.id != noisy.id)) {
+        return Move::Recognition;
+    }
+    const bool sameParts = clean.partA + clean.partB == noisy.partA + noisy.partB;
+    if (clean.known()) {
+        // Part B: toggle, repeat kind, repeat count, then the timing.
+        return clean.partA + clean.partB.left(6) != noisy.partA + noisy.partB.left(6) ? Move::Fields
+               : sameParts                                                            ? Move::None
+                                                                                      : Move::Timing;
+    }
+    const bool sameId = clean.id == noisy.id;
+    return sameId && sameParts ? Move::None : sameId ? Move::LearnedParts : sameParts ? Move::LearnedId : Move::LearnedBoth;
+}
+
+void printMoves(const char *title, const std::array<int, moveCount> &moves, int tried)
+{
+    std::printf("%s:", title);
+    for (std::size_t m = 1; m < moveCount; ++m) {
+        std::printf("%s %s %.1f %%", m == 1 ? "" : ",", moveNames[m], percent(moves[m], tried));
+    }
+    std::printf("\n");
+}
+
 void speed(ConvertFunction convert, const std::vector<std::string> &inputs)
 {
     using Clock = std::chrono::steady_clock;
@@ -51,7 +97,9 @@ void speed(ConvertFunction convert, const std::vector<std::string> &inputs)
 void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &recordings,
              const std::vector<std::string> &inputs)
 {
-    int converted = 0, known = 0, faithful = 0, close = 0, steady = 0, tried = 0, steadySlight = 0;
+    int converted = 0, known = 0, faithful = 0, close = 0, tried = 0;
+    std::array<int, moveCount> moves{};
+    std::array<int, moveCount> slightMoves{};
     std::map<QString, std::set<QString>> formats;
     std::map<QString, int> learnedKeys;
     for (std::size_t i = 0; i < recordings.size(); ++i) {
@@ -74,11 +122,9 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         }
         for (std::uint32_t seed = 1; seed <= jitterSeeds; ++seed) {
             const std::string noisy = ConverterInput::of(TestSignals::jittered(recordings[i].signal, 0.05, seed));
-            const ConverterResult again = ConverterResult::of(convert(noisy.c_str(), 2));
-            steady += again.id == result.id && again.partA + again.partB == result.partA + result.partB ? 1 : 0;
+            ++moves[static_cast<std::size_t>(moveOf(result, ConverterResult::of(convert(noisy.c_str(), 2))))];
             const std::string slight = ConverterInput::of(TestSignals::jittered(recordings[i].signal, 0.02, seed));
-            const ConverterResult slightly = ConverterResult::of(convert(slight.c_str(), 2));
-            steadySlight += slightly.id == result.id && slightly.partA + slightly.partB == result.partA + result.partB;
+            ++slightMoves[static_cast<std::size_t>(moveOf(result, ConverterResult::of(convert(slight.c_str(), 2))))];
             ++tried;
         }
     }
@@ -95,7 +141,9 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
     std::printf("sent again within 5 %% or 60 us per duration: %.1f %%, within 10 %%: %.1f %%\n", percent(faithful, converted),
                 percent(close, converted));
     std::printf("same id and parts after +-5 %% jitter: %.1f %%, after +-2 %%: %.1f %% of %d captures\n",
-                percent(steady, tried), percent(steadySlight, tried), tried);
+                percent(moves[0], tried), percent(slightMoves[0], tried), tried);
+    printMoves("moved by +-5 % jitter", moves, tried);
+    printMoves("moved by +-2 % jitter", slightMoves, tried);
     std::printf("learned keys of %d remotes with two or more: %d keys in %d formats\n", remotes, keys, formatCount);
 }
 }  // namespace

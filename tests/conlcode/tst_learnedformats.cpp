@@ -4,6 +4,7 @@
 #include "ConverterInput.h"
 #include "ConverterResult.h"
 #include "FormatCodec.h"
+#include "FormatDigest.h"
 #include "HexDigits.h"
 #include "LearnedFormat.h"
 #include "SignalMatch.h"
@@ -78,6 +79,7 @@ private slots:
     void jitteredCapturesSendBackFaithfully();
     void jitterKeepsIdAndParts_data();
     void jitterKeepsIdAndParts();
+    void idLeavesOutWhatOneCaptureMoves();
     void paddedFormatDataReadsTheSame();
     void damagedFormatDataIsRefused();
     void partsMustFitTheFormat();
@@ -220,6 +222,34 @@ void LearnedFormatsTest::jitterKeepsIdAndParts()
         same += noisy.id == clean.id && noisy.partA == clean.partA && noisy.partB == clean.partB ? 1 : 0;
     }
     QVERIFY2(same >= 160, qPrintable(QString("%1 of 200").arg(same)));
+}
+
+void LearnedFormatsTest::idLeavesOutWhatOneCaptureMoves()
+{
+    // One long space of a capture strays: the key keeps its id and parts, the
+    // stray length goes with the format data.
+    const InfraredSignal signal = TestSignals::pulseDistance(custom, powerKey);
+    InfraredSignal stray = signal;
+    const auto oneSpace = std::find(stray.durations.begin() + 2, stray.durations.end(), custom.oneSpace);
+    QVERIFY(oneSpace != stray.durations.end());
+    *oneSpace *= 1.09;
+    const ConverterResult clean = convert(signal);
+    const ConverterResult strayed = convert(stray);
+    const std::optional<LearnedFormat> format = formatOf(strayed);
+    QVERIFY(format);
+    QVERIFY(!format->adjustments.empty());
+    QCOMPARE(strayed.id, clean.id);
+    QCOMPARE(strayed.partA + strayed.partB, clean.partA + clean.partB);
+    QVERIFY(strayed.data != clean.data);
+
+    // The carrier counts as the standard one next to it.
+    LearnedFormat measured = *format;
+    LearnedFormat other = *format;
+    measured.carrierKHz = 37;
+    other.carrierKHz = 38;
+    QCOMPARE(FormatDigest::formatId(measured), FormatDigest::formatId(other));
+    other.carrierKHz = 56;
+    QVERIFY(FormatDigest::formatId(measured) != FormatDigest::formatId(other));
 }
 
 void LearnedFormatsTest::paddedFormatDataReadsTheSame()
