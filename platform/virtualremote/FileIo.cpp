@@ -5,46 +5,41 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace
+{
+// pread or pwrite until all is done; a transfer that makes no progress counts as EIO.
+template<typename Transfer, typename Byte>
+bool transferAll(Transfer transfer, int fd, std::size_t offset, Byte *bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t done = transfer(fd, bytes, count, static_cast<off_t>(offset));
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done <= 0) {
+            if (done == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        bytes += done;
+        count -= static_cast<std::size_t>(done);
+        offset += static_cast<std::size_t>(done);
+    }
+    return true;
+}
+}  // namespace
+
 namespace FileIo
 {
 bool readAll(int fd, std::size_t offset, std::uint8_t *bytes, std::size_t count)
 {
-    while (count > 0) {
-        const ssize_t got = ::pread(fd, bytes, count, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            if (got == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes += got;
-        count -= static_cast<std::size_t>(got);
-        offset += static_cast<std::size_t>(got);
-    }
-    return true;
+    return transferAll(::pread, fd, offset, bytes, count);
 }
 
 bool writeAll(int fd, std::size_t offset, const std::uint8_t *bytes, std::size_t count)
 {
-    while (count > 0) {
-        const ssize_t put = ::pwrite(fd, bytes, count, static_cast<off_t>(offset));
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            if (put == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes += put;
-        count -= static_cast<std::size_t>(put);
-        offset += static_cast<std::size_t>(put);
-    }
-    return true;
+    return transferAll(::pwrite, fd, offset, bytes, count);
 }
 
 void syncDirectoryOf(const std::string &path)
