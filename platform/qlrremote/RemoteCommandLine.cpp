@@ -1,7 +1,9 @@
 #include "RemoteCommandLine.h"
 
+#include "CommandHelp.h"
 #include "HexText.h"
 #include "MemoryCheck.h"
+#include "PressInput.h"
 #include "RemoteClient.h"
 #include "RemoteRequest.h"
 #include "RemoteServer.h"
@@ -87,45 +89,6 @@ RemoteCommandLine::RemoteCommandLine(std::istream &in, std::ostream &out, std::o
 {
 }
 
-std::string RemoteCommandLine::usage()
-{
-    return "Usage: qlr-remote serve [--socket PATH] [--image PATH]\n"
-           "       qlr-remote [--socket PATH] COMMAND\n"
-           "\n"
-           "serve runs the virtual QLR-815 remote until SIGINT or SIGTERM; its memory lives in\n"
-           "the image (default " + defaultImagePath() + ").\n"
-           "\n"
-           "Commands to a running server:\n"
-           "  status                   attached, identity, capture state and image\n"
-           "  attach | detach          plug the remote's USB link in or pull it\n"
-           "  identity other|original  become another remote of the same model, or this one again\n"
-           "  press FILE               send a signal to the receiver (- reads standard input):\n"
-           "                           microsecond durations, mark first, with an optional\n"
-           "                           leading carrier=HZ (default 38000), or a learned Pronto code\n"
-           "  dump ADDR COUNT          COUNT bytes of memory from hex address ADDR\n"
-           "  reset                    back to the factory image\n"
-           "  check                    check the learned-code storage in the remote's memory:\n"
-           "                           one line per problem, status 1 when it is corrupt\n"
-           "  send MODE KEYCODE        print the signal one press of the key sends, as press reads\n"
-           "                           it; MODE is TV CBL SAT DVD VCR CD AMP AUX or 0-7, KEYCODE\n"
-           "                           two digits 0-7 (e.g. 45); status 1 when the key sends nothing\n"
-           "  roundtrip [FILE...]      run signals (JSON lines: raw \"frequency\" and \"durations\",\n"
-           "                           or parsed \"protocol\", \"address\", \"command\"; standard\n"
-           "                           input when no file) through capture, conversion, storing and\n"
-           "                           the transmitter on a fresh virtual remote each; one JSON\n"
-           "                           line out per signal, totals on standard error; no server\n"
-           "  fault OP N               the next N calls of device operation OP fail; OP is one of\n"
-           "                           link_state ReadVersion readdatav20 writedatav20 WCodeTypeData\n"
-           "                           SetCodeCarrierWave RCollectCodeInfo RBasicInfo\n"
-           "  fault detach-during-capture\n"
-           "                           pull the link at the next capture poll\n"
-           "\n"
-           "The socket is $QLR_REMOTE_SOCKET, else $XDG_RUNTIME_DIR/qlr-remote/socket, else\n"
-           "/tmp/qlr-remote-UID/socket (now " + SocketPath::defaultPath() + ").\n"
-           "Exit status: 0 done, 1 the remote was not waiting for a code (press), its memory\n"
-           "is corrupt (check) or the key sends nothing (send), 2 error.\n";
-}
-
 std::string RemoteCommandLine::defaultImagePath()
 {
     const char *dataHome = std::getenv("XDG_DATA_HOME");
@@ -144,32 +107,46 @@ int RemoteCommandLine::run(const std::vector<std::string> &arguments)
     std::string socketPath;
     std::string imagePath;
     std::vector<std::string> words;
+    // Press's options and their values, kept apart so that they may stand anywhere.
+    std::vector<std::string> pressOptions;
+    bool helpWanted = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
-            m_out << usage();
-            return 0;
+            helpWanted = true;
+            continue;
         }
         const std::string name = argument.substr(0, argument.find('='));
         std::string *value = name == "--socket" ? &socketPath : name == "--image" ? &imagePath : nullptr;
-        if (value) {
-            *value = argument.size() > name.size() ? argument.substr(name.size() + 1)
-                     : i + 1 < arguments.size()     ? arguments[++i]
-                                                    : std::string();
-            if (value->empty())
+        if (value || PressInput::takesOption(name)) {
+            const std::string given = argument.size() > name.size() ? argument.substr(name.size() + 1)
+                                      : i + 1 < arguments.size()     ? arguments[++i]
+                                                                     : std::string();
+            if (given.empty())
                 return fail(name + " needs a value");
+            if (value)
+                *value = given;
+            else
+                pressOptions.insert(pressOptions.end(), {name, given});
         } else if (argument.starts_with("--")) {
             return fail("unknown option " + argument + " (see qlr-remote --help)");
         } else {
             words.push_back(argument);
         }
     }
+    if (helpWanted || (!words.empty() && words[0] == "help"))
+        return help(words, helpWanted);
     if (words.empty())
         return fail("no command given (see qlr-remote --help)");
-    if (socketPath.empty())
-        socketPath = SocketPath::defaultPath();
+    if (!pressOptions.empty() && words[0] != "press")
+        return fail(pressOptions[0] + " belongs to press");
+    words.insert(words.end(), pressOptions.begin(), pressOptions.end());
     if (words[0] == "roundtrip")
         return roundtrip({words.begin() + 1, words.end()});
+    if (words[0] == "original")
+        return words.size() == 1 ? original(socketPath) : fail("original takes no arguments besides --socket");
+    if (socketPath.empty())
+        socketPath = SocketPath::defaultPath();
     if (words[0] == "serve") {
         if (words.size() > 1)
             return fail("serve takes no arguments besides --socket and --image");
@@ -183,6 +160,44 @@ int RemoteCommandLine::run(const std::vector<std::string> &arguments)
         return words.size() == 3 ? send(socketPath, words[1], words[2])
                                  : fail("send takes a device mode and a key code");
     return request(socketPath, words);
+}
+
+int RemoteCommandLine::help(const std::vector<std::string> &words, bool optionGiven)
+{
+    // `COMMAND ... --help` is about COMMAND, `help` itself too; `help COMMAND` about COMMAND.
+    const bool helpCommand = !optionGiven && !words.empty();
+    if (helpCommand && words.size() > 2)
+        return fail("help takes one command");
+    const std::size_t topic = helpCommand ? 1 : 0;
+    if (words.size() <= topic) {
+        m_out << CommandHelp::overview() << std::flush;
+        return 0;
+    }
+    const auto page = CommandHelp::of(words[topic]);
+    if (!page)
+        return fail("unknown command " + words[topic] + " (see qlr-remote --help)");
+    m_out << *page << std::flush;
+    return 0;
+}
+
+int RemoteCommandLine::original(const std::string &socketOption)
+{
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return fail("original: cannot find this program's directory: " + error.message());
+    const std::string program = (self.parent_path() / "qlr-original").string();
+    std::vector<std::string> arguments{program};
+    if (!socketOption.empty())
+        arguments.insert(arguments.end(), {"--socket", socketOption});
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    m_out.flush();
+    execv(program.c_str(), argv.data());
+    return fail("original: cannot start " + program + ": " + std::strerror(errno)
+                + (errno == ENOENT ? " (qlr-original is installed beside qlr-remote)" : ""));
 }
 
 int RemoteCommandLine::serve(const std::string &socketPath, std::string imagePath)
@@ -219,7 +234,7 @@ int RemoteCommandLine::serve(const std::string &socketPath, std::string imagePat
     return 0;
 }
 
-std::optional<std::string> RemoteCommandLine::readSignal(const std::string &file)
+std::optional<std::string> RemoteCommandLine::readFile(const std::string &file)
 {
     std::ifstream stream;
     if (file != "-") {
@@ -247,13 +262,27 @@ std::optional<std::string> RemoteCommandLine::readSignal(const std::string &file
         fail(file + " is too large for a signal (at most 1 MiB)");
         return std::nullopt;
     }
-    InfraredSignal signal;
+    return text;
+}
+
+std::optional<std::string> RemoteCommandLine::pressLine(const std::vector<std::string> &words)
+{
     std::string error;
-    if (!SignalFile::parse(text, signal, &error)) {
-        fail(file + ": " + error);
+    const auto choice = PressInput::choose(words, &error);
+    if (!choice) {
+        fail(error);
         return std::nullopt;
     }
-    return "press " + SignalFile::format(signal);
+    std::optional<std::string> text;
+    if (choice->fromFile() && !(text = readFile(choice->file)))
+        return std::nullopt;
+    const PressInput::Outcome outcome = PressInput::signalOf(*choice, text.value_or(std::string()));
+    if (!outcome.signal) {
+        m_out << outcome.listing << std::flush;
+        fail(outcome.error);
+        return std::nullopt;
+    }
+    return "press " + SignalFile::format(*outcome.signal);
 }
 
 std::optional<RemoteCommandLine::Prepared> RemoteCommandLine::prepare(const std::vector<std::string> &words)
@@ -265,11 +294,7 @@ std::optional<RemoteCommandLine::Prepared> RemoteCommandLine::prepare(const std:
     }
     Prepared prepared;
     if (command == "press") {
-        if (words.size() != 2) {
-            fail("press takes one signal file");
-            return std::nullopt;
-        }
-        const auto press = readSignal(words[1]);
+        const auto press = pressLine({words.begin() + 1, words.end()});
         if (!press)
             return std::nullopt;
         prepared.line = *press;

@@ -21,7 +21,6 @@ public:
     // `arguments` without the program name.
     int run(const std::vector<std::string> &arguments);
 
-    static std::string usage();
     // $XDG_DATA_HOME/qlr-remote/remote.img, else ~/.local/share/qlr-remote/remote.img.
     static std::string defaultImagePath();
 
@@ -44,7 +43,13 @@ private:
         RemoteRequest request;
     };
     std::optional<Prepared> prepare(const std::vector<std::string> &words);
-    std::optional<std::string> readSignal(const std::string &file);
+    // `help [COMMAND]`, and `COMMAND --help` when `optionGiven`.
+    int help(const std::vector<std::string> &words, bool optionGiven);
+    // Replaces this process with qlr-original beside it; returns only when that fails.
+    int original(const std::string &socketOption);
+    // The request line of a press of `words` (files and press's options).
+    std::optional<std::string> pressLine(const std::vector<std::string> &words);
+    std::optional<std::string> readFile(const std::string &file);
     void printStatus(const std::string &data);
     bool printDump(const RemoteRequest &request, const std::string &data);
     int fail(const std::string &message);

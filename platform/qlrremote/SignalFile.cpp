@@ -69,6 +69,16 @@ bool SignalFile::parseDurations(std::string_view text, InfraredSignal &signal, s
     return parseDurationTokens(tokens(text), signal, error);
 }
 
+bool SignalFile::parsePronto(std::string_view text, InfraredSignal &signal, std::string *error)
+{
+    const auto words = tokens(text);
+    if (words.empty())
+        return fail(error, "no Pronto code");
+    if (words.front() != "0000")
+        return fail(error, "not a learned Pronto code: its first word is 0000, not " + quoted(words.front()));
+    return parsePronto(words, signal, error);
+}
+
 bool SignalFile::parseDurationTokens(const std::vector<std::string_view> &words, InfraredSignal &signal,
                                      std::string *error)
 {

@@ -25,6 +25,8 @@ public:
     // False with *error naming the first problem.
     static bool parse(std::string_view text, InfraredSignal &signal, std::string *error);
     static bool parseDurations(std::string_view text, InfraredSignal &signal, std::string *error);
+    // A learned Pronto code and nothing else.
+    static bool parsePronto(std::string_view text, InfraredSignal &signal, std::string *error);
     // The durations form; parseDurations reads it back exactly.
     static std::string format(const InfraredSignal &signal);
 

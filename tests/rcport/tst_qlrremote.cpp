@@ -10,6 +10,10 @@ namespace
 {
 constexpr uid_t nobody = 65534;
 
+const QByteArray tvRemote = "Filetype: IR signals file\nVersion: 1\n#\n"
+                            "name: Power\ntype: parsed\nprotocol: NECext\naddress: 00 DF 00 00\ncommand: 1C E3 00 00\n#\n"
+                            "name: Mute\ntype: raw\nfrequency: 38000\nduty_cycle: 0.33\ndata: 9000 4500 560\n";
+
 int modeOf(const QString &path)
 {
     struct stat info;
@@ -60,7 +64,18 @@ private slots:
         QTest::newRow("fault no count") << QStringList{"fault", "writedatav20"} << "count";
         QTest::newRow("fault negative count") << QStringList{"fault", "writedatav20", "-1"} << "0 to";
         QTest::newRow("fault detach twice") << QStringList{"fault", "detach-during-capture", "2"} << "once";
+        const QString tv = ServerProcess::writeFile(m_dir.filePath("tv.ir"), tvRemote);
         QTest::newRow("press no file") << QStringList{"press"} << "signal file";
+        QTest::newRow("press unknown protocol") << QStringList{"press", "--protocol", "NEC", "--fields", "D=1,F=1"}
+                                                << "unknown protocol 'NEC'";
+        QTest::newRow("press field out of range") << QStringList{"press", "--protocol=RC5", "--fields=D=32,F=1"}
+                                                  << "field D=32 out of range for RC5 (0 to 31)";
+        QTest::newRow("press no such button") << QStringList{"press", tv, "--button", "Eject"}
+                                              << "has no button 'Eject'";
+        QTest::newRow("press bad pronto") << QStringList{"press", "--pronto", "0000 006D 0002 0000 0156 00AB"}
+                                          << "announces 4";
+        QTest::newRow("press option elsewhere") << QStringList{"--button", "Power", "status"} << "belongs to press";
+        QTest::newRow("press option without value") << QStringList{"press", tv, "--button"} << "--button needs a value";
         QTest::newRow("press two files") << QStringList{"press", malformed, malformed} << "signal file";
         QTest::newRow("press unreadable") << QStringList{"press", m_dir.filePath("none.txt")}
                                           << "cannot read";
@@ -107,6 +122,117 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.startsWith("Usage: qlr-remote serve"));
         QVERIFY(run.out.contains("fault OP N"));
+        QCOMPARE(ServerProcess::run({"help"}).out, run.out);
+    }
+
+    void helpOfEveryCommand_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("mentions");
+        QTest::newRow("serve") << "serve" << QStringList{"--socket PATH", "--image PATH", "SIGTERM"};
+        QTest::newRow("status") << "status" << QStringList{"capture armed"};
+        QTest::newRow("attach") << "attach" << QStringList{"USB"};
+        QTest::newRow("detach") << "detach" << QStringList{"USB"};
+        QTest::newRow("identity") << "identity" << QStringList{"other|original"};
+        QTest::newRow("press") << "press"
+                               << QStringList{"FILE", "--button NAME", "--pronto CODE", "--protocol NAME",
+                                              "--fields", "NEC1        D=0..255 S=0..255 (255-D) F=0..255",
+                                              "not waiting for a code"};
+        QTest::newRow("dump") << "dump" << QStringList{"ADDR COUNT"};
+        QTest::newRow("reset") << "reset" << QStringList{"factory image"};
+        QTest::newRow("check") << "check" << QStringList{"1 corrupt"};
+        QTest::newRow("send") << "send" << QStringList{"MODE KEYCODE", "TV CBL SAT DVD VCR CD AMP AUX"};
+        QTest::newRow("roundtrip") << "roundtrip" << QStringList{"[FILE...]", "standard input"};
+        QTest::newRow("fault") << "fault" << QStringList{"OP N", "detach-during-capture", "writedatav20"};
+        QTest::newRow("original") << "original" << QStringList{"qlr-original", "--socket PATH"};
+        QTest::newRow("help") << "help" << QStringList{"[COMMAND]"};
+    }
+
+    void helpOfEveryCommand()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, mentions);
+        const auto run = ServerProcess::run({command, "--help"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.err.isEmpty());
+        QVERIFY2(run.out.startsWith("Usage: qlr-remote " + command.toUtf8()), run.out.constData());
+        for (const QString &mention : mentions + QStringList{"Exit status: ", "Example:\n  qlr-remote"})
+            QVERIFY2(run.out.contains(mention.toUtf8()), qPrintable(mention));
+        // Every way to ask gives the same page; the overview names the command.
+        QCOMPARE(ServerProcess::run({"help", command}).out, run.out);
+        QCOMPARE(ServerProcess::run({"--socket", "/nowhere", command, "-h"}).out, run.out);
+        QVERIFY(ServerProcess::run({"--help"}).out.contains("\n  " + command.toUtf8() + ' '));
+    }
+
+    void helpOfNoCommand()
+    {
+        const auto run = ServerProcess::run({"help", "format"});
+        QVERIFY2(isOneErrorLine(run), run.err.constData());
+        QVERIFY(run.err.contains("unknown command format"));
+    }
+
+    void pressTakesEveryForm_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        const QString tv = ServerProcess::writeFile(m_dir.filePath("tv.ir"), tvRemote);
+        QTest::newRow("protocol and fields") << QStringList{"press", "--protocol", "nec1", "--fields", "D=4,F=8"}
+                                             << QByteArray();
+        QTest::newRow("options before the command") << QStringList{"--protocol=RC5", "--fields=D=1,F=2", "press"}
+                                                    << QByteArray();
+        QTest::newRow("pronto") << QStringList{"press", "--pronto", "0000 006D 0001 0000 0156 00AB"} << QByteArray();
+        QTest::newRow("parsed button") << QStringList{"press", tv, "--button", "Power"} << QByteArray();
+        QTest::newRow("raw button") << QStringList{"press", "--button", "mute", tv} << QByteArray();
+        QTest::newRow("infrared file on standard input") << QStringList{"press", "-", "--button", "Mute"} << tvRemote;
+    }
+
+    void pressTakesEveryForm()
+    {
+        // The remote waits for no code: the signal reaches the server, which
+        // says so, after the command line made a valid press of it.
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        const auto run = m_server->command(arguments, input);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("not waiting for a code"), run.err.constData());
+    }
+
+    void pressOfAFileOfSeveralButtonsListsThem()
+    {
+        const QString tv = ServerProcess::writeFile(m_dir.filePath("tv.ir"), tvRemote);
+        const auto run = m_server->command({"press", tv});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray("Power  NECext address 0xDF00 command 0xE31C\nMute  raw, 38000 Hz, 3 durations\n"));
+        QVERIFY(run.err.contains("holds 2 buttons; nothing was pressed"));
+    }
+
+    void originalStartsTheProgramBesideIt()
+    {
+        // A copy of qlr-remote in a directory of its own, first without
+        // qlr-original beside it, then with a stand-in that tells how it was started.
+        const QString directory = m_dir.filePath("beside");
+        QVERIFY(QDir().mkpath(directory));
+        const QString program = directory + "/qlr-remote";
+        QVERIFY(QFile::copy(QLR_REMOTE_BINARY, program));
+        QProcess process;
+        process.start(program, {"original"});
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY(process.readAllStandardError().contains("cannot start " + directory.toUtf8() + "/qlr-original"));
+
+        const QString told = m_dir.filePath("told.txt");
+        ServerProcess::writeFile(directory + "/qlr-original",
+                                 "#!/bin/sh\necho \"$* $QLR_REMOTE_SOCKET\" > '" + told.toUtf8() + "'\nexit 3\n");
+        QVERIFY(QFile::setPermissions(directory + "/qlr-original", QFile::ReadOwner | QFile::ExeOwner));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QLR_REMOTE_SOCKET", "/from/environment");
+        process.setProcessEnvironment(environment);
+        process.start(program, {"original", "--socket", "/given/socket"});
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitCode(), 3);
+        QFile file(told);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("--socket /given/socket /from/environment\n"));
     }
 
     void statusDescribesTheRemote()

@@ -1,0 +1,211 @@
+#include "ProtocolFields.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <initializer_list>
+
+namespace
+{
+enum class Rule
+{
+    Given,       // must be given
+    Zero,        // 0 unless given
+    Complement,  // 255 minus `from` unless given
+    Copy,        // `from` unless given
+    Implied,     // always 255 minus `from`: the protocol sends it as a check, it is never given
+};
+
+struct Field
+{
+    std::string_view name;
+    int most;
+    Rule rule = Rule::Given;
+    std::string_view from = {};
+};
+
+struct Protocol
+{
+    std::string_view name;
+    std::vector<Field> fields;
+};
+
+const Field anyD{"D", 255};
+const Field anyF{"F", 255};
+const Field givenE{"E", 255};
+const Field impliedE{"E", 255, Rule::Implied, "F"};
+const Field complementS{"S", 255, Rule::Complement, "D"};
+const Field copyS{"S", 255, Rule::Copy, "D"};
+const Field toggle{"T", 1, Rule::Zero};
+
+const std::array<Protocol, 26> protocols{{
+    {"NEC1", {anyD, complementS, anyF, impliedE}},
+    {"NEC2", {anyD, complementS, anyF, impliedE}},
+    {"NEC1-f16", {anyD, complementS, anyF, givenE}},
+    {"NEC2-f16", {anyD, complementS, anyF, givenE}},
+    {"NECx1", {anyD, copyS, anyF, impliedE}},
+    {"NECx2", {anyD, copyS, anyF, impliedE}},
+    {"NECx1-f16", {anyD, copyS, anyF, givenE}},
+    {"NECx2-f16", {anyD, copyS, anyF, givenE}},
+    {"Pioneer", {anyD, complementS, anyF, impliedE}},
+    {"NEC42", {{"D", 8191}, anyF}},
+    {"RC5", {{"D", 31}, {"F", 127}, toggle}},
+    {"RC5x", {{"D", 31}, {"S", 127}, {"F", 63}, toggle}},
+    {"RC6", {anyD, anyF, toggle}},
+    {"Sony12", {{"D", 31}, {"F", 127}}},
+    {"Sony15", {anyD, {"F", 127}}},
+    {"Sony20", {{"D", 31}, {"S", 255}, {"F", 127}}},
+    {"Kaseikyo", {{"D", 15}, {"S", 255}, anyF, {"E", 15}, {"M", 255}, {"N", 255}}},
+    {"Panasonic", {anyD, {"S", 255}, anyF}},
+    {"RCA", {{"D", 15}, anyF}},
+    {"RCA-38", {{"D", 15}, anyF}},
+    {"Samsung36", {anyD, {"S", 255}, anyF, {"E", 15}}},
+    {"JVC", {anyD, anyF}},
+    {"JVC{2}", {anyD, anyF}},
+    {"Sharp", {{"D", 31}, anyF}},
+    {"Denon", {{"D", 31}, anyF}},
+    {"Mitsubishi", {anyD, anyF}},
+}};
+
+bool sameLetters(std::string_view a, std::string_view b)
+{
+    const auto lower = [](unsigned char c) { return static_cast<char>(std::tolower(c)); };
+    return a.size() == b.size()
+           && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Decimal, or hex after 0x.
+std::optional<int> numberOf(std::string_view text)
+{
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    int value = 0;
+    const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (problem != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::string fieldNames(const Protocol &protocol, bool givenOnly)
+{
+    std::string names;
+    for (const Field &field : protocol.fields) {
+        if (!givenOnly || field.rule != Rule::Implied)
+            names += (names.empty() ? "" : " ") + std::string(field.name);
+    }
+    return names;
+}
+
+const Protocol *protocolNamed(std::string_view name)
+{
+    const auto found = std::find_if(protocols.begin(), protocols.end(),
+                                    [&](const Protocol &p) { return sameLetters(p.name, name); });
+    return found == protocols.end() ? nullptr : &*found;
+}
+
+std::optional<ProtocolFields::Code> fail(std::string *error, std::string message)
+{
+    *error = std::move(message);
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<ProtocolFields::Code> ProtocolFields::parse(std::string_view name, std::string_view text,
+                                                          std::string *error)
+{
+    const Protocol *protocol = protocolNamed(name);
+    if (!protocol) {
+        std::string known;
+        for (const std::string &each : names())
+            known += " " + each;
+        return fail(error, "unknown protocol '" + std::string(name) + "' (known:" + known + ")");
+    }
+    const std::string protocolName(protocol->name);
+    std::vector<std::optional<int>> values(protocol->fields.size());
+    // No fields at all is no item, rather than one empty item.
+    for (std::size_t at = trimmed(text).empty() ? text.size() + 1 : 0; at <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string_view item = trimmed(text.substr(at, comma - at));
+        at = comma + 1;
+        const std::size_t equals = item.find('=');
+        if (equals == std::string_view::npos)
+            return fail(error, "malformed field '" + std::string(item) + "' (expected NAME=VALUE, such as D=4)");
+        const std::string_view key = trimmed(item.substr(0, equals));
+        const auto field = std::find_if(protocol->fields.begin(), protocol->fields.end(),
+                                        [&](const Field &f) { return sameLetters(f.name, key); });
+        if (field == protocol->fields.end() || field->rule == Rule::Implied)
+            return fail(error, protocolName + " has no field '" + std::string(key) + "' (its fields: "
+                                   + fieldNames(*protocol, true) + ")");
+        const std::string fieldName(field->name);
+        std::optional<int> &value = values[static_cast<std::size_t>(field - protocol->fields.begin())];
+        if (value)
+            return fail(error, "field " + fieldName + " given twice");
+        const std::string_view number = trimmed(item.substr(equals + 1));
+        value = numberOf(number);
+        if (!value)
+            return fail(error, "malformed value '" + std::string(number) + "' of field " + fieldName
+                                   + " (expected a whole number, decimal or 0x hex)");
+        if (*value < 0 || *value > field->most)
+            return fail(error, "field " + fieldName + "=" + std::string(number) + " out of range for "
+                                   + protocolName + " (0 to " + std::to_string(field->most) + ")");
+    }
+    const auto valueOf = [&](std::string_view fieldName) {
+        for (std::size_t i = 0; i < protocol->fields.size(); ++i) {
+            if (protocol->fields[i].name == fieldName)
+                return values[i].value_or(0);
+        }
+        return 0;
+    };
+    Code code{protocolName, {}};
+    for (std::size_t i = 0; i < protocol->fields.size(); ++i) {
+        const Field &field = protocol->fields[i];
+        if (!values[i] && field.rule == Rule::Given)
+            return fail(error, "missing field " + std::string(field.name) + " of " + protocolName + " (its fields: "
+                                   + fieldNames(*protocol, true) + ")");
+        if (!values[i] || field.rule == Rule::Implied) {
+            const int source = valueOf(field.from);
+            values[i] = field.rule == Rule::Zero ? 0 : field.rule == Rule::Copy ? source : 255 - source;
+        }
+        code.fields.emplace_back(field.name, *values[i]);
+    }
+    return code;
+}
+
+std::vector<std::string> ProtocolFields::names()
+{
+    std::vector<std::string> all;
+    for (const Protocol &protocol : protocols)
+        all.emplace_back(protocol.name);
+    return all;
+}
+
+std::string ProtocolFields::describe(std::string_view name)
+{
+    const Protocol *protocol = protocolNamed(name);
+    if (!protocol)
+        return {};
+    std::string text;
+    for (const Field &field : protocol->fields) {
+        if (field.rule == Rule::Implied)
+            continue;
+        text += (text.empty() ? "" : " ") + std::string(field.name) + "=0.." + std::to_string(field.most);
+        if (field.rule == Rule::Zero)
+            text += " (0)";
+        else if (field.rule == Rule::Copy)
+            text += " (" + std::string(field.from) + ")";
+        else if (field.rule == Rule::Complement)
+            text += " (255-" + std::string(field.from) + ")";
+    }
+    return text;
+}
