@@ -132,6 +132,11 @@ MemoryImage::MemoryImage(int fd, std::vector<std::uint8_t> bytes)
 
 MemoryImage::~MemoryImage()
 {
+    // Closed in good order the image holds everything: an empty journal then
+    // cannot touch an image the user puts in its place, say from a backup.
+    if (m_journal && ::fdatasync(m_fd) == 0) {
+        m_journal->discard();
+    }
     m_journal.reset();
     if (m_fd >= 0) {
         ::close(m_fd);

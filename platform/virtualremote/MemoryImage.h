@@ -14,8 +14,8 @@ class WriteJournal;
 // disk lost. On disk a change is all or nothing, even when the process is
 // killed halfway: it is recorded and synced in the write-ahead journal beside
 // the image (path + ".journal") before the image is touched, and opening the
-// image finishes whatever the journal holds. The file is locked while open:
-// two remotes on one image would overwrite each other's changes.
+// image finishes whatever the journal holds; closing empties it. The file is
+// locked while open: two remotes on one image would overwrite each other's changes.
 //
 // Not thread-safe: the owner serialises changes and keeps readers away from apply().
 class MemoryImage

@@ -308,6 +308,20 @@ private slots:
         QCOMPARE(contents(image), factoryBytes());
     }
 
+    // After a clean close nothing is left to finish: an image put in its
+    // place (a backup) is opened as it is.
+    void replacedImageAfterACleanCloseIsLeftAsItIs()
+    {
+        const QString image = path("restored.img");
+        QVERIFY(openImage(image)->poke(0x5000, {0xDE, 0xAD}));
+        {
+            QFile file(image);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.write(factoryBytes()) == FactoryImage::memorySize);
+        }
+        QCOMPARE(openImage(image)->dump(0x5000, 2), (std::vector<std::uint8_t>{0, 0}));
+    }
+
     void memoryOnlyRemoteWritesNoFile()
     {
         auto remote = memoryOnly();
