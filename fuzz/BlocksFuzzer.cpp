@@ -2,26 +2,17 @@
 // memory image: whatever the remote holds, reading it must end in Ok or a
 // reason, and a remote read as Ok must hold tables of the sizes it announced.
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "BasicBlock.h"
 #include "BlockLayout.h"
 #include "BlockReader.h"
+#include "FuzzRequire.h"
 #include "MemoryCheck.h"
 #include "MemoryImageDevice.h"
 #include "RemoteTablesReader.h"
 #include "SparseImage.h"
-
-namespace
-{
-void require(bool holds)
-{
-    if (!holds)
-        std::abort();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -3,23 +3,17 @@
 // carries no data, a learned format's data must read back as that format.
 #include <cctype>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "CodeConverter.h"
+#include "FuzzRequire.h"
 #include "KnownFormats.h"
 #include "LearnedFormat.h"
 
 namespace
 {
-void require(bool holds)
-{
-    if (!holds)
-        std::abort();
-}
-
 bool isHex(std::string_view text)
 {
     for (const char c : text) {

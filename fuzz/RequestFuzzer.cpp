@@ -3,22 +3,16 @@
 // need an earlier one (a press after SetCodeCarrierWave) are reached. Every
 // reply is one printable line: "OK ...", "FAIL" or "ERR message".
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "FuzzRequire.h"
 #include "RemoteService.h"
 #include "VirtualRemote.h"
 
 namespace
 {
-void require(bool holds)
-{
-    if (!holds)
-        std::abort();
-}
-
 bool wellFormed(std::string_view reply)
 {
     for (const char c : reply) {

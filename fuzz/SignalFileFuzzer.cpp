@@ -3,22 +3,16 @@
 // durations form reads back exactly; a refusal names its reason.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "FuzzRequire.h"
 #include "SignalFile.h"
 #include "VirtualRemote.h"
 
 namespace
 {
-void require(bool holds)
-{
-    if (!holds)
-        std::abort();
-}
-
 VirtualRemote &remote()
 {
     static const std::unique_ptr<VirtualRemote> instance = [] {
