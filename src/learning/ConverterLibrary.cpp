@@ -37,6 +37,7 @@ Conversion ConverterLibrary::convert(const std::string &code, int carrierHz)
                 unload();
                 return missing;
             }
+            // Optional: a library without it converts without the carrier.
             m_carrierEntry = reinterpret_cast<CarrierEntry>(dlsym(m_handle, "ConvertCodeAtCarrier"));
         }
         const char *text = m_carrierEntry != nullptr ? m_carrierEntry(code.c_str(), convertMode, carrierHz)
