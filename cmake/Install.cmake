@@ -3,13 +3,29 @@
 install(TARGETS qlr-learn qlr-remote RUNTIME DESTINATION bin)
 install(TARGETS qlr-original RUNTIME DESTINATION bin)
 install(TARGETS rcport ConLCode LIBRARY DESTINATION lib)
-foreach(pack on1805 sn1805 fn1805 bn1805 dn1805)
+get_directory_property(QLR_PACKS DIRECTORY ${PROJECT_SOURCE_DIR}/platform/respack DEFINITION QLR_PACKS)
+foreach(pack IN LISTS QLR_PACKS)
   install(FILES ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/${pack}.rcc DESTINATION lib)
 endforeach()
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/data/qlr-learn-virtual DESTINATION bin)
-install(FILES ${PROJECT_SOURCE_DIR}/data/qlr-learn.desktop DESTINATION share/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/qlr-learn.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/qlr-learn)
+
+# The desktop entry starts the launcher by its full name: a prefix's bin/ is
+# not always on the desktop's search path. A prefix with characters that the
+# entry's quoting would have to escape keeps the plain name.
+install(CODE "set(QLR_DESKTOP_ENTRY \"${PROJECT_SOURCE_DIR}/data/qlr-learn.desktop\")")
+install(CODE [[
+  file(READ "${QLR_DESKTOP_ENTRY}" entry)
+  string(REGEX MATCH "[\"`$\\]" awkward "${CMAKE_INSTALL_PREFIX}")
+  if(NOT awkward)
+    string(REPLACE "\nExec=qlr-learn-virtual" "\nExec=\"${CMAKE_INSTALL_PREFIX}/bin/qlr-learn-virtual\"" entry "${entry}")
+  endif()
+  set(installed "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/applications/qlr-learn.desktop")
+  message(STATUS "Installing: ${installed}")
+  file(WRITE "${installed}" "${entry}")
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${installed}")
+]])
 
 # The launcher beside the programs in the build tree too, so scripts/run and
 # the desktop entry start the tool the same way.
