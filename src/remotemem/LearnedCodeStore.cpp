@@ -70,13 +70,17 @@ bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::strin
     const auto first = findfreerun(formatdata);
     if (slotref.size() < 2 || !slot || !first)
         return false;
-    // Blocks are claimed only for data the remote holds.
-    if (!write(m_tables.codeareaaddr
-                   + std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first),
-               std::string(formatdata)))
+    // Claimed first, so that nothing goes to the remote for a slot or id that cannot be
+    // used; the blocks stay claimed only for data the remote holds.
+    const Allocation before = allocation();
+    const int blocks = BlockLayout::blocksFor(formatdata.size());
+    if (!m_allocator.claim(static_cast<int>(*slot), formatid, *first, blocks))
         return false;
-    return m_allocator.claim(static_cast<int>(*slot), formatid, *first,
-                             BlockLayout::blocksFor(formatdata.size()));
+    const auto offset = std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first);
+    if (write(m_tables.codeareaaddr + offset, std::string(formatdata)))
+        return true;
+    restore(before);
+    return false;
 }
 
 std::string LearnedCodeStore::packblockmap() const
@@ -94,9 +98,14 @@ bool LearnedCodeStore::writeallocationarea(const Allocation &before)
     if (write(m_tables.alloctableaddr, packblockmap() + m_tables.allocrecords))
         return true;
     // Copies that differ from the remote would free or claim the wrong blocks later.
+    restore(before);
+    return false;
+}
+
+void LearnedCodeStore::restore(const Allocation &before)
+{
     m_tables.blockmap = before.blockmap;
     m_tables.allocrecords = before.allocrecords;
-    return false;
 }
 
 bool LearnedCodeStore::write(std::uint32_t address, const std::string &data)

@@ -30,8 +30,8 @@ public:
     // Where format data would go, without changing anything: the first block of
     // the first free run long enough for it.
     std::optional<int> findfreerun(std::string_view formatdata) const;
-    // Writes the data to the code area, then puts the format in the slot named by
-    // the first two digits of `slotref` and marks its blocks. False, with nothing
+    // Puts the format in the slot named by the first two digits of `slotref`, marks
+    // its blocks and writes the data to the code area. False, with nothing
     // changed, when there is no room, the slot is not free, the texts are not hex
     // or the remote refuses the data.
     // The caller writes the allocation area afterwards.
@@ -52,6 +52,7 @@ public:
     bool writeallocationarea(const Allocation &before);
 
 private:
+    void restore(const Allocation &before);
     bool write(std::uint32_t address, const std::string &data);
 
     RemoteTables &m_tables;
