@@ -20,7 +20,8 @@ namespace
 // duration text and the carrier of the capture's header.
 ConverterResult convert(const InfraredSignal &signal)
 {
-    return ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal), ConverterInput::carrierOf(signal)));
+    const int carrierHz = ConverterInput::carrierOf(signal);
+    return ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal), carrierHz));
 }
 
 std::optional<IrSignal> regenerate(const ConverterResult &result)
@@ -312,7 +313,8 @@ void CarrierProtocolsTest::carrierInFormatData()
     QCOMPARE(format.has_value(), carrierKHz >= 0);
     if (format) {
         QCOMPARE(int(format->carrierKHz), carrierKHz);
-        QCOMPARE(format->serialize(), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + format->serialize().size()));
+        const std::vector<std::uint8_t> written = format->serialize();
+        QCOMPARE(written, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + written.size()));
     }
 }
 
