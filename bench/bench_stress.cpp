@@ -1,7 +1,8 @@
 // Random user operations on the real main window (offscreen) against the
 // in-process virtual remote, with faults aimed at the remote; after every
 // operation the window is checked against a fresh read of the remote.
-//   bench_stress --seed N --operations M
+//   bench_stress --seed N --operations M [--progress K]
+// With --progress, a line of figures so far every K operations (for long runs).
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
@@ -9,6 +10,18 @@
 #include <string>
 
 #include "StressRun.h"
+
+namespace
+{
+void printProgress(const StressRun::Report &report, double seconds)
+{
+    std::printf("after %ld operations, %.0f s: %ld faults, %ld learned, %ld re-learned, %ld deleted, "
+                "%ld cleared, %ld violations\n",
+                report.operations, seconds, report.faults, report.learned, report.relearned, report.deleted,
+                report.cleared, report.violations);
+    std::fflush(stdout);
+}
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -21,8 +34,10 @@ int main(int argc, char **argv)
             options.seed = static_cast<std::uint32_t>(std::stoul(argv[i + 1]));
         } else if (std::strcmp(argv[i], "--operations") == 0) {
             options.operations = std::stol(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--progress") == 0) {
+            options.progressEvery = std::stol(argv[i + 1]);
         } else {
-            std::fprintf(stderr, "usage: bench_stress --seed N --operations M\n");
+            std::fprintf(stderr, "usage: bench_stress --seed N --operations M [--progress K]\n");
             return 2;
         }
     }
@@ -34,6 +49,9 @@ int main(int argc, char **argv)
 
     QElapsedTimer timer;
     timer.start();
+    options.progress = [&timer](const StressRun::Report &report) {
+        printProgress(report, double(timer.elapsed()) / 1000.0);
+    };
     StressRun run(options);
     const StressRun::Report report = run.run();
     const double seconds = double(timer.elapsed()) / 1000.0;
@@ -44,11 +62,20 @@ int main(int argc, char **argv)
     std::printf("faults injected   %ld\n", report.faults);
     std::printf("boxes answered    %ld\n", report.boxes);
     std::printf("tool restarts     %ld\n", report.restarts);
+    std::printf("keys learned      %ld\n", report.learned);
+    std::printf("keys re-learned   %ld\n", report.relearned);
+    std::printf("keys deleted      %ld\n", report.deleted);
+    std::printf("modes cleared     %ld\n", report.cleared);
+    std::printf("keyless start-ups %ld\n", report.keyless);
+    std::printf("faults by kind:\n");
+    for (const auto &[kind, count] : report.faultsByKind)
+        std::printf("  %-28s %ld\n", kind.c_str(), count);
     std::printf("violations        %ld\n", report.violations);
     for (const StressRun::Violation &violation : report.first)
         std::printf("  seed %u op %ld: %s\n", options.seed, violation.operation, violation.what.c_str());
-    std::printf("operations by kind:\n");
+    std::printf("operations by kind (count, ms each):\n");
     for (const auto &[name, count] : report.done)
-        std::printf("  %-28s %ld\n", name.c_str(), count);
+        std::printf("  %-28s %7ld %8.2f\n", name.c_str(), count,
+                    1000.0 * report.took.at(name) / double(count));
     return report.violations == 0 ? 0 : 1;
 }

@@ -279,8 +279,14 @@ void Tmainselfstudy::FormShow()
         return;
     }
     if (!linkthread) {
-        m_linkwatcher->start(remoteid);
+        m_linkwatcher->start(remoteid, m_linkinterval);
         linkthread = m_linkwatcher->thread();
+        // An unplugged remote forgets its capture mode: the capture is over, also when the
+        // capture thread, busy in a slow call, only looks at the link once it is back.
+        connect(m_linkwatcher->thread(), &linkstate::linkLost, this, [this] {
+            if (collectthread)
+                collectthread->requestInterruption();
+        });
     }
 
     QString whyNot;
@@ -444,6 +450,11 @@ void Tmainselfstudy::storecapturedcode()
 void Tmainselfstudy::setCaptureClock(TCollectCode::Clock clock)
 {
     m_session->setCaptureClock(std::move(clock));
+}
+
+void Tmainselfstudy::setLinkInterval(std::chrono::milliseconds interval)
+{
+    m_linkinterval = interval;
 }
 
 void Tmainselfstudy::markunlearned(const QString &code)

@@ -10,6 +10,7 @@
 #include "Pictures.h"
 #include "RemoteTables.h"
 #include "TCollectCode.h"
+#include "linkstate.h"
 
 class CodeDeletion;
 class DeviceModeSelector;
@@ -71,6 +72,8 @@ public:
     void setkeypicture(IBtn *key, const QList<QPixmap> &set);
     // The capture window's clock, for tests; empty means the steady clock.
     void setCaptureClock(TCollectCode::Clock clock);
+    // How often the link monitor tests the link, for tests; set before the window is shown.
+    void setLinkInterval(std::chrono::milliseconds interval);
 
     // --- state set by start-up ---
     bool startfailed = false;
@@ -133,4 +136,5 @@ private:
     std::unique_ptr<LearningSession> m_session;
     std::unique_ptr<CodeDeletion> m_deletion;
     bool m_formShown = false;
+    std::chrono::milliseconds m_linkinterval = linkstate::pollInterval;
 };

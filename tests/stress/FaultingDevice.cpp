@@ -13,6 +13,19 @@ void FaultingDevice::detachBeforeCall(int nth)
     m_detachCountdown = nth;
 }
 
+void FaultingDevice::holdPolls(bool hold)
+{
+    std::lock_guard lock(m_mutex);
+    m_hold = hold;
+    m_released.notify_all();
+}
+
+int FaultingDevice::heldPolls() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_held;
+}
+
 void FaultingDevice::disarm()
 {
     std::lock_guard lock(m_mutex);
@@ -29,10 +42,12 @@ void FaultingDevice::before(Operation op)
     if (countdown > 0 && --countdown == 0) {
         m_remote.injectFault(op, m_count.at(static_cast<std::size_t>(op)));
         ++m_injected;
+        ++m_failures.at(static_cast<std::size_t>(op));
     }
     if (m_detachCountdown > 0 && --m_detachCountdown == 0) {
         m_remote.detach();
         ++m_injected;
+        ++m_detaches;
     }
 }
 
@@ -77,6 +92,14 @@ bool FaultingDevice::SetCodeCarrierWave()
 bool FaultingDevice::RCollectCodeInfo(char *buffer)
 {
     before(Operation::CollectCodeInfo);
+    {
+        std::unique_lock lock(m_mutex);
+        if (m_hold) {
+            ++m_held;
+            m_released.wait(lock, [this] { return !m_hold; });
+            --m_held;
+        }
+    }
     return m_inner.RCollectCodeInfo(buffer);
 }
 

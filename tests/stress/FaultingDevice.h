@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 
 #include "VirtualRemote.h"
@@ -22,10 +23,17 @@ public:
     void failCall(Operation op, int nth, int count);
     // The remote is detached just before the `nth` device call from now, of any kind.
     void detachBeforeCall(int nth);
+    // While held, polls for a captured code wait before they reach the remote, as in
+    // a slow call; `heldPolls` counts the polls waiting.
+    void holdPolls(bool hold);
+    int heldPolls() const;
     // Cancels everything aimed and planned that has not happened yet.
     void disarm();
     // Faults that reached the remote's plan (a planned failure, or a detach).
     long injected() const { return m_injected.load(); }
+    // Of them, the planned failures of `op`, and the detaches.
+    long failures(Operation op) const { return m_failures.at(static_cast<std::size_t>(op)).load(); }
+    long detaches() const { return m_detaches.load(); }
 
     bool link_state() override;
     bool ReadVersion(char *buffer) override;
@@ -46,9 +54,14 @@ private:
 
     VirtualRemoteDevice m_inner;
     VirtualRemote &m_remote;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_hold = false;
+    int m_held = 0;
     std::array<int, operationCount> m_countdown{};
     std::array<int, operationCount> m_count{};
     int m_detachCountdown = 0;
     std::atomic<long> m_injected{0};
+    std::array<std::atomic<long>, operationCount> m_failures{};
+    std::atomic<long> m_detaches{0};
 };

@@ -16,7 +16,7 @@ RandomBoxes::~RandomBoxes()
 MessageBoxes::Button RandomBoxes::answer(const MessageBoxes::Box &box)
 {
     ++m_shown;
-    m_lastText = box.text;
+    ++m_texts[box.text];
     if (beforeAnswer) {
         if (const auto chosen = beforeAnswer(box))
             return *chosen;

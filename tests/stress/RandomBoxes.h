@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -29,14 +30,16 @@ public:
     Choice beforeAnswer;
     int unanswered() const { return m_unanswered; }
     long shown() const { return m_shown; }
-    const QString &lastText() const { return m_lastText; }
+    // Boxes shown with exactly this text.
+    long shown(const QString &text) const { return m_texts.value(text); }
 
 private:
-    void later(QObject *context, const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done);
+    void later(QObject *context, const MessageBoxes::Box &box,
+               std::function<void(MessageBoxes::Button)> done);
     MessageBoxes::Button answer(const MessageBoxes::Box &box);
 
     std::mt19937 m_random;
     int m_unanswered = 0;
     long m_shown = 0;
-    QString m_lastText;
+    QHash<QString, long> m_texts;
 };

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -26,6 +27,7 @@ class Tmainselfstudy;
 class StressRun
 {
 public:
+    struct Report;
     struct Options
     {
         std::uint32_t seed = 1;
@@ -34,6 +36,11 @@ public:
         std::chrono::milliseconds bound{10000};
         std::size_t recordings = 200;  // corpus recordings among the signals
         std::size_t kept = 8;          // violations described in full
+        double faultRate = 0.25;       // operations with a fault aimed at them
+        std::chrono::milliseconds linkInterval{1};
+        // Called with the figures so far after every `progressEvery` operations.
+        long progressEvery = 0;
+        std::function<void(const Report &)> progress;
     };
     struct Violation
     {
@@ -47,8 +54,15 @@ public:
         long boxes = 0;
         long restarts = 0;
         long violations = 0;
+        long learned = 0;    // keys without a learned code that got one
+        long relearned = 0;  // learned keys that got a new code
+        long deleted = 0;
+        long cleared = 0;    // clearings of a mode that removed learned codes
+        long keyless = 0;    // start-ups that could not read the remote's key data
         std::vector<Violation> first;
-        std::map<std::string, long> done;  // operations by name
+        std::map<std::string, long> done;    // operations by name
+        std::map<std::string, double> took;  // seconds by operation name
+        std::map<std::string, long> faultsByKind;
     };
 
     explicit StressRun(const Options &options);
@@ -59,15 +73,44 @@ public:
 private:
     void openWindow();
     void closeWindow();
-    void restart();
-    // One random operation; returns its description.
+    // Starts the tool again on the remote as it is; `faulty` may aim a fault at the start-up.
+    // Returns that fault.
+    std::string restart(bool faulty = false);
+    // One random operation, more likely the ones that fit the window's state;
+    // returns its description.
     std::string operate();
+    std::string whileCaptureWaits();
+    std::string whileLearning();
+    std::string whileDeleting();
+    std::string atLeisure();
+    // Picks one of `choices` by weight and runs it.
+    std::string pick(std::initializer_list<std::pair<int, std::function<std::string()>>> choices);
     std::string aimFault();
+    std::string aimStartupFault();
+    // The keys of the remote picture but the device keys.
+    QList<IBtn *> learnableKeys() const;
     std::string clickKey();
+    // Prefers the keys of the mode that hold a learned code (learning again, deleting).
+    std::string clickLearnedKey();
+    std::string press();
+    std::string changeMode();
+    std::string clearMode();
+    std::string startAgain(bool factoryReset);
     std::string unplug(bool otherRemote);
+    std::string misc();
+    std::string toggleLearning();
+    std::string toggleDeleting();
+    std::string runOutCaptureTime();
+    bool captureWaits() const;
+    int learnedInMode() const;
+    bool isLearned(const QString &code) const;
+    void count(const std::string &what, long receivedBefore, long deletedBefore);
+    void countFaults();
     // Pumps events until the window is at rest; false at the deadline.
     bool settle(std::chrono::steady_clock::time_point deadline);
     bool atRest() const;
+    // What keeps the window from rest.
+    std::string unrest() const;
     bool windowGone() const;
     std::vector<std::string> check() const;
     std::vector<std::string> checkPictures() const;
@@ -87,6 +130,9 @@ private:
     StressSignals m_signals;
     std::shared_ptr<std::atomic<std::int64_t>> m_seconds;
     bool m_otherRemote = false;  // the next plug-in brings another remote
+    std::vector<std::uint8_t> m_keylessImage;  // the memory when a window opened without key data
+    bool m_relearning = false;   // the key a signal was pressed for held a learned code
+    long m_slowCalls = 0;
     int m_reconnectAsks = 0;
     Report m_report;
 };

@@ -25,9 +25,10 @@ StressSignals::StressSignals(std::size_t recordings)
 
 InfraredSignal StressSignals::pick(std::mt19937 &random) const
 {
-    if (std::uniform_int_distribution<int>(0, 3)(random) == 0)
+    if (std::uniform_int_distribution<int>(0, 5)(random) == 0)
         return garbage(random);
-    const InfraredSignal &chosen = m_real[std::uniform_int_distribution<std::size_t>(0, m_real.size() - 1)(random)];
+    const std::size_t at = std::uniform_int_distribution<std::size_t>(0, m_real.size() - 1)(random);
+    const InfraredSignal &chosen = m_real[at];
     return TestSignals::jittered(chosen, 0.03, static_cast<std::uint32_t>(random()));
 }
 
@@ -35,7 +36,8 @@ InfraredSignal StressSignals::garbage(std::mt19937 &random)
 {
     InfraredSignal signal;
     const int count = std::uniform_int_distribution<int>(1, 300)(random);
-    std::uniform_real_distribution<double> length(1.0, std::uniform_int_distribution<int>(0, 1)(random) ? 2000.0 : 40000.0);
+    const double longest = std::uniform_int_distribution<int>(0, 1)(random) ? 2000.0 : 40000.0;
+    std::uniform_real_distribution<double> length(1.0, longest);
     for (int i = 0; i < count; ++i)
         signal.durations.push_back(length(random));
     return signal;

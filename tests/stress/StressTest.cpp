@@ -1,11 +1,17 @@
 #include <QtTest>
 
+#include "CapturedCodeStore.h"
 #include "FactoryImage.h"
+#include "FakeDisplayMode.h"
 #include "FaultingDevice.h"
+#include "IBtn.h"
 #include "MemoryImageDevice.h"
+#include "RemotePanel.h"
 #include "RemoteStateChecker.h"
 #include "RemoteTablesReader.h"
+#include "ScriptedBoxes.h"
 #include "StressRun.h"
+#include "Tmainselfstudy.h"
 
 namespace
 {
@@ -22,7 +28,16 @@ std::size_t recordAddress(const RemoteTables &tables, int index)
 }
 }  // namespace
 
-// The stress run's parts, then a short run of it that must find nothing.
+namespace
+{
+void clickButton(IBtn *button)
+{
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+}  // namespace
+
+// The stress run's parts, what it found, then a short run of it that must find nothing.
 class StressTest : public QObject
 {
     Q_OBJECT
@@ -131,6 +146,53 @@ private slots:
         QVERIFY(device.readdatav20(buffer, 1, "00", "00", "08"));
     }
 
+    // Found by the stress run: the remote unplugged and back while the capture thread
+    // was in a slow call. The remote forgot its capture mode, the thread found the link
+    // up and would have waited for a code that could not come.
+    void aCaptureEndsForALinkLostMeanwhile()
+    {
+        QTemporaryDir runtime;
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        std::string error;
+        auto remote = VirtualRemote::open({{}, std::chrono::microseconds(0)}, &error);
+        QVERIFY(remote);
+        FaultingDevice device(*remote);
+        ScriptedBoxes boxes;
+        boxes.then(MessageBoxes::Button::Retry, [&] { remote->attach(); }).then(MessageBoxes::Button::Ok);
+        {
+            Tmainselfstudy window(device);
+            window.setDisplayMode(std::make_unique<FakeDisplayMode>(QSize(1024, 768)));
+            window.setCaptureClock([] { return std::int64_t{0}; });  // the capture window never ends
+            window.setLinkInterval(std::chrono::milliseconds(1));
+            window.show();
+            device.holdPolls(true);
+            // Also when a check fails: no capture thread outlives the window's device.
+            const auto release = qScopeGuard([&] {
+                device.holdPolls(false);
+                if (window.collectthread)
+                    window.collectthread->requestInterruption();
+                QTRY_VERIFY(!window.collectthread);
+            });
+            clickButton(window.beginstudyibtn);
+            clickButton(window.ykqbox->key(QStringLiteral("12")));
+            QTRY_VERIFY(device.heldPolls() == 1 && remote->captureArmed());
+
+            remote->detach();
+            // The reconnect box, answered Retry with the remote back in.
+            QTRY_VERIFY(!boxes.shown().isEmpty());
+            QTRY_VERIFY(window.ykqbox->isVisible());
+            device.holdPolls(false);
+            QTRY_VERIFY_WITH_TIMEOUT(!window.collectthread, 2000);
+            QVERIFY(window.pendingkeys.isEmpty());
+            QCOMPARE(boxes.texts().value(1), QString::fromLatin1(CapturedCodeStore::learnedFaillyNotice));
+            VERIFY_BOXES(boxes);
+            clickButton(window.beginstudyibtn);
+            window.close();
+        }
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    }
+
     void shortRunFindsNoViolation()
     {
         StressRun::Options options;
@@ -141,12 +203,19 @@ private slots:
         const StressRun::Report report = run.run();
         QString found;
         for (const StressRun::Violation &violation : report.first)
-            found += QStringLiteral("\n  op %1: %2").arg(violation.operation).arg(QString::fromStdString(violation.what));
-        QVERIFY2(report.violations == 0, qPrintable(QStringLiteral("%1 violation(s):").arg(report.violations) + found));
+            found += QStringLiteral("\n  op %1: %2")
+                         .arg(violation.operation)
+                         .arg(QString::fromStdString(violation.what));
+        QVERIFY2(report.violations == 0,
+                 qPrintable(QStringLiteral("%1 violation(s):").arg(report.violations) + found));
         QCOMPARE(report.operations, 300L);
-        // The run did meet faults and boxes, or it proves little.
+        // The run did meet faults and boxes, and learned, learned again and deleted keys,
+        // or it proves little.
         QVERIFY(report.faults > 0);
         QVERIFY(report.boxes > 0);
+        QVERIFY(report.learned > 0);
+        QVERIFY(report.relearned > 0);
+        QVERIFY(report.deleted > 0);
     }
 };
 
