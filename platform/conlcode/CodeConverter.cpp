@@ -63,7 +63,9 @@ std::string CodeConverter::convert(std::string_view durationText, int carrierHz)
     }
     signal->carrierHz = std::max(carrierHz, 0);
     dropCutFrame(*signal);
-    if (const std::optional<KnownCode> known = KnownProtocols::decode(*signal)) {
+    if (std::optional<KnownCode> known = KnownProtocols::decode(*signal)) {
+        // Sent again at the carrier heard: the device may listen at another than the protocol's.
+        known->carrierKHz = KnownCode::carrierKHzOf(signal->carrierHz);
         return result(known->formatId, known->parts(), {});
     }
     const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(*signal);

@@ -7,7 +7,8 @@
 // as "FFFFFF::A:B:::D" (format id, parts A and B of 16 digits each, format
 // data; D empty for a format the remote knows), or empty text when the text
 // holds no usable code. The carrier in Hz (0 when the capture gave none)
-// tells apart protocols of the same timing and goes with a learned format.
+// tells apart protocols of the same timing and goes with the code, known or
+// learned.
 class CodeConverter
 {
 public:

@@ -8,7 +8,9 @@
 //
 //   A bytes 0-7  the protocol's fields: D (device), S (subdevice), F (function),
 //                E (extra), then up to four more of the protocol's own
-//   B byte 0     T, the toggle bit (0 for protocols without one)
+//   B byte 0     bit 0: T, the toggle bit (0 for protocols without one);
+//                bits 1-7: the carrier heard in kHz, 0 for the protocol's own
+//                (no carrier in the capture, or a code stored before)
 //   B byte 1     how the signal repeats: a RepeatKind
 //   B byte 2     how many repeat frames follow the first frame (0-255)
 //   B bytes 3-7  the remote's own timing (TimingFit): ten signed nibbles, one

@@ -86,7 +86,11 @@ std::optional<IrSignal> KnownProtocols::encode(const KnownCode &code)
     if (!nominal) {
         return std::nullopt;
     }
-    return TimingFit::apply(*nominal, code.timing);
+    IrSignal signal = TimingFit::apply(*nominal, code.timing);
+    if (code.carrierKHz != 0) {
+        signal.carrierHz = 1000 * code.carrierKHz;
+    }
+    return signal;
 }
 
 const ProtocolCodec *KnownProtocols::codecFor(std::uint32_t formatId)

@@ -38,7 +38,7 @@ const Field complementS{"S", 255, Rule::Complement, "D"};
 const Field copyS{"S", 255, Rule::Copy, "D"};
 const Field toggle{"T", 1, Rule::Zero};
 
-const std::array<Protocol, 26> protocols{{
+const std::array<Protocol, 27> protocols{{
     {"NEC1", {anyD, complementS, anyF, impliedE}},
     {"NEC2", {anyD, complementS, anyF, impliedE}},
     {"NEC1-f16", {anyD, complementS, anyF, givenE}},
@@ -52,6 +52,7 @@ const std::array<Protocol, 26> protocols{{
     {"RC5", {{"D", 31}, {"F", 127}, toggle}},
     {"RC5x", {{"D", 31}, {"S", 127}, {"F", 63}, toggle}},
     {"RC6", {anyD, anyF, toggle}},
+    {"MCE", {{"D", 127}, {"S", 255}, anyF, toggle}},
     {"Sony12", {{"D", 31}, {"F", 127}}},
     {"Sony15", {anyD, {"F", 127}}},
     {"Sony20", {{"D", 31}, {"S", 255}, {"F", 127}}},

@@ -30,6 +30,20 @@ std::optional<IrSignal> regenerate(const ConverterResult &result)
                           : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
 }
 
+// `signal` as the receiver hears it at `carrierHz`.
+InfraredSignal heardAt(const IrSignal &signal, int carrierHz)
+{
+    InfraredSignal heard = SignalMatch::asSent(signal);
+    heard.carrierHz = carrierHz;
+    return heard;
+}
+
+Fields withToggle(Fields fields, int toggle)
+{
+    fields.emplace_back("T", toggle);
+    return fields;
+}
+
 std::optional<IrSignal> made(const QString &protocol, const Fields &fields, int repeats)
 {
     const std::optional<KnownCode> code = KnownProtocols::make(protocol.toStdString(), fields, repeats);
@@ -98,6 +112,12 @@ class CarrierProtocolsTest : public QObject
 private slots:
     void carrierTellsProtocolsApart_data();
     void carrierTellsProtocolsApart();
+    void knownCodeKeepsTheCarrierHeard_data();
+    void knownCodeKeepsTheCarrierHeard();
+    void oldRecordsSendAtTheProtocolsCarrier_data();
+    void oldRecordsSendAtTheProtocolsCarrier();
+    void toggleSurvivesEveryCarrier_data();
+    void toggleSurvivesEveryCarrier();
     void mceCodes_data();
     void mceCodes();
     void mceFollowsItsIrp();
@@ -120,17 +140,16 @@ void CarrierProtocolsTest::carrierTellsProtocolsApart_data()
     const Fields nec{{"D", 0x20}, {"S", 0xDF}, {"F", 0x10}, {"E", 0xEF}};
     const Fields pioneer{{"D", 165}, {"S", 90}, {"F", 28}, {"E", 227}};
     const Fields rca{{"D", 15}, {"F", 0xA5}};
+    // Sent at the carrier heard, to the kHz; without one at the protocol's own.
     QTest::newRow("NEC2 at 40 kHz is Pioneer") << "NEC2" << nec << 40000 << "Pioneer" << 40000;
-    QTest::newRow("NEC2 at 38.4 kHz") << "NEC2" << nec << 38400 << "NEC2" << 38400;
+    QTest::newRow("NEC2 at 38.4 kHz") << "NEC2" << nec << 38400 << "NEC2" << 38000;
     QTest::newRow("NEC2 without carrier") << "NEC2" << nec << 0 << "NEC2" << 38400;
-    QTest::newRow("Pioneer device at 38 kHz is NEC2") << "Pioneer" << pioneer << 38000 << "NEC2" << 38400;
+    QTest::newRow("Pioneer device at 38 kHz is NEC2") << "Pioneer" << pioneer << 38000 << "NEC2" << 38000;
     QTest::newRow("Pioneer device without carrier") << "Pioneer" << pioneer << 0 << "Pioneer" << 40000;
-    QTest::newRow("NEC1 dittos at 40 kHz stay NEC1") << "NEC1" << nec << 40000 << "NEC1" << 38400;
-    QTest::newRow("RCA at 38.7 kHz is RCA-38") << "RCA" << rca << 38700 << "RCA-38" << 38700;
+    QTest::newRow("NEC1 dittos at 40 kHz stay NEC1") << "NEC1" << nec << 40000 << "NEC1" << 40000;
+    QTest::newRow("RCA at 38.7 kHz is RCA-38") << "RCA" << rca << 38700 << "RCA-38" << 39000;
     QTest::newRow("RCA-38 at 58 kHz is RCA") << "RCA-38" << rca << 58000 << "RCA" << 58000;
     QTest::newRow("RCA without carrier") << "RCA-38" << rca << 0 << "RCA" << 58000;
-    QTest::newRow("RC5 captured at 38 kHz goes out at its own") << "RC5" << Fields{{"D", 20}, {"F", 90}, {"T", 1}}
-                                                              << 38000 << "RC5" << 36000;
 }
 
 void CarrierProtocolsTest::carrierTellsProtocolsApart()
@@ -143,8 +162,7 @@ void CarrierProtocolsTest::carrierTellsProtocolsApart()
 
     const std::optional<IrSignal> signal = made(protocol, fields, 1);
     QVERIFY(signal);
-    InfraredSignal pressed = SignalMatch::asSent(*signal);
-    pressed.carrierHz = carrierHz;
+    InfraredSignal pressed = heardAt(*signal, carrierHz);
     const ConverterResult result = convert(pressed);
     const auto [name, got] = RecognisedCode::of(result);
     QCOMPARE(QString::fromStdString(name), recognised);
@@ -153,6 +171,145 @@ void CarrierProtocolsTest::carrierTellsProtocolsApart()
     QVERIFY(sent);
     QCOMPARE(sent->carrierHz, sentHz);
     QCOMPARE(sent->flatDurations(), signal->flatDurations());
+}
+
+void CarrierProtocolsTest::knownCodeKeepsTheCarrierHeard_data()
+{
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<Fields>("fields");
+    QTest::addColumn<int>("carrierHz");
+    QTest::addColumn<int>("storedKHz");
+    QTest::addColumn<int>("sentHz");
+
+    const Fields rc5{{"D", 20}, {"F", 90}, {"T", 1}};
+    QTest::newRow("RC5 at 38 kHz") << "RC5" << rc5 << 38000 << 38 << 38000;
+    QTest::newRow("RC5 at 36 kHz") << "RC5" << rc5 << 36000 << 36 << 36000;
+    QTest::newRow("RC5 without carrier: its own") << "RC5" << rc5 << 0 << 0 << 36000;
+    QTest::newRow("RC5, toggle 0, at 38 kHz") << "RC5" << Fields{{"D", 20}, {"F", 90}, {"T", 0}} << 38000 << 38
+                                              << 38000;
+    QTest::newRow("37.6 kHz: the nearest kHz") << "RC5" << rc5 << 37600 << 38 << 38000;
+    QTest::newRow("37.4 kHz: the nearest kHz") << "RC5" << rc5 << 37400 << 37 << 37000;
+    // Part B holds up to 127 kHz; the receiver reads 126 kHz, but 127 as 128.
+    QTest::newRow("126 kHz") << "RC5" << rc5 << 126000 << 126 << 126000;
+    QTest::newRow("128 kHz, more than part B holds: its own") << "RC5" << rc5 << 128000 << 0 << 36000;
+    QTest::newRow("455 kHz, more than the receiver reads: its own") << "RC5" << rc5 << 455000 << 0 << 36000;
+    QTest::newRow("RC5x at 38 kHz") << "RC5x" << Fields{{"D", 3}, {"S", 0x45}, {"F", 0x21}, {"T", 1}} << 38000
+                                    << 38 << 38000;
+    QTest::newRow("MCE at 38 kHz") << "MCE" << Fields{{"D", 4}, {"S", 0x0F}, {"F", 0x0C}, {"T", 1}} << 38000
+                                   << 38 << 38000;
+    QTest::newRow("NEC1 at 36 kHz") << "NEC1" << Fields{{"D", 4}, {"S", 0xFB}, {"F", 8}, {"E", 0xF7}} << 36000
+                                    << 36 << 36000;
+    QTest::newRow("Sony12 at 38 kHz") << "Sony12" << Fields{{"D", 1}, {"F", 21}} << 38000 << 38 << 38000;
+}
+
+// The carrier heard goes with the code, and the code's T and timing stay as without it.
+void CarrierProtocolsTest::knownCodeKeepsTheCarrierHeard()
+{
+    QFETCH(QString, protocol);
+    QFETCH(Fields, fields);
+    QFETCH(int, carrierHz);
+    QFETCH(int, storedKHz);
+    QFETCH(int, sentHz);
+
+    const std::optional<IrSignal> signal = made(protocol, fields, 1);
+    QVERIFY(signal);
+    InfraredSignal pressed = heardAt(*signal, carrierHz);
+    const ConverterResult result = convert(pressed);
+    QVERIFY(result.known());
+    QCOMPARE(RecognisedCode::of(result), std::make_pair(protocol.toStdString(), fields));
+    const std::optional<IrSignal> sent = regenerate(result);
+    QVERIFY(sent);
+    QCOMPARE(sent->carrierHz, sentHz);
+    QCOMPARE(sent->flatDurations(), signal->flatDurations());
+
+    // Only part B's first byte tells the carrier: T stays in its bit 0.
+    pressed.carrierHz = 0;
+    const ConverterResult without = convert(pressed);
+    QCOMPARE(without.id, result.id);
+    QCOMPARE(without.partA, result.partA);
+    QCOMPARE(without.partB.mid(2), result.partB.mid(2));
+    const int byte0 = result.partB.left(2).toInt(nullptr, 16);
+    QCOMPARE(byte0 & 1, without.partB.left(2).toInt(nullptr, 16));
+    QCOMPARE(byte0 >> 1, storedKHz);
+
+    // Jittered captures at the same carrier learn the key as the same code.
+    pressed.carrierHz = carrierHz;
+    const auto code = [carrierHz](const InfraredSignal &capture) {
+        return CodeConverter::convert(ConverterInput::of(capture), carrierHz);
+    };
+    const std::optional<TestSignals::Moved> moved = TestSignals::firstMoved(pressed, TestSignals::captureJitter, code);
+    QVERIFY2(!moved, moved ? qPrintable(QString("seed %1: %2").arg(moved->seed).arg(moved->key.c_str())) : "");
+}
+
+void CarrierProtocolsTest::oldRecordsSendAtTheProtocolsCarrier_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<Fields>("fields");
+    QTest::addColumn<int>("repeats");
+
+    // Key records as stored before the carrier went into part B: its first byte T alone.
+    QTest::newRow("RC5, T 1") << "C00000020000" "14005A0000000000" "0102010000000000" << "RC5"
+                              << Fields{{"D", 20}, {"F", 90}, {"T", 1}} << 1;
+    QTest::newRow("RC6, T 0") << "C00000060000" "04000C0000000000" "0000000000000000" << "RC6"
+                              << Fields{{"D", 4}, {"F", 12}, {"T", 0}} << 0;
+    QTest::newRow("NEC1, dittos") << "C00000010000" "04FB08F700000000" "0001020000000000" << "NEC1"
+                                  << Fields{{"D", 4}, {"S", 0xFB}, {"F", 8}, {"E", 0xF7}} << 2;
+    QTest::newRow("Pioneer") << "C00000040000" "A55A1CE300000000" "0002010000000000" << "Pioneer"
+                             << Fields{{"D", 165}, {"S", 90}, {"F", 28}, {"E", 227}} << 1;
+    QTest::newRow("RCA-38") << "C00000150000" "0F00A50000000000" "0002010000000000" << "RCA-38"
+                            << Fields{{"D", 15}, {"F", 0xA5}} << 1;
+}
+
+void CarrierProtocolsTest::oldRecordsSendAtTheProtocolsCarrier()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, protocol);
+    QFETCH(Fields, fields);
+    QFETCH(int, repeats);
+
+    const std::optional<IrSignal> expected = made(protocol, fields, repeats);
+    QVERIFY(expected);
+    const std::optional<IrSignal> sent = FormatCodec::regenerate(record.toStdString(), "");
+    QVERIFY(sent);
+    QCOMPARE(sent->carrierHz, expected->carrierHz);
+    QCOMPARE(sent->flatDurations(), expected->flatDurations());
+}
+
+void CarrierProtocolsTest::toggleSurvivesEveryCarrier_data()
+{
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<Fields>("fields");
+
+    // T outside the data (RC5, RC6) and in it (MCE).
+    QTest::newRow("RC5") << "RC5" << Fields{{"D", 31}, {"F", 127}};
+    QTest::newRow("RC6") << "RC6" << Fields{{"D", 0xD2}, {"F", 0x81}};
+    QTest::newRow("MCE") << "MCE" << Fields{{"D", 127}, {"S", 0xFF}, {"F", 0xFF}};
+}
+
+void CarrierProtocolsTest::toggleSurvivesEveryCarrier()
+{
+    QFETCH(QString, protocol);
+    QFETCH(Fields, fields);
+
+    const std::optional<IrSignal> own = made(protocol, withToggle(fields, 0), 1);
+    QVERIFY(own);
+    for (int toggle = 0; toggle <= 1; ++toggle) {
+        std::optional<KnownCode> code = KnownProtocols::make(protocol.toStdString(), withToggle(fields, toggle), 1);
+        QVERIFY(code);
+        for (int kHz = 0; kHz <= 127; ++kHz) {
+            code->carrierKHz = static_cast<std::uint8_t>(kHz);
+            const std::optional<KnownCode> stored = KnownCode::fromParts(code->formatId, code->parts());
+            QCOMPARE(stored, code);
+            const std::optional<IrSignal> sent = KnownProtocols::encode(*stored);
+            QVERIFY(sent);
+            QCOMPARE(sent->carrierHz, kHz == 0 ? own->carrierHz : 1000 * kHz);
+            const std::optional<KnownCode> heard = KnownProtocols::decode(*sent);
+            QVERIFY2(heard, qPrintable(QString("T=%1 at %2 kHz").arg(toggle).arg(kHz)));
+            QCOMPARE(heard->toggle, std::uint8_t(toggle));
+            QCOMPARE(heard->fields, code->fields);
+        }
+    }
 }
 
 void CarrierProtocolsTest::mceCodes_data()

@@ -96,15 +96,21 @@ void RemoteTransmitterTest::learnedKeySendsThePressedSignal_data()
     QTest::addColumn<int>("sentHz");
     using TestSignals::NecRepeat;
     QTest::newRow("NEC, ditto repeats") << TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 3)
-                                        << Kind::Known << 38400;
+                                        << Kind::Known << 38000;
     QTest::newRow("NEC, full repeats") << TestSignals::nec(0x20, 0xDF, 0x41, NecRepeat::Full, 2)
-                                       << Kind::Known << 38400;
+                                       << Kind::Known << 38000;
+    QTest::newRow("NEC at 36 kHz") << at(TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 1), 36000)
+                                   << Kind::Known << 36000;
+    QTest::newRow("NEC without carrier: its own")
+        << at(TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 1), 0) << Kind::Known << 38400;
     QTest::newRow("Pioneer: NEC at 40 kHz")
         << at(TestSignals::nec(0x20, 0xDF, 0x41, NecRepeat::Full, 2), 40000) << Kind::Known << 40000;
     QTest::newRow("RC5, toggle set") << TestSignals::rc5(5, 0x35, 1, 2) << Kind::Known << 36000;
     QTest::newRow("RC5, extended F") << TestSignals::rc5(20, 0x4A, 0, 0) << Kind::Known << 36000;
     QTest::newRow("RC5 captured at 38 kHz") << at(TestSignals::rc5(5, 0x35, 1, 2), 38000) << Kind::Known
-                                            << 36000;
+                                            << 38000;
+    QTest::newRow("RC5 without carrier: its own") << at(TestSignals::rc5(5, 0x35, 1, 2), 0) << Kind::Known
+                                                  << 36000;
     QTest::newRow("custom pulse distance") << TestSignals::pulseDistance({}, powerBits) << Kind::LearnedNew
                                            << 38000;
     QTest::newRow("custom at 56 kHz") << at(TestSignals::pulseDistance({}, powerBits), 56000)
@@ -134,7 +140,7 @@ void RemoteTransmitterTest::learnedKeySendsThePressedSignal()
     QVERIFY(sent.reason.empty());
     const QString differs = difference(signal, sent.signal, tolerance);
     QVERIFY2(differs.isEmpty(), qPrintable(differs));
-    // A known protocol goes out at its own carrier, a learned format at the capture's.
+    // Known or learned, the key goes out at the carrier heard; without one at the protocol's own.
     QCOMPARE(sent.signal.carrierHz, sentHz);
 
     // Printed, it reads back as the same signal in the form `press` takes.
@@ -192,6 +198,7 @@ void RemoteTransmitterTest::downloadedKeysSendNec1()
         QVERIFY2(code, name.constData());
         QCOMPARE(code->formatId, FactoryImage::downloadedFormat);
         QCOMPARE(code->fields[2], key.keyCode);  // the command is the key's own code
+        QCOMPARE(sent.signal.carrierHz, 38400);  // part B holds no carrier: NEC's own
         // The published timing of the protocol, from the first frame's device address on.
         const std::uint8_t device = code->fields[0];
         const auto nec = TestSignals::nec(device, static_cast<std::uint8_t>(~device), key.keyCode,
