@@ -342,20 +342,39 @@ std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16>
     std::size_t next = 0;
     std::size_t position = 0;
     auto adjustment = adjustments.begin();
-    for (const Frame &frame : frames) {
-        IrFrame out;
-        appendFrame(*this, frame, bits, next, out.durations);
-        for (; adjustment != adjustments.end() && adjustment->position < position + out.durations.size(); ++adjustment) {
+    const auto gapAdjustments = std::find_if(adjustments.begin(), adjustments.end(),
+                                             [](const Adjustment &a) { return a.position >= firstGapPosition; });
+    const auto adjust = [&](IrFrame &out) {
+        for (; adjustment != gapAdjustments && adjustment->position < position + out.durations.size(); ++adjustment) {
             out.durations[adjustment->position - position] = lengthOfCode(adjustment->code);
         }
         position += out.durations.size();
+    };
+    for (const Frame &frame : frames) {
+        IrFrame out;
+        appendFrame(*this, frame, bits, next, out.durations);
+        adjust(out);
         out.gapAfterUs = frame.gapMs > 0 ? frame.gapMs * 1000 + 500 : 0;
         signal.frames.push_back(std::move(out));
     }
-    if (adjustment != adjustments.end()) {
+    if (adjustment != gapAdjustments && !repeatsLast) {
         return std::nullopt;
     }
-    signal.frames.insert(signal.frames.end(), content->repeats, signal.frames.back());
+    // Positions beyond the body are the repeats' own, as the capture that made
+    // the format measured them; a key held for fewer repeats leaves the rest.
+    const IrFrame repeated = signal.frames.back();
+    for (std::size_t r = 0; r < content->repeats; ++r) {
+        signal.frames.push_back(repeated);
+        adjust(signal.frames.back());
+    }
     signal.frames.back().gapAfterUs = 0;
+    for (auto gap = gapAdjustments; gap != adjustments.end(); ++gap) {
+        const std::size_t frame = gap->position - firstGapPosition;
+        if (frame + 1 < signal.frames.size()) {
+            signal.frames[frame].gapAfterUs = gap->code * 1000 + 500;
+        } else if (!repeatsLast) {
+            return std::nullopt;
+        }
+    }
     return signal;
 }

@@ -31,7 +31,9 @@
 //        with adjustments: their count (2 bytes), then each its position among
 //            the frames' marks and spaces (2 bytes) and its length code: the
 //            few lengths that their cluster's mean would miss by more than a
-//            faithful copy allows
+//            faithful copy allows; positions beyond the frames go on through
+//            the repeats of the last frame; from 0x8000 on a position is
+//            0x8000 + the number of a sent frame, its code the gap after it in ms
 // Reading stops at the end of these fields: the code area pads to 8-byte blocks.
 class LearnedFormat
 {
@@ -81,6 +83,7 @@ public:
         bool operator==(const Adjustment &) const = default;
     };
     std::vector<Adjustment> adjustments;
+    static constexpr std::uint16_t firstGapPosition = 0x8000;
     // 0 when unknown; formats stored before it was recorded read as 0.
     std::uint8_t carrierKHz = 0;
     int carrierHz() const;

@@ -18,12 +18,14 @@ using Symbols = std::vector<std::uint8_t>;
 
 constexpr std::size_t maxFrames = 255;
 constexpr int maxGapMs = 255;
-// The duration text gives gaps to the millisecond. Repeats whose gaps read
-// 1 ms apart share the one in the middle when that stays within 5 % of both
-// (gaps of 30 ms and more); else differing gaps make frames of their own.
-bool sameGap(int a, int b)
+// Repeats of one frame, as two captures of one key measure them: each length
+// within 5 % of the remote's own, so up to 10 % apart, and gaps read to the
+// millisecond besides. That decides only which frames repeat; what the
+// format sends keeps to the capture by the adjustments.
+constexpr double repeatSpread = 0.12;
+bool repeatLength(int a, int b, int absolute)
 {
-    return a == b || (std::abs(a - b) <= 1000 && std::min(a, b) >= 30000);
+    return std::abs(a - b) <= std::max<double>(absolute, repeatSpread * std::max(a, b));
 }
 // Pairs whose lengths differ by less than this encode bits by their duty cycle.
 constexpr double samePeriod = 1.2;
@@ -163,31 +165,45 @@ bool missed(int sent, double wanted)
     return std::abs(sent - wanted) > std::max(0.049 * wanted, 58.0) - 1;
 }
 
-// The lengths of the body's frames that the format's clusters send too far
-// from the signal's own; a repeating frame gets the mean of its repeats.
-std::vector<LearnedFormat::Adjustment> adjustmentsOf(const LearnedCode &code, const IrSignal &signal, std::size_t last,
-                                                     std::size_t repeats)
+int gapMsOf(double microseconds)
+{
+    // Sent as the middle of its millisecond.
+    return std::clamp(static_cast<int>(std::lround((microseconds - 500) / 1000)), 1, maxGapMs);
+}
+
+// The lengths that the format's clusters send too far from the signal's own:
+// the body's frames, then each repeat, which sends what the body's last frame
+// sends, its adjustments included.
+std::vector<LearnedFormat::Adjustment> adjustmentsOf(const LearnedCode &code, const IrSignal &signal)
 {
     std::vector<LearnedFormat::Adjustment> out;
     const std::optional<IrSignal> sent = code.format.signal(code.parts);
     if (!sent) {
         return out;
     }
+    const std::size_t body = code.format.frames.size();
+    std::vector<int> last;
     std::size_t position = 0;
-    for (std::size_t f = 0; f <= last; ++f) {
-        const std::vector<int> &got = sent->frames[f].durations;
-        const std::size_t end = f == last ? last + repeats : f;
+    for (std::size_t f = 0; f < sent->frames.size(); ++f) {
+        std::vector<int> got = f < body ? sent->frames[f].durations : last;
+        const std::vector<int> &wanted = signal.frames[f].durations;
         for (std::size_t i = 0; i < got.size(); ++i, ++position) {
-            double wanted = 0;
-            bool miss = false;
-            for (std::size_t r = f; r <= end; ++r) {
-                wanted += signal.frames[r].durations[i];
-                miss = miss || missed(got[i], signal.frames[r].durations[i]);
+            if (missed(got[i], wanted[i]) && position <= 0xFFFF) {
+                out.push_back({static_cast<std::uint16_t>(position), LearnedFormat::codeOfLength(wanted[i])});
+                got[i] = f + 1 == body ? LearnedFormat::lengthOfCode(out.back().code) : got[i];
             }
-            wanted /= static_cast<double>(end - f + 1);
-            if (miss && position <= 0xFFFF) {
-                out.push_back({static_cast<std::uint16_t>(position), LearnedFormat::codeOfLength(wanted)});
-            }
+        }
+        if (f + 1 == body) {
+            last = std::move(got);
+        }
+    }
+    // Repeats share one gap; one that strays from it is kept on its own.
+    for (std::size_t f = 0; f + 1 < sent->frames.size(); ++f) {
+        const int wanted = signal.frames[f].gapAfterUs;
+        const int got = sent->frames[f].gapAfterUs;
+        if (std::abs(got - wanted) > std::max(1000.0, 0.05 * wanted) - 500 && f <= 0x7FFF) {
+            out.push_back({static_cast<std::uint16_t>(LearnedFormat::firstGapPosition + f),
+                           static_cast<std::uint8_t>(gapMsOf(wanted))});
         }
     }
     return out;
@@ -196,7 +212,7 @@ std::vector<LearnedFormat::Adjustment> adjustmentsOf(const LearnedCode &code, co
 bool alike(const IrFrame &a, const IrFrame &b)
 {
     for (std::size_t i = 0; i < a.durations.size() && i < b.durations.size(); ++i) {
-        if (missed(a.durations[i], b.durations[i])) {
+        if (!repeatLength(a.durations[i], b.durations[i], 60)) {
             return false;
         }
     }
@@ -212,11 +228,6 @@ std::uint8_t carrierKHzOf(int carrierHz)
     return static_cast<std::uint8_t>(std::clamp((std::min(carrierHz, 255000) + 500) / 1000, 1, 255));
 }
 
-int gapMsOf(double microseconds)
-{
-    // Sent as the middle of its millisecond.
-    return std::clamp(static_cast<int>(std::lround((microseconds - 500) / 1000)), 1, maxGapMs);
-}
 }  // namespace
 
 std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
@@ -237,7 +248,7 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     std::size_t last = coded.size() - 1;
     while (last > 0 && coded[last - 1] == coded.back() && alike(signal.frames[last - 1], signal.frames.back())
            && (signal.frames[last].gapAfterUs == 0
-               || sameGap(signal.frames[last - 1].gapAfterUs, signal.frames[last].gapAfterUs))) {
+               || repeatLength(signal.frames[last - 1].gapAfterUs, signal.frames[last].gapAfterUs, 1000))) {
         --last;
     }
     const std::size_t repeats = std::min<std::size_t>(coded.size() - 1 - last, 255);
@@ -261,11 +272,13 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
         if (i < last) {
             frame.gapMs = gapMsOf(signal.frames[i].gapAfterUs);
         } else if (repeats > 0) {
-            double sum = 0;
-            for (std::size_t r = last; r < last + repeats; ++r) {
-                sum += signal.frames[r].gapAfterUs;
-            }
-            frame.gapMs = gapMsOf(sum / static_cast<double>(repeats));
+            // Half-way between the shortest and the longest: no repeat's gap
+            // further from it than need be.
+            const auto gaps = std::minmax_element(
+                signal.frames.begin() + static_cast<std::ptrdiff_t>(last),
+                signal.frames.begin() + static_cast<std::ptrdiff_t>(last + repeats),
+                [](const IrFrame &a, const IrFrame &b) { return a.gapAfterUs < b.gapAfterUs; });
+            frame.gapMs = gapMsOf((gaps.first->gapAfterUs + gaps.second->gapAfterUs) / 2.0);
         }
         format.frames.push_back(std::move(frame));
         bits.insert(bits.end(), coded[i].bits.begin(), coded[i].bits.end());
@@ -275,6 +288,6 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     const std::optional<std::uint8_t> repeatCount =
         format.repeatsLast ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(repeats)) : std::nullopt;
     code.parts = LearnedParts::pack(bits, repeatCount);
-    format.adjustments = adjustmentsOf(code, signal, last, repeats);
+    format.adjustments = adjustmentsOf(code, signal);
     return code;
 }

@@ -15,9 +15,28 @@ constexpr double relative = 0.05;
 constexpr int absoluteUs = 60;
 // The duration text gives gaps to the millisecond; a shorter silence is a
 // space of the capture, measured to the microsecond.
-constexpr double gapRelative = 0.05;
 constexpr int gapAbsoluteUs = 1000;
 constexpr int receiverFrameGapUs = 10980;
+// What the capture's encoding loses of a length: the receiver counts in
+// thirds of a microsecond and the encoding truncates; a gap is read as the
+// middle of its millisecond.
+constexpr int truncationUs = 4;
+constexpr int gapReadingUs = 500;
+
+// Within the protocol's tolerance either way: the nominal length within 5 %
+// of the measured one or the measured within 5 % of the nominal. Capture
+// jitter of 5 % about a length never leaves this, so a remote of nominal
+// timing keeps stretch 0 and its code however its captures jitter.
+bool nearNominal(double sent, double measured, int absolute, int cushion)
+{
+    return std::abs(sent - measured) <= std::max<double>(absolute, relative * std::max(sent, measured) + cushion);
+}
+
+// A faithful copy: within 5 % of the measured length or 60 us.
+bool faithful(double sent, double measured)
+{
+    return std::abs(sent - measured) <= std::max<double>(absoluteUs, relative * measured);
+}
 
 // The distinct nominal lengths: marks, then spaces, each ascending.
 struct Classes
@@ -63,34 +82,43 @@ void setNibble(TimingFit::Timing &timing, std::size_t index, int value)
                           : static_cast<std::uint8_t>((byte & 0xF0) | raw);
 }
 
-// The worst miss of a class's lengths under stretch n, in allowed amounts.
-double worstMiss(const std::vector<std::pair<int, int>> &members, int n)
+double sentUnder(int nominal, int n)
 {
-    double worst = 0;
-    for (const auto &[nominal, measured] : members) {
-        const double sent = nominal * std::pow(step, n);
-        const double allowed = std::max<double>(absoluteUs, relative * measured);
-        worst = std::max(worst, std::abs(sent - measured) / allowed);
-    }
-    return worst;
+    return nominal * std::pow(step, n);
 }
 
-// No stretch when the nominal length already fits, so that a remote of the
-// protocol's own timing keeps its code however its capture jitters; else
-// the stretch next to the class's mean ratio that misses least.
+bool allOf(const std::vector<std::pair<int, int>> &members, int n, bool (*test)(int, int, int))
+{
+    return std::all_of(members.begin(), members.end(),
+                       [&](const auto &member) { return test(member.first, member.second, n); });
+}
+
+// No stretch while the nominal length is near every member, so that capture
+// jitter cannot move it; else the smallest stretch that is faithful to every
+// member, the one towards the members' mean first; a class no stretch copies
+// faithfully keeps its nominal length and fails the acceptance.
 int stretchOf(const std::vector<std::pair<int, int>> &members)
 {
-    if (members.empty() || worstMiss(members, 0) <= 1) {
+    const auto near = [](int nominal, int measured, int) {
+        return nearNominal(nominal, measured, absoluteUs, truncationUs);
+    };
+    if (allOf(members, 0, near)) {
         return 0;
     }
     double logSum = 0;
     for (const auto &[nominal, measured] : members) {
         logSum += std::log(std::max(measured, 1) / static_cast<double>(nominal));
     }
-    const double mean = logSum / static_cast<double>(members.size()) / std::log(step);
-    const int low = std::clamp(static_cast<int>(std::floor(mean)), lowest, highest);
-    const int high = std::clamp(low + 1, lowest, highest);
-    return worstMiss(members, low) <= worstMiss(members, high) ? low : high;
+    const int towards = logSum < 0 ? -1 : 1;
+    const auto copies = [](int nominal, int measured, int n) { return faithful(sentUnder(nominal, n), measured); };
+    for (int size = 1; size <= std::max(-lowest, highest); ++size) {
+        for (int n : {towards * size, -towards * size}) {
+            if (n >= lowest && n <= highest && allOf(members, n, copies)) {
+                return n;
+            }
+        }
+    }
+    return 0;
 }
 
 bool sameShape(const IrSignal &a, const IrSignal &b)
@@ -106,20 +134,22 @@ bool sameShape(const IrSignal &a, const IrSignal &b)
     return true;
 }
 
+// Every length of the copy near the measured one, the same test that keeps
+// nominal lengths; gaps within 5 % or 1 ms besides their reading.
 bool close(const IrSignal &sent, const IrSignal &measured)
 {
     for (std::size_t f = 0; f < sent.frames.size(); ++f) {
         const IrFrame &want = measured.frames[f];
         const IrFrame &got = sent.frames[f];
         for (std::size_t i = 0; i < want.durations.size(); ++i) {
-            const int allowed = std::max(absoluteUs, static_cast<int>(relative * want.durations[i]));
-            if (std::abs(got.durations[i] - want.durations[i]) > allowed) {
+            if (!nearNominal(got.durations[i], want.durations[i], absoluteUs, truncationUs)) {
                 return false;
             }
         }
-        const int gapAllowed = std::max(want.gapAfterUs < receiverFrameGapUs ? absoluteUs : gapAbsoluteUs,
-                                        static_cast<int>(gapRelative * want.gapAfterUs));
-        if (f + 1 < sent.frames.size() && std::abs(got.gapAfterUs - want.gapAfterUs) > gapAllowed) {
+        const bool readToTheMs = want.gapAfterUs >= receiverFrameGapUs;
+        if (f + 1 < sent.frames.size()
+            && !nearNominal(got.gapAfterUs, want.gapAfterUs, readToTheMs ? gapAbsoluteUs : absoluteUs,
+                            readToTheMs ? gapReadingUs : truncationUs)) {
             return false;
         }
     }

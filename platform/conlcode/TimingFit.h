@@ -16,9 +16,10 @@ class TimingFit
 public:
     using Timing = std::array<std::uint8_t, 5>;
 
-    // The stretches that make `nominal` a faithful copy of `measured`: every
-    // mark and space within 5 % or 60 us, every gap within 5 % or 1 ms.
-    // Nothing when the frames differ in shape or no stretch gets that close.
+    // The stretches that copy `measured`: none for a length whose nominal
+    // value is within 5 % of its measures either way (or 60 us), else the
+    // smallest that copies it within 5 % of the measure. Nothing when the
+    // frames differ in shape or a length or gap of the copy stays further.
     static std::optional<Timing> fit(const IrSignal &nominal, const IrSignal &measured);
     static IrSignal apply(const IrSignal &nominal, const Timing &timing);
 };

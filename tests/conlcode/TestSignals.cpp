@@ -110,6 +110,27 @@ InfraredSignal dutyCycle(const std::vector<bool> &bits)
     return framed({frame}, 0, false, 38000);
 }
 
+InfraredSignal biphase(const std::vector<bool> &bits, int frames)
+{
+    constexpr double half = 450;
+    Frame frame{2700, 900};
+    bool mark = false;  // the level the lead-in ended on
+    for (auto bit = bits.rbegin(); bit != bits.rend(); ++bit) {
+        for (bool level : {*bit, !*bit}) {
+            if (level == mark) {
+                frame.back() += half;
+            } else {
+                frame.push_back(half);
+                mark = level;
+            }
+        }
+    }
+    if (!mark) {
+        frame.pop_back();
+    }
+    return framed(std::vector<Frame>(static_cast<std::size_t>(frames), frame), 60000, true, 38000);
+}
+
 InfraredSignal irregular()
 {
     InfraredSignal signal;
@@ -135,5 +156,18 @@ InfraredSignal jittered(const InfraredSignal &signal, double fraction, std::uint
         d *= spread(random);
     }
     return result;
+}
+
+std::optional<Moved> firstMoved(const InfraredSignal &signal, double fraction,
+                                const std::function<std::string(const InfraredSignal &)> &key)
+{
+    const std::string clean = key(signal);
+    for (std::uint32_t seed = 1; seed <= jitterSeeds; ++seed) {
+        std::string noisy = key(jittered(signal, fraction, seed));
+        if (noisy != clean) {
+            return Moved{seed, std::move(noisy)};
+        }
+    }
+    return std::nullopt;
 }
 }  // namespace TestSignals

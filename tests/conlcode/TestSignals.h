@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "InfraredSignal.h"
@@ -34,10 +37,27 @@ InfraredSignal pulseWidth(const std::vector<bool> &bits);
 // A duty-cycle remote: 3200/1600 lead-in, bits of one period, 0 = 400/1200,
 // 1 = 1200/400, a closing 400 mark.
 InfraredSignal dutyCycle(const std::vector<bool> &bits);
+// A biphase remote of no known protocol: 2700/900 lead-in, then bits of two
+// 450 us halves, 1 = mark-space, 0 = space-mark, MSB first; 60 ms frame to
+// frame, `frames` frames.
+InfraredSignal biphase(const std::vector<bool> &bits, int frames);
 // A signal without a bit encoding: one frame of irregular lengths.
 InfraredSignal irregular();
 
 std::vector<bool> bitsOf(std::uint64_t value, int count);
 // Every duration stretched or shrunk by up to `fraction`, evenly spread.
 InfraredSignal jittered(const InfraredSignal &signal, double fraction, std::uint32_t seed);
+
+// A capture's jitter about a remote's lengths, and how many captures to try.
+constexpr double captureJitter = 0.05;
+constexpr std::uint32_t jitterSeeds = 60;
+// The first of the jittered captures (seeds 1 to jitterSeeds) whose `key`
+// differs from the undisturbed signal's, with that key; nothing when all agree.
+struct Moved
+{
+    std::uint32_t seed;
+    std::string key;
+};
+std::optional<Moved> firstMoved(const InfraredSignal &signal, double fraction,
+                                const std::function<std::string(const InfraredSignal &)> &key);
 }  // namespace TestSignals
