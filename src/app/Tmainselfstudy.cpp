@@ -60,18 +60,6 @@ IBtn *makeButton(QWidget *parent, const QString &name, const QRect &place, const
     return button;
 }
 
-const QList<QPixmap> &keyPictureSet(const Pictures &pictures, ModeSlice::Kind kind)
-{
-    switch (kind) {
-    case ModeSlice::Kind::Learned:
-        return pictures.learnedpics;
-    case ModeSlice::Kind::Downloaded:
-        return pictures.downloadedpics;
-    case ModeSlice::Kind::None:
-        break;
-    }
-    return pictures.normalpics;
-}
 }  // namespace
 
 Tmainselfstudy::Tmainselfstudy(RemoteDevice &device, QWidget *parent)
@@ -386,9 +374,23 @@ void Tmainselfstudy::refreshkeypictures()
         if (found == kinds.end())
             continue;
         // A key waiting for its code stays marked, also in another mode.
-        setkeypicture(button, pendingkeys.contains(button) ? pictures.selectedpics
-                                                            : keyPictureSet(pictures, found->second));
+        setkeypicture(button, keypictureset(found->second, pendingkeys.contains(button)));
     }
+}
+
+const QList<QPixmap> &Tmainselfstudy::keypictureset(ModeSlice::Kind kind, bool pending) const
+{
+    if (pending)
+        return pictures.selectedpics;
+    switch (kind) {
+    case ModeSlice::Kind::Learned:
+        return pictures.learnedpics;
+    case ModeSlice::Kind::Downloaded:
+        return pictures.downloadedpics;
+    case ModeSlice::Kind::None:
+        break;
+    }
+    return pictures.normalpics;
 }
 
 bool Tmainselfstudy::modehaslearned() const

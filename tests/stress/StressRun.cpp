@@ -36,19 +36,6 @@ const char *operationName(Operation op)
     return "?";
 }
 
-const QList<QPixmap> &pictureSet(const Pictures &pictures, ModeSlice::Kind kind)
-{
-    switch (kind) {
-    case ModeSlice::Kind::Learned:
-        return pictures.learnedpics;
-    case ModeSlice::Kind::Downloaded:
-        return pictures.downloadedpics;
-    case ModeSlice::Kind::None:
-        break;
-    }
-    return pictures.normalpics;
-}
-
 std::unique_ptr<VirtualRemote> openRemote()
 {
     std::string error;
@@ -479,8 +466,7 @@ std::vector<std::string> StressRun::checkPictures() const
         if (kind == kinds.end())
             continue;
         const bool pending = m_window->pendingkeys.contains(key);
-        const QList<QPixmap> &set =
-            pending ? m_window->pictures.selectedpics : pictureSet(m_window->pictures, kind->second);
+        const QList<QPixmap> &set = m_window->keypictureset(kind->second, pending);
         const QPixmap expected = set.value(Pictures::indexOf(key->code()));
         if (expected.isNull() || key->picture().cacheKey() == expected.cacheKey()
             || key->picture().toImage() == expected.toImage())
