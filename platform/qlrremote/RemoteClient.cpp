@@ -65,10 +65,12 @@ RemoteClient::Reply RemoteClient::call(const std::string &socketPath, std::strin
         return unreachable("the server on " + socketPath + " belongs to another user");
     std::string line(request);
     line += '\n';
-    if (!channel.write(line))
-        return unreachable("the server on " + socketPath + " did not take the request");
+    // A server that refuses us answers and closes without reading, so the
+    // write may fail while the refusal waits to be read: read it either way.
+    const bool taken = channel.write(line);
     if (channel.readLine(maxReplyLength, line) != LineChannel::Result::Line)
-        return unreachable("the server on " + socketPath + " gave no reply");
+        return unreachable("the server on " + socketPath +
+                           (taken ? " gave no reply" : " did not take the request"));
     return parseReply(line);
 }
 

@@ -252,6 +252,13 @@ private slots:
         QCOMPARE(reply.status, Status::Error);
         QCOMPARE(reply.data, std::string("permission denied"));
         QVERIFY(m_remote->attached());
+        // A request larger than the socket's buffer cannot be written before
+        // the server closes on it; the refusal must still be heard.
+        std::string large = "detach ";
+        large.resize(RemoteRequest::maxLineLength - 1, 'A');
+        const auto refused = RemoteClient::call(path("socket"), large);
+        QCOMPARE(refused.status, Status::Error);
+        QCOMPARE(refused.data, std::string("permission denied"));
     }
 
     void boundsTheRequestLine()
