@@ -2,6 +2,7 @@
 // recordings, as the tool calls it. Also what the conversion makes of the
 // corpus: how much is sent back faithfully, how steady a key's code is under
 // capture jitter, how many formats the keys of one remote need.
+//   bench_conlcode [--by-kind]   (--by-kind: the jitter's moves per protocol)
 #include <dlfcn.h>
 
 #include <array>
@@ -94,9 +95,30 @@ void speed(ConvertFunction convert, const std::vector<std::string> &inputs)
                 calls, seconds, inputs.size(), calls / seconds, 1e6 * seconds / calls, resultBytes);
 }
 
-void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &recordings,
-             const std::vector<std::string> &inputs)
+// Per clean code kind ("learned" or the known id), how its +-5 % captures moved.
+using MovesByKind = std::map<QString, std::array<int, moveCount>>;
+
+void printMovesByKind(const MovesByKind &byKind)
 {
+    for (const auto &[kind, moves] : byKind) {
+        int total = 0;
+        for (int count : moves) {
+            total += count;
+        }
+        std::printf("  %s: %d captures, kept %.1f %%;", qPrintable(kind), total, percent(moves[0], total));
+        for (std::size_t m = 1; m < moveCount; ++m) {
+            if (moves[m] > 0) {
+                std::printf(" %s %d", moveNames[m], moves[m]);
+            }
+        }
+        std::printf("\n");
+    }
+}
+
+void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &recordings,
+             const std::vector<std::string> &inputs, bool byKind)
+{
+    MovesByKind movesByKind;
     int converted = 0, known = 0, faithful = 0, close = 0, tried = 0;
     std::array<int, moveCount> moves{};
     std::array<int, moveCount> slightMoves{};
@@ -122,7 +144,9 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         }
         for (std::uint32_t seed = 1; seed <= jitterSeeds; ++seed) {
             const std::string noisy = ConverterInput::of(TestSignals::jittered(recordings[i].signal, 0.05, seed));
-            ++moves[static_cast<std::size_t>(moveOf(result, ConverterResult::of(convert(noisy.c_str(), 2))))];
+            const Move move = moveOf(result, ConverterResult::of(convert(noisy.c_str(), 2)));
+            ++moves[static_cast<std::size_t>(move)];
+            ++movesByKind[result.known() ? result.id : QString("learned")][static_cast<std::size_t>(move)];
             const std::string slight = ConverterInput::of(TestSignals::jittered(recordings[i].signal, 0.02, seed));
             ++slightMoves[static_cast<std::size_t>(moveOf(result, ConverterResult::of(convert(slight.c_str(), 2))))];
             ++tried;
@@ -142,14 +166,21 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
                 percent(close, converted));
     std::printf("same id and parts after +-5 %% jitter: %.1f %%, after +-2 %%: %.1f %% of %d captures\n",
                 percent(moves[0], tried), percent(slightMoves[0], tried), tried);
+    const auto sameKey = [](const std::array<int, moveCount> &m) { return m[0] + m[static_cast<std::size_t>(Move::Timing)]; };
+    std::printf("same key code (known: protocol, fields, toggle, repeats) after +-5 %% jitter: %.1f %%, after +-2 %%: %.1f %%\n",
+                percent(sameKey(moves), tried), percent(sameKey(slightMoves), tried));
     printMoves("moved by +-5 % jitter", moves, tried);
     printMoves("moved by +-2 % jitter", slightMoves, tried);
+    if (byKind) {
+        printMovesByKind(movesByKind);
+    }
     std::printf("learned keys of %d remotes with two or more: %d keys in %d formats\n", remotes, keys, formatCount);
 }
 }  // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    const bool byKind = argc > 1 && std::string(argv[1]) == "--by-kind";
     void *library = dlopen(QLR_CONLCODE_PATH, RTLD_NOW | RTLD_LOCAL);
     const auto convert = library ? reinterpret_cast<ConvertFunction>(dlsym(library, "ConvertCode")) : nullptr;
     if (!convert) {
@@ -166,7 +197,7 @@ int main()
         inputs.push_back(ConverterInput::of(recording.signal));
     }
     speed(convert, inputs);
-    quality(convert, recordings, inputs);
+    quality(convert, recordings, inputs, byKind);
     dlclose(library);
     return 0;
 }

@@ -22,21 +22,46 @@ constexpr int receiverFrameGapUs = 10980;
 // middle of its millisecond.
 constexpr int truncationUs = 4;
 constexpr int gapReadingUs = 500;
-
-// Within the protocol's tolerance either way: the nominal length within 5 %
-// of the measured one or the measured within 5 % of the nominal. Capture
-// jitter of 5 % about a length never leaves this, so a remote of nominal
-// timing keeps stretch 0 and its code however its captures jitter.
-bool nearNominal(double sent, double measured, int absolute, int cushion)
-{
-    return std::abs(sent - measured) <= std::max<double>(absolute, relative * std::max(sent, measured) + cushion);
-}
+// Jitter of 5 % about the remote's length on top of the 1.5 % by which a
+// stretch may miss that length, and a little of the capture's rounding.
+constexpr double jitterRelative = 0.08;
 
 // A faithful copy: within 5 % of the measured length or 60 us.
-bool faithful(double sent, double measured)
+bool faithfulLength(double sent, double measured)
 {
     return std::abs(sent - measured) <= std::max<double>(absoluteUs, relative * measured);
 }
+
+// Gaps come to the millisecond: a faithful copy of one read to the ms must
+// stay within 5 % of wherever in its millisecond the silence really ended.
+bool faithfulGap(double sent, double measured)
+{
+    if (measured < receiverFrameGapUs) {
+        return faithfulLength(sent, measured);
+    }
+    return std::abs(sent - measured) <= std::max<double>(gapAbsoluteUs, relative * measured - gapReadingUs);
+}
+
+bool jitteredLength(double sent, double measured)
+{
+    return std::abs(sent - measured) <= std::max<double>(absoluteUs, jitterRelative * std::max(sent, measured) + truncationUs);
+}
+
+bool jitteredGap(double sent, double measured)
+{
+    return std::abs(sent - measured)
+           <= std::max<double>(gapAbsoluteUs, jitterRelative * std::max(sent, measured) + gapReadingUs);
+}
+
+// How lengths, or gaps, are judged: a faithful copy, and what jitter allows.
+struct Tests
+{
+    bool (*faithful)(double sent, double measured);
+    bool (*jittered)(double sent, double measured);
+};
+
+constexpr Tests lengthTests{faithfulLength, jitteredLength};
+constexpr Tests gapTests{faithfulGap, jitteredGap};
 
 // The distinct nominal lengths: marks, then spaces, each ascending.
 struct Classes
@@ -56,6 +81,7 @@ struct Classes
             list->erase(std::unique(list->begin(), list->end()), list->end());
         }
     }
+    std::size_t count() const { return marks.size() + spaces.size(); }
     // The class of a length; maxClasses and beyond have no stretch.
     std::size_t of(int length, bool mark) const
     {
@@ -87,38 +113,55 @@ double sentUnder(int nominal, int n)
     return nominal * std::pow(step, n);
 }
 
-bool allOf(const std::vector<std::pair<int, int>> &members, int n, bool (*test)(int, int, int))
+using Members = std::vector<std::pair<int, int>>;  // (nominal, measured)
+
+bool allOf(const Members &members, int n, bool (*test)(double, double))
 {
     return std::all_of(members.begin(), members.end(),
-                       [&](const auto &member) { return test(member.first, member.second, n); });
+                       [&](const auto &member) { return test(sentUnder(member.first, n), member.second); });
 }
 
-// No stretch while the nominal length is near every member, so that capture
-// jitter cannot move it; else the smallest stretch that is faithful to every
-// member, the one towards the members' mean first; a class no stretch copies
-// faithfully keeps its nominal length and fails the acceptance.
-int stretchOf(const std::vector<std::pair<int, int>> &members)
+// How a class of lengths (or the gaps) is sent: its stretch, and whether its
+// members spread wider than any one length copies faithfully - a capture's
+// jitter, which no format copies and the protocol's own length reads best.
+struct ClassFit
 {
-    const auto near = [](int nominal, int measured, int) {
-        return nearNominal(nominal, measured, absoluteUs, truncationUs);
-    };
-    if (allOf(members, 0, near)) {
-        return 0;
+    int stretch = 0;
+    bool noisy = false;
+};
+
+// No stretch while the nominal length copies every member faithfully, else
+// the smallest stretch that does, the one towards the members' mean first;
+// with none, the stretch nearest their mean.
+ClassFit fitClass(const Members &members, const Tests &tests)
+{
+    if (allOf(members, 0, tests.faithful)) {
+        return {};
     }
     double logSum = 0;
     for (const auto &[nominal, measured] : members) {
         logSum += std::log(std::max(measured, 1) / static_cast<double>(nominal));
     }
-    const int towards = logSum < 0 ? -1 : 1;
-    const auto copies = [](int nominal, int measured, int n) { return faithful(sentUnder(nominal, n), measured); };
+    const double logMean = logSum / static_cast<double>(members.size());
+    const int towards = logMean < 0 ? -1 : 1;
     for (int size = 1; size <= std::max(-lowest, highest); ++size) {
         for (int n : {towards * size, -towards * size}) {
-            if (n >= lowest && n <= highest && allOf(members, n, copies)) {
-                return n;
+            if (n >= lowest && n <= highest && allOf(members, n, tests.faithful)) {
+                return {n, false};
             }
         }
     }
-    return 0;
+    return {std::clamp(static_cast<int>(std::lround(logMean / std::log(step))), lowest, highest), true};
+}
+
+// The protocol is taken when the length sent for every member copies it
+// faithfully or, in a class of jitter, within what jitter allows.
+bool accepts(const Members &members, const ClassFit &fit, const Tests &tests)
+{
+    return std::all_of(members.begin(), members.end(), [&](const auto &member) {
+        const double sent = sentUnder(member.first, fit.stretch);
+        return tests.faithful(sent, member.second) || (fit.noisy && tests.jittered(sent, member.second));
+    });
 }
 
 bool sameShape(const IrSignal &a, const IrSignal &b)
@@ -133,28 +176,6 @@ bool sameShape(const IrSignal &a, const IrSignal &b)
     }
     return true;
 }
-
-// Every length of the copy near the measured one, the same test that keeps
-// nominal lengths; gaps within 5 % or 1 ms besides their reading.
-bool close(const IrSignal &sent, const IrSignal &measured)
-{
-    for (std::size_t f = 0; f < sent.frames.size(); ++f) {
-        const IrFrame &want = measured.frames[f];
-        const IrFrame &got = sent.frames[f];
-        for (std::size_t i = 0; i < want.durations.size(); ++i) {
-            if (!nearNominal(got.durations[i], want.durations[i], absoluteUs, truncationUs)) {
-                return false;
-            }
-        }
-        const bool readToTheMs = want.gapAfterUs >= receiverFrameGapUs;
-        if (f + 1 < sent.frames.size()
-            && !nearNominal(got.gapAfterUs, want.gapAfterUs, readToTheMs ? gapAbsoluteUs : absoluteUs,
-                            readToTheMs ? gapReadingUs : truncationUs)) {
-            return false;
-        }
-    }
-    return true;
-}
 }  // namespace
 
 std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const IrSignal &measured)
@@ -163,25 +184,44 @@ std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const I
         return std::nullopt;
     }
     const Classes classes(nominal);
-    const std::size_t count = std::min(classes.marks.size() + classes.spaces.size(), maxClasses);
-    // Per class its (nominal, measured) lengths.
-    std::vector<std::vector<std::pair<int, int>>> members(count);
+    // Per class its (nominal, measured) lengths; classes beyond the nibbles
+    // keep their nominal length.
+    std::vector<Members> members(classes.count());
+    Members gaps;
     for (std::size_t f = 0; f < nominal.frames.size(); ++f) {
         const std::vector<int> &n = nominal.frames[f].durations;
         const std::vector<int> &m = measured.frames[f].durations;
         for (std::size_t i = 0; i < n.size(); ++i) {
-            const std::size_t c = classes.of(n[i], i % 2 == 0);
-            if (c < count && n[i] > 0) {
-                members[c].emplace_back(n[i], m[i]);
+            if (n[i] > 0) {
+                members[classes.of(n[i], i % 2 == 0)].emplace_back(n[i], m[i]);
+            } else if (!faithfulLength(n[i], m[i])) {
+                return std::nullopt;
             }
+        }
+        const int gap = nominal.frames[f].gapAfterUs;
+        if (f + 1 < nominal.frames.size() && gap > 0) {
+            gaps.emplace_back(gap, measured.frames[f].gapAfterUs);
+        } else if (f + 1 < nominal.frames.size() && !faithfulGap(gap, measured.frames[f].gapAfterUs)) {
+            return std::nullopt;
         }
     }
     Timing timing{};
-    for (std::size_t c = 0; c < count; ++c) {
-        setNibble(timing, c, stretchOf(members[c]));
+    for (std::size_t c = 0; c < members.size(); ++c) {
+        const ClassFit fit = c < maxClasses ? fitClass(members[c], lengthTests) : ClassFit{};
+        if (!accepts(members[c], fit, lengthTests)) {
+            return std::nullopt;
+        }
+        if (c < maxClasses) {
+            setNibble(timing, c, fit.stretch);
+        }
     }
-    if (!close(apply(nominal, timing), measured)) {
+    // The gaps share the nibble after the lengths' ones, when there is one.
+    const ClassFit gapFit = members.size() < maxClasses && !gaps.empty() ? fitClass(gaps, gapTests) : ClassFit{};
+    if (!accepts(gaps, gapFit, gapTests)) {
         return std::nullopt;
+    }
+    if (members.size() < maxClasses) {
+        setNibble(timing, members.size(), gapFit.stretch);
     }
     return timing;
 }
@@ -189,13 +229,14 @@ std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const I
 IrSignal TimingFit::apply(const IrSignal &nominal, const Timing &timing)
 {
     const Classes classes(nominal);
+    const std::size_t gapClass = classes.count();
     IrSignal out = nominal;
     for (IrFrame &frame : out.frames) {
         for (std::size_t i = 0; i < frame.durations.size(); ++i) {
             int &length = frame.durations[i];
-            const int n = nibble(timing, classes.of(length, i % 2 == 0));
-            length = static_cast<int>(std::lround(length * std::pow(step, n)));
+            length = static_cast<int>(std::lround(sentUnder(length, nibble(timing, classes.of(length, i % 2 == 0)))));
         }
+        frame.gapAfterUs = static_cast<int>(std::lround(sentUnder(frame.gapAfterUs, nibble(timing, gapClass))));
     }
     return out;
 }

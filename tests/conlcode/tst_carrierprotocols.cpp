@@ -235,7 +235,7 @@ void CarrierProtocolsTest::knownCodeKeepsTheCarrierHeard()
     // Jittered captures at the same carrier learn the key as the same code.
     pressed.carrierHz = carrierHz;
     const auto code = [carrierHz](const InfraredSignal &capture) {
-        return CodeConverter::convert(ConverterInput::of(capture), carrierHz);
+        return ConverterResult::of(CodeConverter::convert(ConverterInput::of(capture), carrierHz)).keyCode().toStdString();
     };
     const std::optional<TestSignals::Moved> moved = TestSignals::firstMoved(pressed, TestSignals::captureJitter, code);
     QVERIFY2(!moved, moved ? qPrintable(QString("seed %1: %2").arg(moved->seed).arg(moved->key.c_str())) : "");

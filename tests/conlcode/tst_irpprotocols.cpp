@@ -37,6 +37,7 @@ private slots:
     void sentCodesComeBack();
     void remotesOwnTimingIsKept_data();
     void remotesOwnTimingIsKept();
+    void jitterAboutAnOffRemoteKeepsItsProtocol();
     void fieldsOutOfRangeMakeNoCode_data();
     void fieldsOutOfRangeMakeNoCode();
     void brokenChecksStayLearned_data();
@@ -100,28 +101,32 @@ void IrpProtocolsTest::remotesOwnTimingIsKept_data()
 {
     QTest::addColumn<double>("markStretch");
     QTest::addColumn<double>("spaceStretch");
+    QTest::addColumn<double>("gapStretch");
     QTest::addColumn<bool>("known");
 
-    QTest::newRow("nominal") << 1.0 << 1.0 << true;
-    QTest::newRow("marks 12 % long, spaces 4 % short") << 1.12 << 0.96 << true;
-    QTest::newRow("everything 15 % slow") << 1.15 << 1.15 << true;
-    QTest::newRow("everything 10 % slow") << 1.10 << 1.10 << true;
-    QTest::newRow("everything 10 % fast") << 0.9 << 0.9 << true;
-    QTest::newRow("beyond what a stretch holds") << 1.0 << 1.6 << false;
+    QTest::newRow("nominal") << 1.0 << 1.0 << 1.0 << true;
+    QTest::newRow("marks 12 % long, spaces 4 % short") << 1.12 << 0.96 << 1.0 << true;
+    QTest::newRow("everything 15 % slow") << 1.15 << 1.15 << 1.15 << true;
+    QTest::newRow("everything 10 % slow") << 1.10 << 1.10 << 1.0 << true;
+    QTest::newRow("everything 10 % fast") << 0.9 << 0.9 << 0.9 << true;
+    // Just beyond what a faithful copy of the nominal length allows.
+    QTest::newRow("spaces 5.1 % short") << 1.0 << 0.949 << 1.0 << true;
+    QTest::newRow("gaps 7 % short") << 1.0 << 1.0 << 0.93 << true;
+    QTest::newRow("gaps 9 % long") << 1.0 << 1.0 << 1.09 << true;
+    QTest::newRow("beyond what a stretch holds") << 1.0 << 1.6 << 1.0 << false;
 }
 
 void IrpProtocolsTest::remotesOwnTimingIsKept()
 {
     QFETCH(double, markStretch);
     QFETCH(double, spaceStretch);
+    QFETCH(double, gapStretch);
     QFETCH(bool, known);
 
-    InfraredSignal signal = TestSignals::nec(0x20, 0xDF, 0x02, TestSignals::NecRepeat::Ditto, 1);
+    InfraredSignal signal = TestSignals::nec(0x20, 0xDF, 0x02, TestSignals::NecRepeat::Ditto, 3);
     for (std::size_t i = 0; i < signal.durations.size(); ++i) {
-        // The gap between the frames stays.
-        if (signal.durations[i] < 20000) {
-            signal.durations[i] *= i % 2 == 0 ? markStretch : spaceStretch;
-        }
+        const bool gap = signal.durations[i] > 20000;
+        signal.durations[i] *= gap ? gapStretch : i % 2 == 0 ? markStretch : spaceStretch;
     }
     const ConverterResult result = ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal)));
     QCOMPARE(result.known(), known);
@@ -129,6 +134,26 @@ void IrpProtocolsTest::remotesOwnTimingIsKept()
                                                : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
     QVERIFY(sent);
     QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
+}
+
+void IrpProtocolsTest::jitterAboutAnOffRemoteKeepsItsProtocol()
+{
+    // A remote 4 % slow, captured with 5 % jitter on every length: no one
+    // length copies every member of a class faithfully, yet the protocol and
+    // its fields are what the remote sent, within what jitter allows.
+    InfraredSignal slow = TestSignals::nec(0x20, 0xDF, 0x02, TestSignals::NecRepeat::Ditto, 1);
+    for (double &d : slow.durations) {
+        d *= 1.04;
+    }
+    for (std::uint32_t seed = 1; seed <= TestSignals::jitterSeeds; ++seed) {
+        const InfraredSignal capture = TestSignals::jittered(slow, TestSignals::captureJitter, seed);
+        ConverterResult result;
+        QCOMPARE(recognised(capture, result),
+                 std::make_pair(std::string("NEC1"), Fields{{"D", 0x20}, {"S", 0xDF}, {"F", 0x02}, {"E", 0xFD}}));
+        const std::optional<IrSignal> sent = FormatCodec::regenerate(result.knownRecord(), "");
+        QVERIFY(sent);
+        QCOMPARE(SignalMatch::difference(capture, *sent, 0.09), QString());
+    }
 }
 
 void IrpProtocolsTest::fieldsOutOfRangeMakeNoCode_data()
