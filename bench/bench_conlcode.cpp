@@ -124,6 +124,10 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
     std::array<int, moveCount> slightMoves{};
     std::map<QString, std::set<QString>> formats;
     std::map<QString, int> learnedKeys;
+    // Per remote and format id, the format data the first key stored: the
+    // remote keeps those, and every later key of that id is sent with them.
+    std::map<std::pair<QString, QString>, std::string> storedData;
+    int sharing = 0, sharingFaithful = 0, sharingClose = 0;
     for (std::size_t i = 0; i < recordings.size(); ++i) {
         const ConverterResult result = ConverterResult::of(convert(inputs[i].c_str(), 2));
         if (!result.wellFormed) {
@@ -134,6 +138,13 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         if (!result.known()) {
             formats[recordings[i].remote].insert(result.id);
             ++learnedKeys[recordings[i].remote];
+            const auto [stored, first] = storedData.try_emplace({recordings[i].remote, result.id}, result.data.toStdString());
+            if (!first) {
+                const std::optional<IrSignal> shared = FormatCodec::regenerate(result.learnedRecord(), stored->second);
+                ++sharing;
+                sharingFaithful += shared && SignalMatch::difference(recordings[i].signal, *shared, 0.05).isEmpty() ? 1 : 0;
+                sharingClose += shared && SignalMatch::difference(recordings[i].signal, *shared, 0.20).isEmpty() ? 1 : 0;
+            }
         }
         const std::optional<IrSignal> sent =
             result.known() ? FormatCodec::regenerate(result.knownRecord(), "")
@@ -175,6 +186,8 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         printMovesByKind(movesByKind);
     }
     std::printf("learned keys of %d remotes with two or more: %d keys in %d formats\n", remotes, keys, formatCount);
+    std::printf("keys sent with the format data an earlier key of their remote stored: %d, faithful %.1f %%, "
+                "within 20 %%: %.1f %%\n", sharing, percent(sharingFaithful, sharing), percent(sharingClose, sharing));
 }
 }  // namespace
 
