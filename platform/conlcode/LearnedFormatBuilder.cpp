@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <map>
 
 #include "DurationClusters.h"
@@ -38,31 +37,7 @@ struct CodedFrame
     bool operator==(const CodedFrame &) const = default;
 };
 
-// A cluster's members as the format's length code must copy them.
-struct Members
-{
-    double mean = 0;
-    int shortest = 0;
-    int longest = 0;
-};
-
-std::vector<Members> membersOf(const DurationClusters &clusters, const std::vector<int> &lengths)
-{
-    std::vector<Members> members(clusters.size());
-    for (std::size_t c = 0; c < clusters.size(); ++c) {
-        members[c].mean = clusters.mean(c);
-        members[c].shortest = std::numeric_limits<int>::max();
-    }
-    for (std::size_t i = 0; i < lengths.size(); ++i) {
-        Members &m = members[clusters.clusterOf(i)];
-        m.shortest = std::min(m.shortest, lengths[i]);
-        m.longest = std::max(m.longest, lengths[i]);
-    }
-    return members;
-}
-
-std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<Members> &markMembers,
-                               std::vector<Members> &spaceMembers)
+std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<double> &markMeans, std::vector<double> &spaceMeans)
 {
     std::vector<int> marks;
     std::vector<int> spaces;
@@ -73,8 +48,12 @@ std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<Members> &mar
     }
     const DurationClusters markClusters(marks, LearnedFormat::maxClusters);
     const DurationClusters spaceClusters(spaces, LearnedFormat::maxClusters);
-    markMembers = membersOf(markClusters, marks);
-    spaceMembers = membersOf(spaceClusters, spaces);
+    for (std::size_t c = 0; c < markClusters.size(); ++c) {
+        markMeans.push_back(markClusters.mean(c));
+    }
+    for (std::size_t c = 0; c < spaceClusters.size(); ++c) {
+        spaceMeans.push_back(spaceClusters.mean(c));
+    }
     std::vector<Symbols> symbols;
     std::size_t mark = 0;
     std::size_t space = 0;
@@ -91,15 +70,15 @@ std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<Members> &mar
 
 // Two pairs can be the bits when they share their mark (pulse distance),
 // their space (pulse width) or their length (both vary, the period stays).
-bool bitLike(Pair a, Pair b, const std::vector<Members> &marks, const std::vector<Members> &spaces)
+bool bitLike(Pair a, Pair b, const std::vector<double> &markMeans, const std::vector<double> &spaceMeans)
 {
-    const double lengthA = marks[a.mark].mean + spaces[a.space].mean;
-    const double lengthB = marks[b.mark].mean + spaces[b.space].mean;
+    const double lengthA = markMeans[a.mark] + spaceMeans[a.space];
+    const double lengthB = markMeans[b.mark] + spaceMeans[b.space];
     return a.mark == b.mark || a.space == b.space || std::max(lengthA, lengthB) <= samePeriod * std::min(lengthA, lengthB);
 }
 
-std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const std::vector<Members> &marks,
-                                     const std::vector<Members> &spaces)
+std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const std::vector<double> &markMeans,
+                                     const std::vector<double> &spaceMeans)
 {
     // Repeated frames count once, so that a repeated lead-in does not pass for a bit.
     std::vector<Symbols> distinct;
@@ -128,7 +107,7 @@ std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const 
     const auto [first, firstCount] = ranked[0];
     for (std::size_t i = 1; i < ranked.size() && ranked[i].second >= 2; ++i) {
         const auto [other, otherCount] = ranked[i];
-        if (!bitLike(first, other, marks, spaces)) {
+        if (!bitLike(first, other, markMeans, spaceMeans)) {
             continue;
         }
         if (2 * (firstCount + otherCount) < total) {
@@ -192,64 +171,6 @@ int gapMsOf(double microseconds)
     return std::clamp(static_cast<int>(std::lround((microseconds - 500) / 1000)), 1, maxGapMs);
 }
 
-bool gapMissed(int sentUs, double wanted)
-{
-    return std::abs(sentUs - wanted) > std::max(1000.0, 0.05 * wanted) - 500;
-}
-
-// How round a value is: its count of trailing zero bits, up to three.
-int roundness(int value)
-{
-    int zeros = 0;
-    while (zeros < 3 && value % (2 << zeros) == 0) {
-        ++zeros;
-    }
-    return zeros;
-}
-
-// Of the values from `low` to `high` that `fits`, the roundest, the nearest to
-// `best` among equals; `best` when none fits. Keys of one remote, and captures
-// of one key, measure a length a little differently, yet mostly agree on the
-// roundest value that copies them all: so they share one format and its id.
-template <typename Fits>
-int roundestFit(int low, int high, int best, Fits fits)
-{
-    int chosen = -1;
-    for (int value = low; value <= high; ++value) {
-        if (!fits(value)) {
-            continue;
-        }
-        if (chosen < 0 || roundness(value) > roundness(chosen)
-            || (roundness(value) == roundness(chosen) && std::abs(value - best) < std::abs(chosen - best))) {
-            chosen = value;
-        }
-    }
-    return chosen < 0 ? best : chosen;
-}
-
-// Rounding stays within 5 % of every measure: the 60 us a copy may miss a
-// short length by are the capture's, not for the format to spend.
-std::uint8_t lengthCodeOf(const Members &members)
-{
-    const int best = LearnedFormat::codeOfLength(members.mean);
-    const int low = LearnedFormat::codeOfLength(members.shortest * 0.9);
-    const int high = LearnedFormat::codeOfLength(members.longest * 1.1);
-    const auto within = [](int sent, int wanted) { return std::abs(sent - wanted) <= 0.049 * wanted; };
-    return static_cast<std::uint8_t>(roundestFit(low, high, best, [&](int code) {
-        const int sent = LearnedFormat::lengthOfCode(static_cast<std::uint8_t>(code));
-        return within(sent, members.shortest) && within(sent, members.longest);
-    }));
-}
-
-// The gap in ms that copies every one of `gaps` (microseconds).
-int gapMsCopying(int shortest, int longest)
-{
-    const int best = gapMsOf((shortest + longest) / 2.0);
-    return roundestFit(std::max(1, gapMsOf(shortest * 0.9)), gapMsOf(longest * 1.1), best, [&](int ms) {
-        return !gapMissed(1000 * ms + 500, shortest) && !gapMissed(1000 * ms + 500, longest);
-    });
-}
-
 // The lengths that the format's clusters send too far from the signal's own:
 // the body's frames, then each repeat, which sends what the body's last frame
 // sends, its adjustments included.
@@ -280,7 +201,7 @@ std::vector<LearnedFormat::Adjustment> adjustmentsOf(const LearnedCode &code, co
     for (std::size_t f = 0; f + 1 < sent->frames.size(); ++f) {
         const int wanted = signal.frames[f].gapAfterUs;
         const int got = sent->frames[f].gapAfterUs;
-        if (gapMissed(got, wanted) && f <= 0x7FFF) {
+        if (std::abs(got - wanted) > std::max(1000.0, 0.05 * wanted) - 500 && f <= 0x7FFF) {
             out.push_back({static_cast<std::uint16_t>(LearnedFormat::firstGapPosition + f),
                            static_cast<std::uint8_t>(gapMsOf(wanted))});
         }
@@ -314,10 +235,10 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     if (signal.frames.empty()) {
         return std::nullopt;
     }
-    std::vector<Members> markMembers;
-    std::vector<Members> spaceMembers;
-    const std::vector<Symbols> symbols = symbolsOf(signal, markMembers, spaceMembers);
-    const std::optional<Alphabet> alphabet = findAlphabet(symbols, markMembers, spaceMembers);
+    std::vector<double> markMeans;
+    std::vector<double> spaceMeans;
+    const std::vector<Symbols> symbols = symbolsOf(signal, markMeans, spaceMeans);
+    const std::optional<Alphabet> alphabet = findAlphabet(symbols, markMeans, spaceMeans);
     std::vector<CodedFrame> coded;
     for (const Symbols &frame : symbols) {
         coded.push_back(codeFrame(frame, alphabet));
@@ -336,11 +257,11 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     }
     LearnedCode code;
     LearnedFormat &format = code.format;
-    for (const Members &members : markMembers) {
-        format.markCodes.push_back(lengthCodeOf(members));
+    for (double mean : markMeans) {
+        format.markCodes.push_back(LearnedFormat::codeOfLength(mean));
     }
-    for (const Members &members : spaceMembers) {
-        format.spaceCodes.push_back(lengthCodeOf(members));
+    for (double mean : spaceMeans) {
+        format.spaceCodes.push_back(LearnedFormat::codeOfLength(mean));
     }
     format.alphabet = alphabet;
     format.repeatsLast = repeats > 0;
@@ -349,14 +270,15 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     for (std::size_t i = 0; i <= last; ++i) {
         LearnedFormat::Frame frame{coded[i].tokens, 0};
         if (i < last) {
-            frame.gapMs = gapMsCopying(signal.frames[i].gapAfterUs, signal.frames[i].gapAfterUs);
+            frame.gapMs = gapMsOf(signal.frames[i].gapAfterUs);
         } else if (repeats > 0) {
-            // One gap for all repeats: none further from it than need be.
+            // Half-way between the shortest and the longest: no repeat's gap
+            // further from it than need be.
             const auto gaps = std::minmax_element(
                 signal.frames.begin() + static_cast<std::ptrdiff_t>(last),
                 signal.frames.begin() + static_cast<std::ptrdiff_t>(last + repeats),
                 [](const IrFrame &a, const IrFrame &b) { return a.gapAfterUs < b.gapAfterUs; });
-            frame.gapMs = gapMsCopying(gaps.first->gapAfterUs, gaps.second->gapAfterUs);
+            frame.gapMs = gapMsOf((gaps.first->gapAfterUs + gaps.second->gapAfterUs) / 2.0);
         }
         format.frames.push_back(std::move(frame));
         bits.insert(bits.end(), coded[i].bits.begin(), coded[i].bits.end());

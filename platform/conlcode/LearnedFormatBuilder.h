@@ -19,10 +19,9 @@ struct LearnedCode
 // mark, a space or their length, and make up at least half of all pairs,
 // encode the bits (0 the shorter mark, or space); every other pair stays a
 // pair of the format. The trailing
-// run of equal frames becomes one frame that repeats. Each length and gap is
-// the roundest value that still copies all its measures faithfully, so the
-// keys of one remote mostly differ only in their bits and share one format.
-// The signal's carrier, when known, goes with the format.
+// run of equal frames becomes one frame that repeats. So the keys of one
+// remote differ only in their bits and share one format. The signal's carrier,
+// when known, goes with the format.
 class LearnedFormatBuilder
 {
 public:
