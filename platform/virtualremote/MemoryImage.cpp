@@ -75,6 +75,13 @@ std::unique_ptr<MemoryImage> MemoryImage::create(const std::string &path, std::s
         *error = fresh + ": is in the way of the new memory image; the file was left as it is";
         return nullptr;
     }
+    // Another remote made the image before this one held the lock: open that one like any other.
+    // From here on only this remote can give the image its name, so the journal is nobody else's.
+    if (::access(path.c_str(), F_OK) == 0) {
+        image.reset();
+        ::unlink(fresh.c_str());
+        return open(path, error);
+    }
     const auto &bytes = image->m_bytes;
     if (!FileIo::writeAll(fd, 0, bytes.data(), bytes.size()) || ::ftruncate(fd, off_t(bytes.size())) != 0
         || ::fsync(fd) != 0) {
@@ -82,18 +89,19 @@ std::unique_ptr<MemoryImage> MemoryImage::create(const std::string &path, std::s
         ::unlink(fresh.c_str());
         return nullptr;
     }
+    // A journal left by an image that is gone is emptied before the new image
+    // appears: a kill in between must not let the next start finish it there.
+    if (!image->attachJournal(path, true, error)) {
+        ::unlink(fresh.c_str());
+        return nullptr;
+    }
     if (::link(fresh.c_str(), path.c_str()) != 0) {
-        const bool raced = errno == EEXIST;
         *error = describeErrno(path, "cannot create the memory image");
         ::unlink(fresh.c_str());
-        // Another remote made it in the meantime: open that one like any other.
-        return raced ? open(path, error) : nullptr;
+        return nullptr;
     }
     ::unlink(fresh.c_str());
     FileIo::syncDirectoryOf(path);
-    if (!image->attachJournal(path, true, error)) {
-        return nullptr;
-    }
     return image;
 }
 
@@ -105,7 +113,6 @@ bool MemoryImage::attachJournal(const std::string &path, bool fresh, std::string
         return false;
     }
     if (fresh) {
-        // A journal left by an image that is gone does not belong to this one.
         if (!journal->discard()) {
             *error = describeErrno(journalPath, "cannot empty the write journal");
             return false;

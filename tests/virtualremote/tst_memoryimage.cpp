@@ -308,6 +308,49 @@ private slots:
         QCOMPARE(contents(image), factoryBytes());
     }
 
+    // A remote killed in the middle of a change leaves its record; the image
+    // is then deleted, and the remote killed at each step of making a new one.
+    // The record is never finished on the factory image that replaces it.
+    void killWhileCreatingFinishesNoOldJournal_data()
+    {
+        QTest::addColumn<int>("write");
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<int>("sync");
+        QTest::newRow("new image half written") << 1 << 1000 << 0;
+        QTest::newRow("journal not yet emptied") << 2 << 0 << 0;
+        QTest::newRow("emptied journal being synced") << 0 << 0 << 1;
+    }
+
+    void killWhileCreatingFinishesNoOldJournal()
+    {
+        QFETCH(int, write);
+        QFETCH(int, kept);
+        QFETCH(int, sync);
+        const QString image = path("stale.img");
+        const std::string journal = MemoryImage::journalPathOf(image.toStdString());
+        QFile::remove(image);
+        QCOMPARE(inChild([&] {
+                     auto remote = openImage(image);
+                     DiskFaults::dieAtWrite(2, 0);
+                     remote->poke(0x5000, {0xDE, 0xAD});
+                 }),
+                 DiskFaults::killedExitCode);
+        std::string error;
+        QCOMPARE(WriteJournal::open(journal, FactoryImage::memorySize, &error)->takePending().size(),
+                 std::size_t{1});
+        QVERIFY(QFile::remove(image));
+        QCOMPARE(inChild([&] {
+                     if (write > 0)
+                         DiskFaults::dieAtWrite(write, std::size_t(kept));
+                     else
+                         DiskFaults::dieAtSync(sync);
+                     openImage(image);
+                 }),
+                 DiskFaults::killedExitCode);
+        QCOMPARE(openImage(image)->dump(0x5000, 2), (std::vector<std::uint8_t>{0, 0}));
+        QCOMPARE(contents(image), factoryBytes());
+    }
+
     // After a clean close nothing is left to finish: an image put in its
     // place (a backup) is opened as it is.
     void replacedImageAfterACleanCloseIsLeftAsItIs()
