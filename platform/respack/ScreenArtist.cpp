@@ -129,9 +129,10 @@ HintText hintText(ArtNames::HintPanel panel)
                  "Red keys hold learned codes, green keys downloaded codes."}};
     case ArtNames::HintPanel::Learning:
         return {"Learning is on", QColor(30, 130, 60),
-                {"1. Click the key to teach on the remote picture; it turns yellow.",
-                 "2. Point the original remote at the universal remote, 2 to 5 cm apart, and hold its key "
-                 "until the picture turns red.",
+                {"1. Click the key to teach on the remote picture; it turns yellow and waits about "
+                 "6 seconds.",
+                 "2. Within that time point the original remote at the universal remote, 2 to 5 cm "
+                 "apart, and press its key; the key on the picture turns red once its code is stored.",
                  "3. Click \"Stop learning\" when you are done."}};
     case ArtNames::HintPanel::Deleting:
         return {"Delete mode is on", QColor(200, 100, 0),
@@ -204,7 +205,8 @@ QImage ScreenArtist::hintPicture(bool learning)
 {
     if (learning)
         return sceneImage({true, 4, false, "Click a key on the picture, then press it on the original remote"});
-    return sceneImage({false, 0, false, "Choose a device mode, then click \"Start to learn\""});
+    // Shown when idle, in delete mode and after each stored key while learning goes on.
+    return sceneImage({false, 0, false, "The universal remote learns the codes of an original remote"});
 }
 
 QList<GifFrame> ScreenArtist::hintAnimation()
