@@ -13,7 +13,7 @@ std::int64_t steadySeconds()
 }
 }  // namespace
 
-TCollectCode::TCollectCode(RemoteDevice &device, Clock clock, std::shared_ptr<std::string> result)
+TCollectCode::TCollectCode(RemoteDevice &device, Clock clock, std::shared_ptr<Result> result)
     : device_(device), clock_(clock ? std::move(clock) : Clock(steadySeconds)), result_(std::move(result))
 {
 }
@@ -22,14 +22,17 @@ TCollectCode *TCollectCode::start(RemoteDevice &device, std::string &collectedco
                                   std::function<void()> completion, Clock clock)
 {
     collectedcode.clear();
-    auto result = std::make_shared<std::string>();
+    auto result = std::make_shared<Result>();
     auto *thread = new TCollectCode(device, std::move(clock), result);
     // The worker fills its own text; the window's field is set on the window's
     // thread, so a window that goes away mid-capture is never written to.
     // Connected before deleteLater: queued calls to one thread run in order.
     connect(thread, &QThread::finished, context,
             [result, &collectedcode, completion = std::move(completion)] {
-                collectedcode = std::move(*result);
+                {
+                    const std::lock_guard<std::mutex> taken(result->lock);
+                    collectedcode = std::move(result->code);
+                }
                 completion();
             });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
@@ -50,7 +53,8 @@ void TCollectCode::run()
         // writes only the code, so nothing of an earlier poll may linger.
         auto buffer = std::make_unique<char[]>(bufferSize);
         if (device_.RCollectCodeInfo(buffer.get())) {
-            result_->assign(buffer.get(), bufferSize);
+            const std::lock_guard<std::mutex> filled(result_->lock);
+            result_->code.assign(buffer.get(), bufferSize);
             return;
         }
         buffer.reset();

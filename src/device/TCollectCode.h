@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 class RemoteDevice;
@@ -39,10 +40,19 @@ protected:
     void run() override;
 
 private:
-    TCollectCode(RemoteDevice &device, Clock clock, std::shared_ptr<std::string> result);
+    // The captured buffer, handed from the worker to the context's thread. Qt's
+    // queued call already orders the two; the lock makes the hand-off plain
+    // without relying on Qt's insides, which thread checkers cannot see.
+    struct Result
+    {
+        std::mutex lock;
+        std::string code;
+    };
+
+    TCollectCode(RemoteDevice &device, Clock clock, std::shared_ptr<Result> result);
 
     RemoteDevice &device_;
     const Clock clock_;
     // Shared with the completion connection, which may outlive this object's last poll.
-    const std::shared_ptr<std::string> result_;
+    const std::shared_ptr<Result> result_;
 };

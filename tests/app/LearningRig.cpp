@@ -4,6 +4,7 @@
 
 #include "IBtn.h"
 #include "RemotePanel.h"
+#include "TestTime.h"
 
 LearningRig::LearningRig(const std::function<void(WindowRig &)> &prepare)
     : m_boxes(std::make_unique<ScriptedBoxes>())
@@ -53,5 +54,5 @@ std::vector<std::uint8_t> LearningRig::record(int index, std::size_t count)
 
 bool LearningRig::captureEnded()
 {
-    return QTest::qWaitFor([this] { return !window().collectthread; }, 3000);
+    return QTest::qWaitFor([this] { return !window().collectthread; }, TestTime::scaled(3000));
 }

@@ -6,6 +6,7 @@
 #include "LearningRig.h"
 #include "MemoryCheck.h"
 #include "RemotePanel.h"
+#include "TestTime.h"
 #include "InfraredSignal.h"
 
 using Button = MessageBoxes::Button;
@@ -75,7 +76,7 @@ private:
     {
         rig->clickKey(code);
         QVERIFY(window().collectthread);
-        QTRY_VERIFY_WITH_TIMEOUT(rig->remote().captureArmed(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig->remote().captureArmed(), TestTime::scaled(3000));
     }
 
 private slots:

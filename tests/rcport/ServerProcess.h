@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QByteArray>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
+#include <sys/types.h>
+
 // The built qlr-remote program, as a server on a socket and image of a test's
-// choosing and as a command line.
+// choosing and as a command line. Started with fork and exec of its own, not
+// QProcess: Qt starts a child in the parent's memory until the exec, which
+// ThreadSanitizer takes for a fork of the test itself, refusing it threads from then on.
 class ServerProcess
 {
 public:
@@ -19,6 +24,8 @@ public:
 
     ServerProcess(QString socketPath, QString imagePath);
     ~ServerProcess();
+    ServerProcess(const ServerProcess &) = delete;
+    ServerProcess &operator=(const ServerProcess &) = delete;
 
     // Starts `qlr-remote serve` and waits until it answers.
     bool start();
@@ -27,8 +34,8 @@ public:
     // SIGKILL: no clean-up at all.
     void kill();
     QString socketPath() const { return m_socketPath; }
-    // For a kill from another thread, which must not touch the process object.
-    qint64 pid() const { return m_process.processId(); }
+    // For a kill from another thread, which must not touch the process object; 0 when not running.
+    qint64 pid() const { return m_pid; }
 
     // `qlr-remote --socket SOCKET arguments...` against this server.
     Run command(const QStringList &arguments, const QByteArray &input = {}) const;
@@ -40,5 +47,5 @@ public:
 private:
     QString m_socketPath;
     QString m_imagePath;
-    QProcess m_process;
+    std::atomic<pid_t> m_pid{0};
 };

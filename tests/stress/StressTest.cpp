@@ -11,6 +11,7 @@
 #include "RemoteTablesReader.h"
 #include "ScriptedBoxes.h"
 #include "StressRun.h"
+#include "TestTime.h"
 #include "Tmainselfstudy.h"
 
 namespace
@@ -183,7 +184,7 @@ private slots:
             QTRY_VERIFY(!boxes.shown().isEmpty());
             QTRY_VERIFY(window.ykqbox->isVisible());
             device.holdPolls(false);
-            QTRY_VERIFY_WITH_TIMEOUT(!window.collectthread, 2000);
+            QTRY_VERIFY_WITH_TIMEOUT(!window.collectthread, TestTime::scaled(2000));
             QVERIFY(window.pendingkeys.isEmpty());
             QCOMPARE(boxes.texts().value(1), QString::fromLatin1(CapturedCodeStore::learnedFaillyNotice));
             VERIFY_BOXES(boxes);
@@ -193,29 +194,47 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", oldRuntime);
     }
 
+    // Which path a run takes also depends on how fast the other threads are
+    // (a slow build meets the link monitor's polls and the capture thread at
+    // other moments), so a run may miss one kind of operation: another seed
+    // then runs on. Every run must be free of violations.
     void shortRunFindsNoViolation()
     {
-        StressRun::Options options;
-        options.seed = 815;
-        options.operations = 300;
-        options.recordings = 40;
-        StressRun run(options);
-        const StressRun::Report report = run.run();
-        QString found;
-        for (const StressRun::Violation &violation : report.first)
-            found += QStringLiteral("\n  op %1: %2")
-                         .arg(violation.operation)
-                         .arg(QString::fromStdString(violation.what));
-        QVERIFY2(report.violations == 0,
-                 qPrintable(QStringLiteral("%1 violation(s):").arg(report.violations) + found));
-        QCOMPARE(report.operations, 300L);
-        // The run did meet faults and boxes, and learned, learned again and deleted keys,
-        // or it proves little.
-        QVERIFY(report.faults > 0);
-        QVERIFY(report.boxes > 0);
-        QVERIFY(report.learned > 0);
-        QVERIFY(report.relearned > 0);
-        QVERIFY(report.deleted > 0);
+        StressRun::Report met;
+        for (std::uint32_t seed = 815; seed < 818; ++seed) {
+            StressRun::Options options;
+            options.seed = seed;
+            options.operations = 300;
+            options.recordings = 40;
+            options.bound = TestTime::scaled(options.bound);
+            StressRun run(options);
+            const StressRun::Report report = run.run();
+            QString found;
+            for (const StressRun::Violation &violation : report.first)
+                found += QStringLiteral("\n  op %1: %2")
+                             .arg(violation.operation)
+                             .arg(QString::fromStdString(violation.what));
+            QVERIFY2(report.violations == 0, qPrintable(QStringLiteral("seed %1, %2 violation(s):")
+                                                            .arg(seed)
+                                                            .arg(report.violations)
+                                                        + found));
+            QCOMPARE(report.operations, 300L);
+            met.faults += report.faults;
+            met.boxes += report.boxes;
+            met.learned += report.learned;
+            met.relearned += report.relearned;
+            met.deleted += report.deleted;
+            // The runs did meet faults and boxes, and learned, learned again and
+            // deleted keys, or they prove little.
+            if (met.faults > 0 && met.boxes > 0 && met.learned > 0 && met.relearned > 0 && met.deleted > 0)
+                return;
+        }
+        QFAIL(qPrintable(QStringLiteral("three runs met faults %1, boxes %2, learned %3, relearned %4, deleted %5")
+                             .arg(met.faults)
+                             .arg(met.boxes)
+                             .arg(met.learned)
+                             .arg(met.relearned)
+                             .arg(met.deleted)));
     }
 };
 
