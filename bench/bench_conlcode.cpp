@@ -58,10 +58,7 @@ Move moveOf(const ConverterResult &clean, const ConverterResult &noisy)
     }
     const bool sameParts = clean.partA + clean.partB == noisy.partA + noisy.partB;
     if (clean.known()) {
-        // Part B: toggle, repeat kind, repeat count, then the timing.
-        return clean.partA + clean.partB.left(6) != noisy.partA + noisy.partB.left(6) ? Move::Fields
-               : sameParts                                                            ? Move::None
-                                                                                      : Move::Timing;
+        return clean.keyCode() != noisy.keyCode() ? Move::Fields : sameParts ? Move::None : Move::Timing;
     }
     const bool sameId = clean.id == noisy.id;
     return sameId && sameParts ? Move::None : sameId ? Move::LearnedParts : sameParts ? Move::LearnedId : Move::LearnedBoth;

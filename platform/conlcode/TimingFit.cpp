@@ -198,10 +198,13 @@ std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const I
                 return std::nullopt;
             }
         }
+        if (f + 1 == nominal.frames.size()) {
+            continue;
+        }
         const int gap = nominal.frames[f].gapAfterUs;
-        if (f + 1 < nominal.frames.size() && gap > 0) {
+        if (gap > 0) {
             gaps.emplace_back(gap, measured.frames[f].gapAfterUs);
-        } else if (f + 1 < nominal.frames.size() && !faithfulGap(gap, measured.frames[f].gapAfterUs)) {
+        } else if (!faithfulGap(gap, measured.frames[f].gapAfterUs)) {
             return std::nullopt;
         }
     }
