@@ -10,6 +10,10 @@ namespace
 constexpr std::uint8_t version = 0x10;
 // Keeps data without a carrier as it always was.
 constexpr std::uint8_t versionWithCarrier = 0x20;
+// Counts and adjustment positions as variable-length numbers; what is written
+// now. The two above are still read: remotes hold formats written in them.
+constexpr std::uint8_t compactVersion = 0x30;
+constexpr std::uint8_t compactVersionWithCarrier = 0x40;
 constexpr std::uint8_t hasEncoding = 1;
 constexpr std::uint8_t repeatsLastFrame = 2;
 constexpr std::uint8_t hasExtraBits = 4;
@@ -41,6 +45,37 @@ public:
             return std::nullopt;
         }
         return m_bytes[m_pos++];
+    }
+    // Seven bits a byte, lowest first, the top bit set on all but the last;
+    // nothing above 16 bits.
+    std::optional<std::uint16_t> number()
+    {
+        std::uint32_t value = 0;
+        for (int shift = 0; shift <= 14; shift += 7) {
+            const std::optional<std::uint8_t> byte = next();
+            if (!byte) {
+                return std::nullopt;
+            }
+            value |= static_cast<std::uint32_t>(*byte & 0x7F) << shift;
+            if ((*byte & 0x80) == 0) {
+                return value <= 0xFFFF ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(value))
+                                       : std::nullopt;
+            }
+        }
+        return std::nullopt;
+    }
+    // A count or position: two bytes, high first, in the old layouts.
+    std::optional<std::uint16_t> count(bool compact)
+    {
+        if (compact) {
+            return number();
+        }
+        const std::optional<std::uint8_t> high = next();
+        const std::optional<std::uint8_t> low = next();
+        if (!high || !low) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint16_t>(*high << 8 | *low);
     }
 
 private:
@@ -90,30 +125,36 @@ std::optional<LearnedFormat::Frame> readFrame(Reader &reader, const LearnedForma
     return std::nullopt;
 }
 
-std::optional<std::uint16_t> readWord(Reader &reader)
+void writeNumber(std::vector<std::uint8_t> &out, std::size_t value)
 {
-    const std::optional<std::uint8_t> high = reader.next();
-    const std::optional<std::uint8_t> low = reader.next();
-    if (!high || !low) {
-        return std::nullopt;
+    while (value >= 0x80) {
+        out.push_back(static_cast<std::uint8_t>(value | 0x80));
+        value >>= 7;
     }
-    return static_cast<std::uint16_t>(*high << 8 | *low);
+    out.push_back(static_cast<std::uint8_t>(value));
 }
 
-// Positions ascending, none twice.
-bool readAdjustments(Reader &reader, LearnedFormat &format)
+// Positions ascending, none twice. The compact layout gives each as its
+// distance past the one before (past -1 for the first).
+bool readAdjustments(Reader &reader, LearnedFormat &format, bool compact)
 {
-    const std::optional<std::uint16_t> count = readWord(reader);
+    const std::optional<std::uint16_t> count = reader.count(compact);
     if (!count || *count == 0) {
         return false;
     }
+    long previous = -1;
     for (std::size_t i = 0; i < *count; ++i) {
-        const std::optional<std::uint16_t> position = readWord(reader);
+        const std::optional<std::uint16_t> field = reader.count(compact);
         const std::optional<std::uint8_t> code = reader.next();
-        if (!position || !code || (!format.adjustments.empty() && *position <= format.adjustments.back().position)) {
+        if (!field || !code) {
             return false;
         }
-        format.adjustments.push_back({*position, *code});
+        const long position = compact ? previous + 1 + *field : *field;
+        if (position <= previous || position > 0xFFFF) {
+            return false;
+        }
+        format.adjustments.push_back({static_cast<std::uint16_t>(position), *code});
+        previous = position;
     }
     return true;
 }
@@ -162,7 +203,7 @@ std::uint8_t LearnedFormat::codeOfLength(double microseconds)
 std::vector<std::uint8_t> LearnedFormat::serialize() const
 {
     std::vector<std::uint8_t> out;
-    std::uint8_t flags = carrierKHz > 0 ? versionWithCarrier : version;
+    std::uint8_t flags = carrierKHz > 0 ? compactVersionWithCarrier : compactVersion;
     flags |= alphabet ? hasEncoding : 0;
     flags |= repeatsLast ? repeatsLastFrame : 0;
     flags |= extraBits.empty() ? 0 : hasExtraBits;
@@ -202,8 +243,7 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
         }
     }
     if (!extraBits.empty()) {
-        out.push_back(static_cast<std::uint8_t>(extraBits.size() >> 8));
-        out.push_back(static_cast<std::uint8_t>(extraBits.size()));
+        writeNumber(out, extraBits.size());
         const std::size_t first = out.size();
         out.resize(first + (extraBits.size() + 7) / 8, 0);
         for (std::size_t i = 0; i < extraBits.size(); ++i) {
@@ -213,12 +253,12 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
         }
     }
     if (!adjustments.empty()) {
-        out.push_back(static_cast<std::uint8_t>(adjustments.size() >> 8));
-        out.push_back(static_cast<std::uint8_t>(adjustments.size()));
+        writeNumber(out, adjustments.size());
+        long previous = -1;
         for (const Adjustment &adjustment : adjustments) {
-            out.push_back(static_cast<std::uint8_t>(adjustment.position >> 8));
-            out.push_back(static_cast<std::uint8_t>(adjustment.position));
+            writeNumber(out, static_cast<std::size_t>(adjustment.position - previous - 1));
             out.push_back(adjustment.code);
+            previous = adjustment.position;
         }
     }
     return out;
@@ -229,10 +269,13 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
     Reader reader(bytes);
     LearnedFormat format;
     const std::optional<std::uint8_t> flags = reader.next();
-    if (!flags || ((*flags & 0xF0) != version && (*flags & 0xF0) != versionWithCarrier)) {
+    const std::uint8_t layout = flags ? *flags & 0xF0 : 0;
+    if (layout != version && layout != versionWithCarrier && layout != compactVersion
+        && layout != compactVersionWithCarrier) {
         return std::nullopt;
     }
-    if ((*flags & 0xF0) == versionWithCarrier) {
+    const bool compact = layout == compactVersion || layout == compactVersionWithCarrier;
+    if (layout == versionWithCarrier || layout == compactVersionWithCarrier) {
         const std::optional<std::uint8_t> carrier = reader.next();
         if (!carrier || *carrier == 0) {
             return std::nullopt;
@@ -278,12 +321,11 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
         format.frames.push_back(std::move(*frame));
     }
     if ((*flags & hasExtraBits) != 0) {
-        const std::optional<std::uint8_t> high = reader.next();
-        const std::optional<std::uint8_t> low = reader.next();
-        if (!high || !low) {
+        const std::optional<std::uint16_t> bitCount = reader.count(compact);
+        if (!bitCount) {
             return std::nullopt;
         }
-        const std::size_t count = static_cast<std::size_t>(*high) << 8 | *low;
+        const std::size_t count = *bitCount;
         std::uint8_t byte = 0;
         for (std::size_t i = 0; i < count; ++i) {
             if (i % 8 == 0) {
@@ -299,7 +341,7 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
             return std::nullopt;
         }
     }
-    if ((*flags & hasAdjustments) != 0 && !readAdjustments(reader, format)) {
+    if ((*flags & hasAdjustments) != 0 && !readAdjustments(reader, format, compact)) {
         return std::nullopt;
     }
     if (format.extraBits.size() + format.partBitCount() != format.bitCount()) {

@@ -16,9 +16,9 @@
 // parts A and B of the key record (LearnedParts); bits that do not fit there
 // stay with the format, which then belongs to that key alone.
 //
-// Bytes: [0] 0x10 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits,
-//            8 adjustments); 0x20 | flags when the carrier follows
-//        with 0x20: the carrier in kHz (1 to 255)
+// Bytes: [0] 0x30 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits,
+//            8 adjustments); 0x40 | flags when the carrier follows
+//        with 0x40: the carrier in kHz (1 to 255); none: the default carrier
 //        [1] mark count << 4 | space count (1 to 14 marks, 0 to 14 spaces:
 //            frames of single marks have no spaces)
 //        mark lengths, then space lengths, one byte each (lengthOfCode), ascending
@@ -27,13 +27,18 @@
 //        tokens: 0x00-0xDD a pair (mark << 4 | space); 0xF0 n: n bits;
 //        0xE0 | mark: the closing mark; 0xF1 n: n bits, the last one a mark
 //        alone, closing the frame
-//        with extra bits: their count (2 bytes, high first), the bits MSB first
-//        with adjustments: their count (2 bytes), then each its position among
-//            the frames' marks and spaces (2 bytes) and its length code: the
-//            few lengths that their cluster's mean would miss by more than a
+//        with extra bits: their count (a number), the bits MSB first
+//        with adjustments: their count (a number), then each its position
+//            among the frames' marks and spaces (a number: how far past the
+//            one before, past -1 for the first) and its length code: the few
+//            lengths that their cluster's mean would miss by more than a
 //            faithful copy allows; positions beyond the frames go on through
 //            the repeats of the last frame; from 0x8000 on a position is
 //            0x8000 + the number of a sent frame, its code the gap after it in ms
+//        a number: 7 bits a byte, lowest first, the top bit set on all but the
+//            last, at most 0xFFFF
+// Formats written before (still read): 0x10 and 0x20 in place of 0x30 and
+// 0x40, every count and position two bytes, high first.
 // Reading stops at the end of these fields: the code area pads to 8-byte blocks.
 class LearnedFormat
 {

@@ -219,10 +219,11 @@ bool alike(const IrFrame &a, const IrFrame &b)
     return true;
 }
 
-// To the nearest kHz, which the capture gives at best; 0 stays unknown.
+// To the nearest kHz, which the capture gives at best; 0 stays unknown, and
+// the default carrier, which is what an unknown one goes out at, costs no byte.
 std::uint8_t carrierKHzOf(int carrierHz)
 {
-    if (carrierHz <= 0) {
+    if (carrierHz <= 0 || (carrierHz + 500) / 1000 == LearnedFormat::defaultCarrierHz / 1000) {
         return 0;
     }
     return static_cast<std::uint8_t>(std::clamp((std::min(carrierHz, 255000) + 500) / 1000, 1, 255));

@@ -84,6 +84,7 @@ private slots:
     void formatsThatDifferNeverShareAnId();
     void paddedFormatDataReadsTheSame();
     void damagedFormatDataIsRefused();
+    void formatsOfTheOldLayoutStillRead();
     void partsMustFitTheFormat();
 };
 
@@ -278,8 +279,10 @@ void LearnedFormatsTest::damagedFormatDataIsRefused()
                  qPrintable(QString("cut at %1").arg(cut)));
     }
     std::string wrongVersion = data;
-    wrongVersion[0] = '2';
-    QVERIFY(!FormatCodec::regenerate(result.learnedRecord(), wrongVersion));
+    for (const char version : {'2', '5', '0'}) {
+        wrongVersion[0] = version;
+        QVERIFY(!FormatCodec::regenerate(result.learnedRecord(), wrongVersion));
+    }
     QVERIFY(!FormatCodec::regenerate(result.learnedRecord(), data + "F"));
     // A token naming a cluster the format does not have.
     const std::optional<LearnedFormat> format = formatOf(result);
@@ -288,6 +291,40 @@ void LearnedFormatsTest::damagedFormatDataIsRefused()
     const std::size_t firstToken = 2 + format->markCodes.size() + format->spaceCodes.size() + 2 + 1 + 1;
     bytes[firstToken] = 0xDD;
     QVERIFY(!LearnedFormat::parse(bytes));
+}
+
+// Remotes keep formats written before counts and positions took a variable
+// number of bytes: they send as they did, and written again they only shrink.
+void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
+{
+    const std::vector<std::uint8_t> old{
+        0x2D, 40,                // encoding, extra bits, adjustments; carrier 40 kHz
+        0x12, 0x4B, 0x4B, 0x6F,  // one mark, two spaces
+        0x00, 0x01,              // bit 0, bit 1
+        1, 0, 0xF0, 130, 0xE0,   // one frame: 130 bits and the closing mark
+        0x00, 0x02, 0x80,        // the two bits beyond the parts: 1, 0
+        0x00, 0x02,              // two adjustments
+        0x00, 0x03, 0x50,        // the fourth length
+        0x80, 0x00, 0x30};       // the gap after the first sent frame
+    const std::optional<LearnedFormat> format = LearnedFormat::parse(old);
+    QVERIFY(format);
+    QCOMPARE(int(format->carrierKHz), 40);
+    QCOMPARE(format->extraBits, (std::vector<bool>{true, false}));
+    QCOMPARE(format->adjustments,
+             (std::vector<LearnedFormat::Adjustment>{{3, 0x50}, {LearnedFormat::firstGapPosition, 0x30}}));
+    const std::vector<std::uint8_t> now = format->serialize();
+    QCOMPARE(now[0], std::uint8_t(0x4D));
+    // Both counts and the first position take one byte; the gap's position, far past it, three.
+    QCOMPARE(now.size(), old.size() - 2);
+    QCOMPARE(now[now.size() - 4], std::uint8_t(0xFC));
+    QCOMPARE(LearnedFormat::parse(now), format);
+    // A position past 16 bits, or a number longer than three bytes, is no format.
+    std::vector<std::uint8_t> far = now;
+    std::copy_n(std::begin({0xFF, 0xFF, 0x03}), 3, far.end() - 4);
+    QVERIFY(!LearnedFormat::parse(far));
+    std::vector<std::uint8_t> endless(now.begin(), now.end() - 4);
+    endless.insert(endless.end(), {0x80, 0x80, 0x80, 0x01, 0x30});
+    QVERIFY(!LearnedFormat::parse(endless));
 }
 
 void LearnedFormatsTest::partsMustFitTheFormat()
