@@ -18,6 +18,7 @@
 #include "ConverterResult.h"
 #include "FormatCodec.h"
 #include "IrCorpus.h"
+#include "RoundTrip.h"
 #include "SignalMatch.h"
 #include "TestSignals.h"
 
@@ -125,6 +126,8 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
     // remote keeps those, and every later key of that id is sent with them.
     std::map<std::pair<QString, QString>, std::string> storedData;
     int sharing = 0, sharingFaithful = 0, sharingClose = 0;
+    // Each remote's keys learned into one remote: a shared format is stored once.
+    std::size_t rememberedBytes = 0;
     for (std::size_t i = 0; i < recordings.size(); ++i) {
         const ConverterResult result = ConverterResult::of(convert(inputs[i].c_str(), 2));
         if (!result.wellFormed) {
@@ -132,11 +135,14 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         }
         ++converted;
         known += result.known() ? 1 : 0;
+        rememberedBytes += RoundTrip::keyBytes(0);
         if (!result.known()) {
             formats[recordings[i].remote].insert(result.id);
             ++learnedKeys[recordings[i].remote];
             const auto [stored, first] = storedData.try_emplace({recordings[i].remote, result.id}, result.data.toStdString());
-            if (!first) {
+            if (first) {
+                rememberedBytes += RoundTrip::keyBytes(stored->second.size() / 2) - RoundTrip::keyBytes(0);
+            } else {
                 const std::optional<IrSignal> shared = FormatCodec::regenerate(result.learnedRecord(), stored->second);
                 ++sharing;
                 sharingFaithful += shared && SignalMatch::difference(recordings[i].signal, *shared, 0.05).isEmpty() ? 1 : 0;
@@ -183,6 +189,8 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         printMovesByKind(movesByKind);
     }
     std::printf("learned keys of %d remotes with two or more: %d keys in %d formats\n", remotes, keys, formatCount);
+    std::printf("memory per key with all keys of each remote in one remote: %.1f bytes\n",
+                converted > 0 ? static_cast<double>(rememberedBytes) / converted : 0.0);
     std::printf("keys sent with the format data an earlier key of their remote stored: %d, faithful %.1f %%, "
                 "within 20 %%: %.1f %%\n", sharing, percent(sharingFaithful, sharing), percent(sharingClose, sharing));
 }

@@ -221,7 +221,7 @@ std::string RoundTrip::run(std::string_view line, Totals &totals)
     ProtocolCodec::Fields fields;
     std::size_t dataBytes = 0;
     const std::string protocol = protocolOf(converted, fields, dataBytes);
-    const std::size_t bytes = recordBytes + (dataBytes + blockBytes - 1) / blockBytes * blockBytes;
+    const std::size_t bytes = keyBytes(dataBytes);
     const Match match = compare(input->signal, sent.signal);
     totals.bytes += static_cast<long long>(bytes);
 
@@ -244,6 +244,11 @@ std::string RoundTrip::run(std::string_view line, Totals &totals)
         totals.rawKnown += protocol != "learned" && protocol != "raw" ? 1 : 0;
     }
     return answer.write();
+}
+
+std::size_t RoundTrip::keyBytes(std::size_t formatBytes)
+{
+    return recordBytes + (formatBytes + blockBytes - 1) / blockBytes * blockBytes;
 }
 
 std::string RoundTrip::summary(const Totals &totals)

@@ -34,6 +34,9 @@ public:
     // The answer to one line of input (a JSON object) as one JSON object.
     static std::string run(std::string_view line, Totals &totals);
     static std::string summary(const Totals &totals);
+    // Remote memory a key takes: its record, and whole blocks for `formatBytes`
+    // of format data (0 for a known format or one another key stored already).
+    static std::size_t keyBytes(std::size_t formatBytes);
 
     struct Match
     {
