@@ -135,13 +135,13 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         }
         ++converted;
         known += result.known() ? 1 : 0;
-        rememberedBytes += RoundTrip::keyBytes(0);
+        std::size_t newFormatBytes = 0;
         if (!result.known()) {
             formats[recordings[i].remote].insert(result.id);
             ++learnedKeys[recordings[i].remote];
             const auto [stored, first] = storedData.try_emplace({recordings[i].remote, result.id}, result.data.toStdString());
             if (first) {
-                rememberedBytes += RoundTrip::keyBytes(stored->second.size() / 2) - RoundTrip::keyBytes(0);
+                newFormatBytes = stored->second.size() / 2;
             } else {
                 const std::optional<IrSignal> shared = FormatCodec::regenerate(result.learnedRecord(), stored->second);
                 ++sharing;
@@ -149,6 +149,7 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
                 sharingClose += shared && SignalMatch::difference(recordings[i].signal, *shared, 0.20).isEmpty() ? 1 : 0;
             }
         }
+        rememberedBytes += RoundTrip::keyBytes(newFormatBytes);
         const std::optional<IrSignal> sent =
             result.known() ? FormatCodec::regenerate(result.knownRecord(), "")
                            : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());

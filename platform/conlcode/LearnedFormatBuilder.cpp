@@ -223,10 +223,11 @@ bool alike(const IrFrame &a, const IrFrame &b)
 // the default carrier, which is what an unknown one goes out at, costs no byte.
 std::uint8_t carrierKHzOf(int carrierHz)
 {
-    if (carrierHz <= 0 || (carrierHz + 500) / 1000 == LearnedFormat::defaultCarrierHz / 1000) {
+    if (carrierHz <= 0) {
         return 0;
     }
-    return static_cast<std::uint8_t>(std::clamp((std::min(carrierHz, 255000) + 500) / 1000, 1, 255));
+    const int kHz = std::clamp((std::min(carrierHz, 255000) + 500) / 1000, 1, 255);
+    return kHz == LearnedFormat::defaultCarrierHz / 1000 ? 0 : static_cast<std::uint8_t>(kHz);
 }
 
 }  // namespace
