@@ -14,6 +14,10 @@ constexpr std::uint8_t versionWithCarrier = 0x20;
 // now. The two above are still read: remotes hold formats written in them.
 constexpr std::uint8_t compactVersion = 0x30;
 constexpr std::uint8_t compactVersionWithCarrier = 0x40;
+// The compact layout with four symbols in the encoding.
+constexpr std::uint8_t fourSymbolVersion = 0x50;
+constexpr std::uint8_t fourSymbolVersionWithCarrier = 0x60;
+constexpr std::size_t fourSymbols = 4;
 constexpr std::uint8_t hasEncoding = 1;
 constexpr std::uint8_t repeatsLastFrame = 2;
 constexpr std::uint8_t hasExtraBits = 4;
@@ -21,6 +25,9 @@ constexpr std::uint8_t hasAdjustments = 8;
 constexpr std::uint8_t finalMark = 0xE0;
 constexpr std::uint8_t bitRun = 0xF0;
 constexpr std::uint8_t finalBitRun = 0xF1;
+// A run of 1 to 14 symbols in one byte: shortRun + 1 to 0xFF.
+constexpr std::uint8_t shortRun = 0xF1;
+constexpr std::size_t maxShortRun = 0xFF - shortRun;
 constexpr double scaleBase = 16;
 constexpr double stepsPerOctave = 24;
 
@@ -100,11 +107,17 @@ std::optional<LearnedFormat::Frame> readFrame(Reader &reader, const LearnedForma
         LearnedFormat::Token token;
         if (*byte == bitRun || *byte == finalBitRun) {
             const std::optional<std::uint8_t> run = reader.next();
-            if (!run || *run == 0 || !format.alphabet) {
+            if (!run || *run == 0 || format.alphabet.empty()) {
                 return std::nullopt;
             }
             token.kind = *byte == bitRun ? LearnedFormat::TokenKind::Bits : LearnedFormat::TokenKind::FinalBits;
             token.bits = *run;
+        } else if (*byte > shortRun) {
+            if (format.alphabet.empty()) {
+                return std::nullopt;
+            }
+            token.kind = LearnedFormat::TokenKind::Bits;
+            token.bits = *byte - shortRun;
         } else if ((*byte & 0xF0) == finalMark) {
             token.kind = LearnedFormat::TokenKind::FinalMark;
             token.pair.mark = *byte & 0xF;
@@ -177,7 +190,11 @@ void appendFrame(const LearnedFormat &format, const LearnedFormat::Frame &frame,
         case LearnedFormat::TokenKind::Bits:
         case LearnedFormat::TokenKind::FinalBits:
             for (std::size_t i = 0; i < token.bits; ++i) {
-                const LearnedFormat::Pair symbol = (*format.alphabet)[bits[next++] ? 1 : 0];
+                std::size_t index = 0;
+                for (std::size_t b = 0; b < format.bitsPerSymbol(); ++b) {
+                    index = index << 1 | (bits[next++] ? 1 : 0);
+                }
+                const LearnedFormat::Pair symbol = format.alphabet[index];
                 out.push_back(markOf(symbol.mark));
                 if (token.kind == LearnedFormat::TokenKind::Bits || i + 1 < token.bits) {
                     out.push_back(spaceOf(symbol.space));
@@ -203,8 +220,13 @@ std::uint8_t LearnedFormat::codeOfLength(double microseconds)
 std::vector<std::uint8_t> LearnedFormat::serialize() const
 {
     std::vector<std::uint8_t> out;
-    std::uint8_t flags = carrierKHz > 0 ? compactVersionWithCarrier : compactVersion;
-    flags |= alphabet ? hasEncoding : 0;
+    std::uint8_t flags = 0;
+    if (alphabet.size() == fourSymbols) {
+        flags = carrierKHz > 0 ? fourSymbolVersionWithCarrier : fourSymbolVersion;
+    } else {
+        flags = carrierKHz > 0 ? compactVersionWithCarrier : compactVersion;
+    }
+    flags |= alphabet.empty() ? 0 : hasEncoding;
     flags |= repeatsLast ? repeatsLastFrame : 0;
     flags |= extraBits.empty() ? 0 : hasExtraBits;
     flags |= adjustments.empty() ? 0 : hasAdjustments;
@@ -219,9 +241,8 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
             out.push_back(code);
         }
     }
-    if (alphabet) {
-        out.push_back(nibbles((*alphabet)[0]));
-        out.push_back(nibbles((*alphabet)[1]));
+    for (const Pair symbol : alphabet) {
+        out.push_back(nibbles(symbol));
     }
     out.push_back(static_cast<std::uint8_t>(frames.size()));
     for (const Frame &frame : frames) {
@@ -236,6 +257,10 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
                 break;
             case TokenKind::Bits:
             case TokenKind::FinalBits:
+                if (token.kind == TokenKind::Bits && token.bits <= maxShortRun) {
+                    out.push_back(static_cast<std::uint8_t>(shortRun + token.bits));
+                    break;
+                }
                 out.push_back(token.kind == TokenKind::Bits ? bitRun : finalBitRun);
                 out.push_back(static_cast<std::uint8_t>(token.bits));
                 break;
@@ -271,11 +296,15 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
     const std::optional<std::uint8_t> flags = reader.next();
     const std::uint8_t layout = flags ? *flags & 0xF0 : 0;
     if (layout != version && layout != versionWithCarrier && layout != compactVersion
-        && layout != compactVersionWithCarrier) {
+        && layout != compactVersionWithCarrier && layout != fourSymbolVersion && layout != fourSymbolVersionWithCarrier) {
         return std::nullopt;
     }
-    const bool compact = layout == compactVersion || layout == compactVersionWithCarrier;
-    if (layout == versionWithCarrier || layout == compactVersionWithCarrier) {
+    const bool compact = layout != version && layout != versionWithCarrier;
+    const bool four = layout == fourSymbolVersion || layout == fourSymbolVersionWithCarrier;
+    if (four && (*flags & hasEncoding) == 0) {
+        return std::nullopt;
+    }
+    if (layout == versionWithCarrier || layout == compactVersionWithCarrier || layout == fourSymbolVersionWithCarrier) {
         const std::optional<std::uint8_t> carrier = reader.next();
         if (!carrier || *carrier == 0) {
             return std::nullopt;
@@ -298,13 +327,13 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
         }
         (i < markCount ? format.markCodes : format.spaceCodes).push_back(*code);
     }
-    if ((*flags & hasEncoding) != 0) {
-        const std::optional<std::uint8_t> zero = reader.next();
-        const std::optional<std::uint8_t> one = reader.next();
-        if (!zero || !one || !validPair(format, pairOf(*zero)) || !validPair(format, pairOf(*one))) {
+    const std::size_t symbolCount = (*flags & hasEncoding) == 0 ? 0 : four ? fourSymbols : 2;
+    for (std::size_t i = 0; i < symbolCount; ++i) {
+        const std::optional<std::uint8_t> symbol = reader.next();
+        if (!symbol || !validPair(format, pairOf(*symbol))) {
             return std::nullopt;
         }
-        format.alphabet = std::array<Pair, 2>{pairOf(*zero), pairOf(*one)};
+        format.alphabet.push_back(pairOf(*symbol));
     }
     format.repeatsLast = (*flags & repeatsLastFrame) != 0;
     const std::optional<std::uint8_t> frameCount = reader.next();
@@ -355,6 +384,11 @@ int LearnedFormat::carrierHz() const
     return carrierKHz > 0 ? carrierKHz * 1000 : defaultCarrierHz;
 }
 
+std::size_t LearnedFormat::bitsPerSymbol() const
+{
+    return alphabet.size() == fourSymbols ? 2 : 1;
+}
+
 std::size_t LearnedFormat::bitCount() const
 {
     std::size_t count = 0;
@@ -363,7 +397,7 @@ std::size_t LearnedFormat::bitCount() const
             count += token.bits;
         }
     }
-    return count;
+    return count * bitsPerSymbol();
 }
 
 std::size_t LearnedFormat::partBitCount() const

@@ -10,22 +10,27 @@
 
 // The timing of a learned format, as its format data lie in the remote's code
 // area. A format lists the distinct mark and space lengths (clusters), the pair
-// of (mark, space) symbols that encode bits 0 and 1 when the signal has such a
-// bit encoding, and its frames as runs of bits and single (mark, space) pairs.
+// (mark, space) symbols that carry the key's bits when the signal has such an
+// encoding (two symbols for bits 0 and 1, or four that carry two bits each, for
+// codes of more than two symbols), and its frames as runs of symbols and single
+// (mark, space) pairs.
 // The last frame may repeat. The key's own bits are not part of it: they fill
 // parts A and B of the key record (LearnedParts); bits that do not fit there
 // stay with the format, which then belongs to that key alone.
 //
 // Bytes: [0] 0x30 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits,
-//            8 adjustments); 0x40 | flags when the carrier follows
-//        with 0x40: the carrier in kHz (1 to 255); none: the default carrier
+//            8 adjustments); 0x40 | flags when the carrier follows; 0x50 and
+//            0x60 likewise with a four-symbol encoding
+//        with 0x40 or 0x60: the carrier in kHz (1 to 255); else the default carrier
 //        [1] mark count << 4 | space count (1 to 14 marks, 0 to 14 spaces:
 //            frames of single marks have no spaces)
 //        mark lengths, then space lengths, one byte each (lengthOfCode), ascending
-//        with a bit encoding: (mark << 4 | space) of bit 0, then of bit 1
+//        with an encoding: (mark << 4 | space) of each symbol: of bit 0, then
+//            of bit 1; with four symbols of bits 00, 01, 10, 11
 //        frame count, then per frame its gap byte (ms after it, 0 for none) and
-//        tokens: 0x00-0xDD a pair (mark << 4 | space); 0xF0 n: n bits;
-//        0xE0 | mark: the closing mark; 0xF1 n: n bits, the last one a mark
+//        tokens: 0x00-0xDD a pair (mark << 4 | space); 0xF0 n: n symbols;
+//        0xF2-0xFF: 1 to 14 symbols;
+//        0xE0 | mark: the closing mark; 0xF1 n: n symbols, the last one a mark
 //        alone, closing the frame
 //        with extra bits: their count (a number), the bits MSB first
 //        with adjustments: their count (a number), then each its position
@@ -57,9 +62,9 @@ public:
     enum class TokenKind : std::uint8_t
     {
         Pair,       // one mark and one space
-        Bits,       // `bits` bits of the encoding
+        Bits,       // `bits` symbols of the encoding
         FinalMark,  // the frame's closing mark (pair.mark)
-        FinalBits,  // `bits` bits, the last as its mark alone: closes the frame
+        FinalBits,  // `bits` symbols, the last as its mark alone: closes the frame
     };
     struct Token
     {
@@ -77,7 +82,9 @@ public:
 
     std::vector<std::uint8_t> markCodes;
     std::vector<std::uint8_t> spaceCodes;
-    std::optional<std::array<Pair, 2>> alphabet;  // bit 0, bit 1
+    // None without an encoding; bit 0, bit 1; or bits 00, 01, 10, 11.
+    std::vector<Pair> alphabet;
+    std::size_t bitsPerSymbol() const;
     std::vector<Frame> frames;
     bool repeatsLast = false;
     std::vector<bool> extraBits;

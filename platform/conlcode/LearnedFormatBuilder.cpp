@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 #include "DurationClusters.h"
 #include "LearnedParts.h"
@@ -12,7 +13,7 @@ namespace
 using Pair = LearnedFormat::Pair;
 using Token = LearnedFormat::Token;
 using TokenKind = LearnedFormat::TokenKind;
-using Alphabet = std::array<Pair, 2>;
+using Alphabet = std::vector<Pair>;
 // Cluster numbers of one frame's durations, marks and spaces alternating.
 using Symbols = std::vector<std::uint8_t>;
 
@@ -37,7 +38,56 @@ struct CodedFrame
     bool operator==(const CodedFrame &) const = default;
 };
 
-std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<double> &markMeans, std::vector<double> &spaceMeans)
+// A length its cluster's mean misses by more than this gets its own: a
+// faithful copy stays within 5 % or 60 us; what the clusters send is compared,
+// their rounding included. Capture jitter near 5 % can so add one.
+bool missed(int sent, double wanted)
+{
+    return std::abs(sent - wanted) > std::max(0.049 * wanted, 58.0) - 1;
+}
+
+// A signal's durations as cluster numbers, and the clusters' mean lengths.
+struct Clustered
+{
+    std::vector<Symbols> symbols;  // per frame
+    std::vector<double> markMeans;
+    std::vector<double> spaceMeans;
+    // What the format sends for each cluster.
+    std::vector<std::uint8_t> markCodes;
+    std::vector<std::uint8_t> spaceCodes;
+};
+
+// The length code that sends the most of a cluster's members faithfully,
+// the nearest to their mean among equals: a cluster that strays wider than a
+// faithful copy allows then needs the fewest adjustments.
+std::uint8_t codeOfCluster(const std::vector<int> &lengths, const DurationClusters &clusters, std::size_t cluster)
+{
+    const std::uint8_t meanCode = LearnedFormat::codeOfLength(clusters.mean(cluster));
+    std::vector<int> members;
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        if (clusters.clusterOf(i) == cluster) {
+            members.push_back(lengths[i]);
+        }
+    }
+    const auto [shortest, longest] = std::minmax_element(members.begin(), members.end());
+    const auto misses = [&](std::uint8_t code) {
+        return std::count_if(members.begin(), members.end(),
+                             [&](int length) { return missed(LearnedFormat::lengthOfCode(code), length); });
+    };
+    std::uint8_t best = meanCode;
+    auto fewest = misses(meanCode);
+    for (int code = LearnedFormat::codeOfLength(*shortest); fewest > 0 && code <= LearnedFormat::codeOfLength(*longest);
+         ++code) {
+        const auto count = misses(static_cast<std::uint8_t>(code));
+        if (count < fewest || (count == fewest && std::abs(code - meanCode) < std::abs(best - meanCode))) {
+            best = static_cast<std::uint8_t>(code);
+            fewest = count;
+        }
+    }
+    return best;
+}
+
+Clustered clusteredOf(const IrSignal &signal, DurationClusters::Spread spread)
 {
     std::vector<int> marks;
     std::vector<int> spaces;
@@ -46,15 +96,17 @@ std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<double> &mark
             (i % 2 == 0 ? marks : spaces).push_back(frame.durations[i]);
         }
     }
-    const DurationClusters markClusters(marks, LearnedFormat::maxClusters);
-    const DurationClusters spaceClusters(spaces, LearnedFormat::maxClusters);
+    const DurationClusters markClusters(marks, LearnedFormat::maxClusters, spread);
+    const DurationClusters spaceClusters(spaces, LearnedFormat::maxClusters, spread);
+    Clustered out;
     for (std::size_t c = 0; c < markClusters.size(); ++c) {
-        markMeans.push_back(markClusters.mean(c));
+        out.markMeans.push_back(markClusters.mean(c));
+        out.markCodes.push_back(codeOfCluster(marks, markClusters, c));
     }
     for (std::size_t c = 0; c < spaceClusters.size(); ++c) {
-        spaceMeans.push_back(spaceClusters.mean(c));
+        out.spaceMeans.push_back(spaceClusters.mean(c));
+        out.spaceCodes.push_back(codeOfCluster(spaces, spaceClusters, c));
     }
-    std::vector<Symbols> symbols;
     std::size_t mark = 0;
     std::size_t space = 0;
     for (const IrFrame &frame : signal.frames) {
@@ -63,9 +115,9 @@ std::vector<Symbols> symbolsOf(const IrSignal &signal, std::vector<double> &mark
             const std::size_t cluster = i % 2 == 0 ? markClusters.clusterOf(mark++) : spaceClusters.clusterOf(space++);
             frameSymbols.push_back(static_cast<std::uint8_t>(cluster));
         }
-        symbols.push_back(std::move(frameSymbols));
+        out.symbols.push_back(std::move(frameSymbols));
     }
-    return symbols;
+    return out;
 }
 
 // Two pairs can be the bits when they share their mark (pulse distance),
@@ -77,10 +129,16 @@ bool bitLike(Pair a, Pair b, const std::vector<double> &markMeans, const std::ve
     return a.mark == b.mark || a.space == b.space || std::max(lengthA, lengthB) <= samePeriod * std::min(lengthA, lengthB);
 }
 
-std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const std::vector<double> &markMeans,
-                                     const std::vector<double> &spaceMeans)
+// How often each (mark, space) pair occurs; repeated frames count once, so
+// that a repeated lead-in does not pass for a symbol.
+struct PairCounts
 {
-    // Repeated frames count once, so that a repeated lead-in does not pass for a bit.
+    std::vector<std::pair<Pair, int>> ranked;  // most frequent first; among equals the lower cluster numbers
+    int total = 0;
+};
+
+PairCounts countPairs(const std::vector<Symbols> &symbols)
+{
     std::vector<Symbols> distinct;
     for (const Symbols &frame : symbols) {
         if (std::find(distinct.begin(), distinct.end(), frame) == distinct.end()) {
@@ -88,21 +146,27 @@ std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const 
         }
     }
     std::map<std::pair<std::uint8_t, std::uint8_t>, int> counts;
-    int total = 0;
+    PairCounts out;
     for (const Symbols &frame : distinct) {
         for (std::size_t i = 0; i + 1 < frame.size(); i += 2) {
             ++counts[{frame[i], frame[i + 1]}];
-            ++total;
+            ++out.total;
         }
     }
-    // Most frequent first; among equals the lower cluster numbers.
-    std::vector<std::pair<Pair, int>> ranked;
     for (const auto &[pair, count] : counts) {
-        ranked.push_back({Pair{pair.first, pair.second}, count});
+        out.ranked.push_back({Pair{pair.first, pair.second}, count});
     }
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    std::stable_sort(out.ranked.begin(), out.ranked.end(),
+                     [](const auto &a, const auto &b) { return a.second > b.second; });
+    return out;
+}
+
+Alphabet findAlphabet(const PairCounts &counts, const std::vector<double> &markMeans,
+                      const std::vector<double> &spaceMeans)
+{
+    const auto &ranked = counts.ranked;
     if (ranked.size() < 2 || ranked[0].second < 2) {
-        return std::nullopt;
+        return {};
     }
     const auto [first, firstCount] = ranked[0];
     for (std::size_t i = 1; i < ranked.size() && ranked[i].second >= 2; ++i) {
@@ -110,19 +174,39 @@ std::optional<Alphabet> findAlphabet(const std::vector<Symbols> &symbols, const 
         if (!bitLike(first, other, markMeans, spaceMeans)) {
             continue;
         }
-        if (2 * (firstCount + otherCount) < total) {
-            return std::nullopt;
+        if (2 * (firstCount + otherCount) < counts.total) {
+            return {};
         }
         // Bit 0 has the shorter mark, or with equal marks the shorter space.
         const bool otherFirst = other.mark != first.mark ? other.mark < first.mark : other.space < first.space;
         return otherFirst ? Alphabet{other, first} : Alphabet{first, other};
     }
-    return std::nullopt;
+    return {};
 }
 
-void addBit(CodedFrame &frame, bool bit, TokenKind kind)
+// The four pairs that occur most, for codes of more than two symbols; in the
+// order of their clusters, so that keys of one remote agree on it. Three
+// frequent pairs leave the fourth symbol unused.
+Alphabet findFourSymbols(const PairCounts &counts)
 {
-    frame.bits.push_back(bit);
+    Alphabet symbols;
+    for (std::size_t i = 0; i < counts.ranked.size() && symbols.size() < 4 && counts.ranked[i].second >= 2; ++i) {
+        symbols.push_back(counts.ranked[i].first);
+    }
+    if (symbols.size() < 3) {
+        return {};
+    }
+    std::sort(symbols.begin(), symbols.end(),
+              [](Pair a, Pair b) { return std::tie(a.mark, a.space) < std::tie(b.mark, b.space); });
+    symbols.resize(4, symbols.back());
+    return symbols;
+}
+
+void addSymbol(CodedFrame &frame, std::size_t index, std::size_t bitsPerSymbol, TokenKind kind)
+{
+    for (std::size_t b = bitsPerSymbol; b-- > 0;) {
+        frame.bits.push_back((index >> b & 1) != 0);
+    }
     Token *last = frame.tokens.empty() ? nullptr : &frame.tokens.back();
     if (last && last->kind == TokenKind::Bits && last->bits < LearnedFormat::maxRun) {
         ++last->bits;
@@ -132,13 +216,15 @@ void addBit(CodedFrame &frame, bool bit, TokenKind kind)
     frame.tokens.push_back(Token{kind, {}, 1});
 }
 
-CodedFrame codeFrame(const Symbols &symbols, const std::optional<Alphabet> &alphabet)
+CodedFrame codeFrame(const Symbols &symbols, const Alphabet &alphabet)
 {
+    const std::size_t bitsPerSymbol = alphabet.size() == 4 ? 2 : 1;
     CodedFrame frame;
     for (std::size_t i = 0; i + 1 < symbols.size(); i += 2) {
         const Pair pair{symbols[i], symbols[i + 1]};
-        if (alphabet && (pair == (*alphabet)[0] || pair == (*alphabet)[1])) {
-            addBit(frame, pair == (*alphabet)[1], TokenKind::Bits);
+        const auto symbol = std::find(alphabet.begin(), alphabet.end(), pair);
+        if (symbol != alphabet.end()) {
+            addSymbol(frame, static_cast<std::size_t>(symbol - alphabet.begin()), bitsPerSymbol, TokenKind::Bits);
         } else {
             frame.tokens.push_back(Token{TokenKind::Pair, pair, 0});
         }
@@ -146,23 +232,15 @@ CodedFrame codeFrame(const Symbols &symbols, const std::optional<Alphabet> &alph
     const std::uint8_t last = symbols.back();
     // With bits told apart by their marks, a closing mark after bits is one more
     // bit whose space runs into the silence.
-    const bool markBit = alphabet && (*alphabet)[0].mark != (*alphabet)[1].mark
-                         && (last == (*alphabet)[0].mark || last == (*alphabet)[1].mark) && !frame.tokens.empty()
+    const bool markBit = alphabet.size() == 2 && alphabet[0].mark != alphabet[1].mark
+                         && (last == alphabet[0].mark || last == alphabet[1].mark) && !frame.tokens.empty()
                          && frame.tokens.back().kind == TokenKind::Bits;
     if (markBit) {
-        addBit(frame, last == (*alphabet)[1].mark, TokenKind::FinalBits);
+        addSymbol(frame, last == alphabet[1].mark ? 1 : 0, 1, TokenKind::FinalBits);
     } else {
         frame.tokens.push_back(Token{TokenKind::FinalMark, {last, 0}, 0});
     }
     return frame;
-}
-
-// A length its cluster's mean misses by more than this gets its own: a
-// faithful copy stays within 5 % or 60 us; what the clusters send is compared,
-// their rounding included. Capture jitter near 5 % can so add one.
-bool missed(int sent, double wanted)
-{
-    return std::abs(sent - wanted) > std::max(0.049 * wanted, 58.0) - 1;
 }
 
 int gapMsOf(double microseconds)
@@ -230,19 +308,11 @@ std::uint8_t carrierKHzOf(int carrierHz)
     return kHz == LearnedFormat::defaultCarrierHz / 1000 ? 0 : static_cast<std::uint8_t>(kHz);
 }
 
-}  // namespace
-
-std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
+// The signal's code with the symbols of `alphabet`.
+std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clustered, const Alphabet &alphabet)
 {
-    if (signal.frames.empty()) {
-        return std::nullopt;
-    }
-    std::vector<double> markMeans;
-    std::vector<double> spaceMeans;
-    const std::vector<Symbols> symbols = symbolsOf(signal, markMeans, spaceMeans);
-    const std::optional<Alphabet> alphabet = findAlphabet(symbols, markMeans, spaceMeans);
     std::vector<CodedFrame> coded;
-    for (const Symbols &frame : symbols) {
+    for (const Symbols &frame : clustered.symbols) {
         coded.push_back(codeFrame(frame, alphabet));
     }
     // The body ends with the first of the trailing equal frames: equal in
@@ -259,12 +329,8 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     }
     LearnedCode code;
     LearnedFormat &format = code.format;
-    for (double mean : markMeans) {
-        format.markCodes.push_back(LearnedFormat::codeOfLength(mean));
-    }
-    for (double mean : spaceMeans) {
-        format.spaceCodes.push_back(LearnedFormat::codeOfLength(mean));
-    }
+    format.markCodes = clustered.markCodes;
+    format.spaceCodes = clustered.spaceCodes;
     format.alphabet = alphabet;
     format.repeatsLast = repeats > 0;
     format.carrierKHz = carrierKHzOf(signal.carrierHz);
@@ -292,4 +358,39 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     code.parts = LearnedParts::pack(bits, repeatCount);
     format.adjustments = adjustmentsOf(code, signal);
     return code;
+}
+
+}  // namespace
+
+std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
+{
+    if (signal.frames.empty()) {
+        return std::nullopt;
+    }
+    // The smallest of the candidates; among equals the first. Wide clusters
+    // keep the key's bits in two symbols; tight ones need no adjustments for
+    // signals whose lengths stray within a cluster; four symbols carry codes
+    // of more than two.
+    std::optional<LearnedCode> best;
+    std::size_t bestSize = 0;
+    const auto consider = [&](std::optional<LearnedCode> code) {
+        const std::size_t size = code ? code->format.serialize().size() : 0;
+        if (code && (!best || size < bestSize)) {
+            best = std::move(code);
+            bestSize = size;
+        }
+    };
+    for (const DurationClusters::Spread spread : {DurationClusters::Spread::Wide, DurationClusters::Spread::Tight}) {
+        if (best && best->format.adjustments.empty()) {
+            break;
+        }
+        const Clustered clustered = clusteredOf(signal, spread);
+        const PairCounts counts = countPairs(clustered.symbols);
+        consider(codeWith(signal, clustered, findAlphabet(counts, clustered.markMeans, clustered.spaceMeans)));
+        const Alphabet four = findFourSymbols(counts);
+        if (!four.empty()) {
+            consider(codeWith(signal, clustered, four));
+        }
+    }
+    return best;
 }

@@ -147,7 +147,7 @@ std::string protocolOf(const std::string &converted, ProtocolCodec::Fields &fiel
         return "raw";
     }
     const std::optional<LearnedFormat> format = LearnedFormat::parse(*data);
-    return format && format->alphabet ? "learned" : "raw";
+    return format && !format->alphabet.empty() ? "learned" : "raw";
 }
 
 JsonValue signalJson(const IrSignal &signal)

@@ -131,6 +131,17 @@ InfraredSignal biphase(const std::vector<bool> &bits, int frames)
     return framed(std::vector<Frame>(static_cast<std::size_t>(frames), frame), 60000, true, 38000);
 }
 
+InfraredSignal twoBitSymbols(const std::vector<bool> &bits)
+{
+    Frame frame{2600, 1900};
+    for (std::size_t i = 0; i + 1 < bits.size(); i += 2) {
+        frame.push_back(400);
+        frame.push_back(400 + 300 * (2 * bits[i] + bits[i + 1]));
+    }
+    frame.push_back(400);
+    return framed({frame, frame}, 40500, false, 38000);
+}
+
 InfraredSignal irregular()
 {
     InfraredSignal signal;

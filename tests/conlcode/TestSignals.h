@@ -41,6 +41,10 @@ InfraredSignal dutyCycle(const std::vector<bool> &bits);
 // 450 us halves, 1 = mark-space, 0 = space-mark, MSB first; 60 ms frame to
 // frame, `frames` frames.
 InfraredSignal biphase(const std::vector<bool> &bits, int frames);
+// A remote whose pairs carry two bits each: 2600/1900 lead-in, 400 marks,
+// spaces 400, 700, 1000, 1300 for 00 to 11, MSB first, a closing 400 mark;
+// twice, 40 ms frame to frame.
+InfraredSignal twoBitSymbols(const std::vector<bool> &bits);
 // A signal without a bit encoding: one frame of irregular lengths.
 InfraredSignal irregular();
 

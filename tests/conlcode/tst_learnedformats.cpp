@@ -61,6 +61,7 @@ void addLearnedShapes()
     InfraredSignal nec = TestSignals::nec(0x10, 0xEF, 0x20, TestSignals::NecRepeat::Ditto, 2);
     nec.durations[0] = 6000;  // no NEC lead-in: a learned format
     QTest::newRow("NEC bits, foreign lead-in") << nec;
+    QTest::newRow("two bits a symbol") << TestSignals::twoBitSymbols(TestSignals::bitsOf(0x1B1B1B, 24));
     QTest::newRow("irregular") << TestSignals::irregular();
 }
 }  // namespace
@@ -85,6 +86,7 @@ private slots:
     void paddedFormatDataReadsTheSame();
     void damagedFormatDataIsRefused();
     void formatsOfTheOldLayoutStillRead();
+    void fourSymbolsCarryTwoBitsEach();
     void partsMustFitTheFormat();
 };
 
@@ -98,6 +100,9 @@ void LearnedFormatsTest::keysOfOneRemoteShareTheFormat_data()
                                               << TestSignals::pulseDistance(repeating(3), muteKey);
     QTest::newRow("pulse width, 13 bits") << TestSignals::pulseWidth(TestSignals::bitsOf(0x095, 13))
                                           << TestSignals::pulseWidth(TestSignals::bitsOf(0xA90, 13));
+    // Their data in the parts, two bits a symbol, not as pairs in the format.
+    QTest::newRow("two bits a symbol") << TestSignals::twoBitSymbols(TestSignals::bitsOf(0x1B1B1B, 24))
+                                       << TestSignals::twoBitSymbols(TestSignals::bitsOf(0xE4E4E4, 24));
 }
 
 void LearnedFormatsTest::keysOfOneRemoteShareTheFormat()
@@ -139,7 +144,7 @@ void LearnedFormatsTest::irregularSignalIsKeptAsPairs()
     QCOMPARE(result.partA + result.partB, QString(32, '0'));
     const std::optional<LearnedFormat> format = formatOf(result);
     QVERIFY(format);
-    QVERIFY(!format->alphabet);
+    QVERIFY(format->alphabet.empty());
     QCOMPARE(format->bitCount(), std::size_t(0));
 }
 
@@ -279,7 +284,7 @@ void LearnedFormatsTest::damagedFormatDataIsRefused()
                  qPrintable(QString("cut at %1").arg(cut)));
     }
     std::string wrongVersion = data;
-    for (const char version : {'2', '5', '0'}) {
+    for (const char version : {'2', '7', '0'}) {
         wrongVersion[0] = version;
         QVERIFY(!FormatCodec::regenerate(result.learnedRecord(), wrongVersion));
     }
@@ -325,6 +330,39 @@ void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
     std::vector<std::uint8_t> endless(now.begin(), now.end() - 4);
     endless.insert(endless.end(), {0x80, 0x80, 0x80, 0x01, 0x30});
     QVERIFY(!LearnedFormat::parse(endless));
+}
+
+void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
+{
+    const std::vector<std::uint8_t> bytes{
+        0x51,                          // four symbols, encoding
+        0x14, 0x30,                    // one mark,
+        0x30, 0x48, 0x58, 0x68,        // four spaces
+        0x00, 0x01, 0x02, 0x03,        // the symbols of 00, 01, 10, 11
+        1, 0, 0xF3, 0x03, 0xE0};       // one frame: two symbols, a pair, the closing mark
+    const std::optional<LearnedFormat> format = LearnedFormat::parse(bytes);
+    QVERIFY(format);
+    QCOMPARE(format->bitCount(), std::size_t(4));
+    QCOMPARE(format->serialize(), bytes);
+    const int mark = LearnedFormat::lengthOfCode(0x30);
+    std::vector<int> spaces;
+    for (const std::uint8_t code : {0x30, 0x48, 0x58, 0x68}) {
+        spaces.push_back(LearnedFormat::lengthOfCode(code));
+    }
+    std::array<std::uint8_t, 16> parts{};
+    parts[0] = 0x90;  // 10 01: the third space, then the second
+    const std::optional<IrSignal> signal = format->signal(parts);
+    QVERIFY(signal);
+    QCOMPARE(signal->flatDurations(), (std::vector<int>{mark, spaces[2], mark, spaces[1], mark, spaces[3], mark}));
+    // Four symbols without the encoding flag, or a run of symbols in a format
+    // that has none, are no format.
+    std::vector<std::uint8_t> noEncoding = bytes;
+    noEncoding[0] = 0x50;
+    QVERIFY(!LearnedFormat::parse(noEncoding));
+    std::vector<std::uint8_t> noSymbols{0x30, 0x11, 0x30, 0x30, 1, 0, 0xF3, 0xE0};
+    QVERIFY(!LearnedFormat::parse(noSymbols));
+    noSymbols[6] = 0x00;
+    QVERIFY(LearnedFormat::parse(noSymbols));
 }
 
 void LearnedFormatsTest::partsMustFitTheFormat()

@@ -6,6 +6,7 @@
 #include "DurationText.h"
 
 Q_DECLARE_METATYPE(std::vector<int>)
+Q_DECLARE_METATYPE(DurationClusters::Spread)
 
 // Reading the duration text and grouping its lengths.
 class TimingTest : public QObject
@@ -15,7 +16,9 @@ class TimingTest : public QObject
 private slots:
     void durationText_data();
     void durationText();
+    void jitterNeverMovesALengthToAnotherCluster_data();
     void jitterNeverMovesALengthToAnotherCluster();
+    void tightClustersPartLengthsThatWideOnesJoin();
     void clustersOfOneLengthStayNarrow();
     void tooManyClustersMergeTheClosest();
 };
@@ -47,8 +50,16 @@ void TimingTest::durationText()
     QCOMPARE(signal->frames.back().gapAfterUs, 0);
 }
 
+void TimingTest::jitterNeverMovesALengthToAnotherCluster_data()
+{
+    QTest::addColumn<DurationClusters::Spread>("clusterSpread");
+    QTest::newRow("wide") << DurationClusters::Spread::Wide;
+    QTest::newRow("tight") << DurationClusters::Spread::Tight;
+}
+
 void TimingTest::jitterNeverMovesALengthToAnotherCluster()
 {
+    QFETCH(DurationClusters::Spread, clusterSpread);
     // Lengths 1.27 times apart or more stay apart under 5 % jitter.
     const std::vector<int> nominal{420, 560, 1280, 1700, 2200, 3400, 4400};
     std::mt19937 random(11);
@@ -61,12 +72,30 @@ void TimingTest::jitterNeverMovesALengthToAnotherCluster()
             kinds.push_back(kind);
             lengths.push_back(static_cast<int>(nominal[kind] * spread(random)));
         }
-        const DurationClusters clusters(lengths, 14);
+        const DurationClusters clusters(lengths, 14, clusterSpread);
         for (std::size_t i = 0; i < lengths.size(); ++i) {
             for (std::size_t j = 0; j < lengths.size(); ++j) {
                 QCOMPARE(clusters.clusterOf(i) == clusters.clusterOf(j), kinds[i] == kinds[j]);
             }
         }
+    }
+}
+
+void TimingTest::tightClustersPartLengthsThatWideOnesJoin()
+{
+    // Marks of 1050 and 1200 us (one remote's two timings, say), each with 1 %
+    // of jitter: one cluster is wider than a faithful copy of its mean allows.
+    std::vector<int> lengths;
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> spread(0.99, 1.01);
+    for (int i = 0; i < 40; ++i) {
+        lengths.push_back(static_cast<int>((i % 2 == 0 ? 1050 : 1200) * spread(random)));
+    }
+    QCOMPARE(DurationClusters(lengths, 14).size(), std::size_t(1));
+    const DurationClusters tight(lengths, 14, DurationClusters::Spread::Tight);
+    QCOMPARE(tight.size(), std::size_t(2));
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        QCOMPARE(tight.clusterOf(i), i % 2);
     }
 }
 
