@@ -28,6 +28,8 @@ constexpr std::uint8_t finalBitRun = 0xF1;
 // A run of 1 to 14 symbols in one byte: shortRun + 1 to 0xFF.
 constexpr std::uint8_t shortRun = 0xF1;
 constexpr std::size_t maxShortRun = 0xFF - shortRun;
+// A frame whose tokens are those of the frame before: its gap byte and this.
+constexpr std::uint8_t asFrameBefore = 0xDE;
 constexpr double scaleBase = 16;
 constexpr double stepsPerOctave = 24;
 
@@ -52,6 +54,10 @@ public:
             return std::nullopt;
         }
         return m_bytes[m_pos++];
+    }
+    std::optional<std::uint8_t> peek() const
+    {
+        return m_pos < m_bytes.size() ? std::optional<std::uint8_t>(m_bytes[m_pos]) : std::nullopt;
     }
     // Seven bits a byte, lowest first, the top bit set on all but the last;
     // nothing above 16 bits.
@@ -103,6 +109,11 @@ std::optional<LearnedFormat::Frame> readFrame(Reader &reader, const LearnedForma
         return std::nullopt;
     }
     frame.gapMs = *gap;
+    if (!format.frames.empty() && reader.peek() == asFrameBefore) {
+        reader.next();
+        frame.tokens = format.frames.back().tokens;
+        return frame;
+    }
     while (const std::optional<std::uint8_t> byte = reader.next()) {
         LearnedFormat::Token token;
         if (*byte == bitRun || *byte == finalBitRun) {
@@ -245,8 +256,13 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
         out.push_back(nibbles(symbol));
     }
     out.push_back(static_cast<std::uint8_t>(frames.size()));
-    for (const Frame &frame : frames) {
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        const Frame &frame = frames[f];
         out.push_back(static_cast<std::uint8_t>(frame.gapMs));
+        if (f > 0 && frame.tokens == frames[f - 1].tokens) {
+            out.push_back(asFrameBefore);
+            continue;
+        }
         for (const Token &token : frame.tokens) {
             switch (token.kind) {
             case TokenKind::Pair:

@@ -29,7 +29,8 @@
 //            of bit 1; with four symbols of bits 00, 01, 10, 11
 //        frame count, then per frame its gap byte (ms after it, 0 for none) and
 //        tokens: 0x00-0xDD a pair (mark << 4 | space); 0xF0 n: n symbols;
-//        0xF2-0xFF: 1 to 14 symbols;
+//        0xF2-0xFF: 1 to 14 symbols; 0xDE alone: the tokens of the frame
+//        before (its bits are the frame's own);
 //        0xE0 | mark: the closing mark; 0xF1 n: n symbols, the last one a mark
 //        alone, closing the frame
 //        with extra bits: their count (a number), the bits MSB first

@@ -184,16 +184,16 @@ Alphabet findAlphabet(const PairCounts &counts, const std::vector<double> &markM
     return {};
 }
 
-// The four pairs that occur most, for codes of more than two symbols; in the
-// order of their clusters, so that keys of one remote agree on it. Three
-// frequent pairs leave the fourth symbol unused.
+// The four pairs that occur most, for codes of more than two symbols or of
+// two that do not look like bits; in the order of their clusters, so that keys
+// of one remote agree on it. Fewer frequent pairs leave symbols unused.
 Alphabet findFourSymbols(const PairCounts &counts)
 {
     Alphabet symbols;
     for (std::size_t i = 0; i < counts.ranked.size() && symbols.size() < 4 && counts.ranked[i].second >= 2; ++i) {
         symbols.push_back(counts.ranked[i].first);
     }
-    if (symbols.size() < 3) {
+    if (symbols.size() < 2) {
         return {};
     }
     std::sort(symbols.begin(), symbols.end(),

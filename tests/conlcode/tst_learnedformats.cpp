@@ -87,6 +87,7 @@ private slots:
     void damagedFormatDataIsRefused();
     void formatsOfTheOldLayoutStillRead();
     void fourSymbolsCarryTwoBitsEach();
+    void frameLikeTheOneBeforeTakesOneByte();
     void partsMustFitTheFormat();
 };
 
@@ -363,6 +364,35 @@ void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
     QVERIFY(!LearnedFormat::parse(noSymbols));
     noSymbols[6] = 0x00;
     QVERIFY(LearnedFormat::parse(noSymbols));
+}
+
+void LearnedFormatsTest::frameLikeTheOneBeforeTakesOneByte()
+{
+    // Two frames of one timing with other bits: not a repeat, but one timing.
+    InfraredSignal signal = TestSignals::pulseDistance(custom, powerKey);
+    const InfraredSignal second = TestSignals::pulseDistance(custom, muteKey);
+    signal.durations.push_back(30500);
+    signal.durations.insert(signal.durations.end(), second.durations.begin(), second.durations.end());
+    const ConverterResult result = convert(signal);
+    const std::optional<LearnedFormat> format = formatOf(result);
+    QVERIFY(format);
+    QCOMPARE(format->frames.size(), std::size_t(2));
+    QCOMPARE(format->frames[1].tokens, format->frames[0].tokens);
+    const std::vector<std::uint8_t> bytes = format->serialize();
+    QCOMPARE(bytes.back(), std::uint8_t(0xDE));
+    QCOMPARE(LearnedFormat::parse(bytes), format);
+    const std::optional<IrSignal> sent = regenerate(result);
+    QVERIFY(sent);
+    QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
+    // The first frame has none before it.
+    std::vector<std::uint8_t> first = bytes;
+    const std::size_t frameCount = (format->carrierKHz > 0 ? 3 : 2) + format->markCodes.size()
+                                   + format->spaceCodes.size() + format->alphabet.size();
+    QCOMPARE(first[frameCount], std::uint8_t(2));
+    first[frameCount] = 1;
+    first.resize(frameCount + 1);
+    first.insert(first.end(), {0, 0xDE});
+    QVERIFY(!LearnedFormat::parse(first));
 }
 
 void LearnedFormatsTest::partsMustFitTheFormat()
