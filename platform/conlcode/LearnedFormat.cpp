@@ -7,17 +7,41 @@
 
 namespace
 {
-constexpr std::uint8_t version = 0x10;
-// Keeps data without a carrier as it always was.
-constexpr std::uint8_t versionWithCarrier = 0x20;
-// Counts and adjustment positions as variable-length numbers; what is written
-// now. The two above are still read: remotes hold formats written in them.
-constexpr std::uint8_t compactVersion = 0x30;
-constexpr std::uint8_t compactVersionWithCarrier = 0x40;
-// The compact layout with four symbols in the encoding.
-constexpr std::uint8_t fourSymbolVersion = 0x50;
-constexpr std::uint8_t fourSymbolVersionWithCarrier = 0x60;
+// The layout is the top nibble of the first byte. Remotes hold formats of
+// every layout written before, so all are still read; what is written now is
+// the last: 5, plus 1 when the carrier follows, plus 2 with four symbols.
+struct Layout
+{
+    bool compact = false;  // counts and positions as variable-length numbers
+    bool carrier = false;  // a carrier byte follows
+    bool current = false;  // the common alphabet in one byte; no gap byte after a last frame that does not repeat
+    bool fourSymbols = false;
+};
+
+std::optional<Layout> layoutOf(std::uint8_t nibble)
+{
+    switch (nibble) {
+    case 1:
+    case 2:
+        return Layout{false, nibble == 2, false, false};
+    case 3:
+    case 4:
+        return Layout{true, nibble == 4, false, false};
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+        return Layout{true, (nibble - 5) % 2 == 1, true, nibble >= 7};
+    default:
+        return std::nullopt;
+    }
+}
+
+constexpr std::uint8_t currentLayout = 5;
 constexpr std::size_t fourSymbols = 4;
+// The alphabet of most pulse-distance codes, (mark 0, space 0) and (mark 0,
+// space 1), in the current layout.
+constexpr std::uint8_t commonAlphabet = 0xEE;
 constexpr std::uint8_t hasEncoding = 1;
 constexpr std::uint8_t repeatsLastFrame = 2;
 constexpr std::uint8_t hasExtraBits = 4;
@@ -101,10 +125,11 @@ bool validPair(const LearnedFormat &format, LearnedFormat::Pair pair)
     return pair.mark < format.markCodes.size() && pair.space < format.spaceCodes.size();
 }
 
-std::optional<LearnedFormat::Frame> readFrame(Reader &reader, const LearnedFormat &format)
+// Without a gap byte the frame's gap is 0.
+std::optional<LearnedFormat::Frame> readFrame(Reader &reader, const LearnedFormat &format, bool gapByte)
 {
     LearnedFormat::Frame frame;
-    const std::optional<std::uint8_t> gap = reader.next();
+    const std::optional<std::uint8_t> gap = gapByte ? reader.next() : std::optional<std::uint8_t>(0);
     if (!gap) {
         return std::nullopt;
     }
@@ -231,12 +256,8 @@ std::uint8_t LearnedFormat::codeOfLength(double microseconds)
 std::vector<std::uint8_t> LearnedFormat::serialize() const
 {
     std::vector<std::uint8_t> out;
-    std::uint8_t flags = 0;
-    if (alphabet.size() == fourSymbols) {
-        flags = carrierKHz > 0 ? fourSymbolVersionWithCarrier : fourSymbolVersion;
-    } else {
-        flags = carrierKHz > 0 ? compactVersionWithCarrier : compactVersion;
-    }
+    const int layout = currentLayout + (carrierKHz > 0 ? 1 : 0) + (alphabet.size() == fourSymbols ? 2 : 0);
+    std::uint8_t flags = static_cast<std::uint8_t>(layout << 4);
     flags |= alphabet.empty() ? 0 : hasEncoding;
     flags |= repeatsLast ? repeatsLastFrame : 0;
     flags |= extraBits.empty() ? 0 : hasExtraBits;
@@ -252,13 +273,19 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
             out.push_back(code);
         }
     }
-    for (const Pair symbol : alphabet) {
-        out.push_back(nibbles(symbol));
+    if (alphabet == std::vector<Pair>{{0, 0}, {0, 1}}) {
+        out.push_back(commonAlphabet);
+    } else {
+        for (const Pair symbol : alphabet) {
+            out.push_back(nibbles(symbol));
+        }
     }
     out.push_back(static_cast<std::uint8_t>(frames.size()));
     for (std::size_t f = 0; f < frames.size(); ++f) {
         const Frame &frame = frames[f];
-        out.push_back(static_cast<std::uint8_t>(frame.gapMs));
+        if (f + 1 < frames.size() || repeatsLast) {
+            out.push_back(static_cast<std::uint8_t>(frame.gapMs));
+        }
         if (f > 0 && frame.tokens == frames[f - 1].tokens) {
             out.push_back(asFrameBefore);
             continue;
@@ -310,17 +337,11 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
     Reader reader(bytes);
     LearnedFormat format;
     const std::optional<std::uint8_t> flags = reader.next();
-    const std::uint8_t layout = flags ? *flags & 0xF0 : 0;
-    if (layout != version && layout != versionWithCarrier && layout != compactVersion
-        && layout != compactVersionWithCarrier && layout != fourSymbolVersion && layout != fourSymbolVersionWithCarrier) {
+    const std::optional<Layout> layout = flags ? layoutOf(*flags >> 4) : std::nullopt;
+    if (!layout || (layout->fourSymbols && (*flags & hasEncoding) == 0)) {
         return std::nullopt;
     }
-    const bool compact = layout != version && layout != versionWithCarrier;
-    const bool four = layout == fourSymbolVersion || layout == fourSymbolVersionWithCarrier;
-    if (four && (*flags & hasEncoding) == 0) {
-        return std::nullopt;
-    }
-    if (layout == versionWithCarrier || layout == compactVersionWithCarrier || layout == fourSymbolVersionWithCarrier) {
+    if (layout->carrier) {
         const std::optional<std::uint8_t> carrier = reader.next();
         if (!carrier || *carrier == 0) {
             return std::nullopt;
@@ -343,8 +364,15 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
         }
         (i < markCount ? format.markCodes : format.spaceCodes).push_back(*code);
     }
-    const std::size_t symbolCount = (*flags & hasEncoding) == 0 ? 0 : four ? fourSymbols : 2;
-    for (std::size_t i = 0; i < symbolCount; ++i) {
+    const std::size_t symbolCount = (*flags & hasEncoding) == 0 ? 0 : layout->fourSymbols ? fourSymbols : 2;
+    if (symbolCount == 2 && layout->current && reader.peek() == commonAlphabet) {
+        reader.next();
+        format.alphabet = {{0, 0}, {0, 1}};
+        if (!validPair(format, format.alphabet[1])) {
+            return std::nullopt;
+        }
+    }
+    for (std::size_t i = format.alphabet.size(); i < symbolCount; ++i) {
         const std::optional<std::uint8_t> symbol = reader.next();
         if (!symbol || !validPair(format, pairOf(*symbol))) {
             return std::nullopt;
@@ -357,16 +385,16 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
         return std::nullopt;
     }
     for (std::size_t i = 0; i < *frameCount; ++i) {
-        std::optional<Frame> frame = readFrame(reader, format);
         // Every frame but a last one that does not repeat is followed by a gap.
         const bool needsGap = i + 1 < *frameCount || format.repeatsLast;
+        std::optional<Frame> frame = readFrame(reader, format, needsGap || !layout->current);
         if (!frame || needsGap != (frame->gapMs > 0)) {
             return std::nullopt;
         }
         format.frames.push_back(std::move(*frame));
     }
     if ((*flags & hasExtraBits) != 0) {
-        const std::optional<std::uint16_t> bitCount = reader.count(compact);
+        const std::optional<std::uint16_t> bitCount = reader.count(layout->compact);
         if (!bitCount) {
             return std::nullopt;
         }
@@ -386,7 +414,7 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
             return std::nullopt;
         }
     }
-    if ((*flags & hasAdjustments) != 0 && !readAdjustments(reader, format, compact)) {
+    if ((*flags & hasAdjustments) != 0 && !readAdjustments(reader, format, layout->compact)) {
         return std::nullopt;
     }
     if (format.extraBits.size() + format.partBitCount() != format.bitCount()) {

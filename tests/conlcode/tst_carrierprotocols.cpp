@@ -409,12 +409,12 @@ void CarrierProtocolsTest::learnedFormatKeepsItsCarrier_data()
     QTest::addColumn<int>("sentHz");
     QTest::addColumn<int>("version");
 
-    QTest::newRow("56 kHz") << 56000 << 56 << 56000 << 0x40;
-    QTest::newRow("33 kHz") << 33000 << 33 << 33000 << 0x40;
-    QTest::newRow("37.6 kHz: the default, no carrier byte") << 37600 << 0 << 38000 << 0x30;
-    QTest::newRow("38.6 kHz is not the default") << 38600 << 39 << 39000 << 0x40;
-    QTest::newRow("455 kHz, beyond what the receiver reads: none") << 455000 << 0 << 38000 << 0x30;
-    QTest::newRow("unknown: 38 kHz") << 0 << 0 << 38000 << 0x30;
+    QTest::newRow("56 kHz") << 56000 << 56 << 56000 << 0x60;
+    QTest::newRow("33 kHz") << 33000 << 33 << 33000 << 0x60;
+    QTest::newRow("37.6 kHz: the default, no carrier byte") << 37600 << 0 << 38000 << 0x50;
+    QTest::newRow("38.6 kHz is not the default") << 38600 << 39 << 39000 << 0x60;
+    QTest::newRow("455 kHz, beyond what the receiver reads: none") << 455000 << 0 << 38000 << 0x50;
+    QTest::newRow("unknown: 38 kHz") << 0 << 0 << 38000 << 0x50;
 }
 
 void CarrierProtocolsTest::learnedFormatKeepsItsCarrier()
@@ -459,7 +459,7 @@ void CarrierProtocolsTest::carrierInFormatData_data()
     QTest::newRow("carrier, no more") << withCarrier.left(2) << -1;
     // A carrier byte where the counts belong is no format.
     QTest::newRow("carrier flag on data without one")
-        << QByteArray(without).replace(0, 1, QByteArray(1, char((without[0] & 0x0F) | 0x40))) << -1;
+        << QByteArray(without).replace(0, 1, QByteArray(1, char((without[0] & 0x0F) | 0x60))) << -1;
 }
 
 // -1: the bytes hold no learned format.

@@ -299,10 +299,11 @@ void LearnedFormatsTest::damagedFormatDataIsRefused()
     QVERIFY(!LearnedFormat::parse(bytes));
 }
 
-// Remotes keep formats written before counts and positions took a variable
-// number of bytes: they send as they did, and written again they only shrink.
+// Remotes keep formats of the layouts written before: they send as they did,
+// and written again they only shrink.
 void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
 {
+    // Counts and positions two bytes each.
     const std::vector<std::uint8_t> old{
         0x2D, 40,                // encoding, extra bits, adjustments; carrier 40 kHz
         0x12, 0x4B, 0x4B, 0x6F,  // one mark, two spaces
@@ -312,17 +313,22 @@ void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
         0x00, 0x02,              // two adjustments
         0x00, 0x03, 0x50,        // the fourth length
         0x80, 0x00, 0x30};       // the gap after the first sent frame
+    // Counts and positions as variable-length numbers, each position past the one before.
+    const std::vector<std::uint8_t> compact{0x4D, 40, 0x12, 0x4B, 0x4B, 0x6F, 0x00, 0x01, 1, 0, 0xF0, 130, 0xE0,
+                                            0x02, 0x80, 0x02, 0x03, 0x50, 0xFC, 0xFF, 0x01, 0x30};
     const std::optional<LearnedFormat> format = LearnedFormat::parse(old);
     QVERIFY(format);
     QCOMPARE(int(format->carrierKHz), 40);
     QCOMPARE(format->extraBits, (std::vector<bool>{true, false}));
     QCOMPARE(format->adjustments,
              (std::vector<LearnedFormat::Adjustment>{{3, 0x50}, {LearnedFormat::firstGapPosition, 0x30}}));
+    QCOMPARE(LearnedFormat::parse(compact), format);
     const std::vector<std::uint8_t> now = format->serialize();
-    QCOMPARE(now[0], std::uint8_t(0x4D));
-    // Both counts and the first position take one byte; the gap's position, far past it, three.
-    QCOMPARE(now.size(), old.size() - 2);
-    QCOMPARE(now[now.size() - 4], std::uint8_t(0xFC));
+    QCOMPARE(now[0], std::uint8_t(0x6D));
+    // The common alphabet in one byte, and no gap byte after the last frame.
+    QCOMPARE(now.size(), compact.size() - 2);
+    QCOMPARE(std::vector<std::uint8_t>(now.begin() + 6, now.begin() + 11),
+             (std::vector<std::uint8_t>{0xEE, 1, 0xF0, 130, 0xE0}));
     QCOMPARE(LearnedFormat::parse(now), format);
     // A position past 16 bits, or a number longer than three bytes, is no format.
     std::vector<std::uint8_t> far = now;
@@ -331,16 +337,18 @@ void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
     std::vector<std::uint8_t> endless(now.begin(), now.end() - 4);
     endless.insert(endless.end(), {0x80, 0x80, 0x80, 0x01, 0x30});
     QVERIFY(!LearnedFormat::parse(endless));
+    // The one-byte alphabet needs the space it names.
+    QVERIFY(!LearnedFormat::parse({0x51, 0x11, 0x30, 0x30, 0xEE, 1, 0xF3, 0xE0}));
 }
 
 void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
 {
     const std::vector<std::uint8_t> bytes{
-        0x51,                          // four symbols, encoding
+        0x71,                          // four symbols, encoding
         0x14, 0x30,                    // one mark,
         0x30, 0x48, 0x58, 0x68,        // four spaces
         0x00, 0x01, 0x02, 0x03,        // the symbols of 00, 01, 10, 11
-        1, 0, 0xF3, 0x03, 0xE0};       // one frame: two symbols, a pair, the closing mark
+        1, 0xF3, 0x03, 0xE0};          // one frame: two symbols, a pair, the closing mark
     const std::optional<LearnedFormat> format = LearnedFormat::parse(bytes);
     QVERIFY(format);
     QCOMPARE(format->bitCount(), std::size_t(4));
@@ -358,7 +366,7 @@ void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
     // Four symbols without the encoding flag, or a run of symbols in a format
     // that has none, are no format.
     std::vector<std::uint8_t> noEncoding = bytes;
-    noEncoding[0] = 0x50;
+    noEncoding[0] = 0x70;
     QVERIFY(!LearnedFormat::parse(noEncoding));
     std::vector<std::uint8_t> noSymbols{0x30, 0x11, 0x30, 0x30, 1, 0, 0xF3, 0xE0};
     QVERIFY(!LearnedFormat::parse(noSymbols));
@@ -385,14 +393,8 @@ void LearnedFormatsTest::frameLikeTheOneBeforeTakesOneByte()
     QVERIFY(sent);
     QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
     // The first frame has none before it.
-    std::vector<std::uint8_t> first = bytes;
-    const std::size_t frameCount = (format->carrierKHz > 0 ? 3 : 2) + format->markCodes.size()
-                                   + format->spaceCodes.size() + format->alphabet.size();
-    QCOMPARE(first[frameCount], std::uint8_t(2));
-    first[frameCount] = 1;
-    first.resize(frameCount + 1);
-    first.insert(first.end(), {0, 0xDE});
-    QVERIFY(!LearnedFormat::parse(first));
+    QVERIFY(LearnedFormat::parse({0x50, 0x11, 0x30, 0x30, 2, 20, 0x00, 0xE0, 0xDE}));
+    QVERIFY(!LearnedFormat::parse({0x50, 0x11, 0x30, 0x30, 1, 0xDE}));
 }
 
 void LearnedFormatsTest::partsMustFitTheFormat()
