@@ -230,13 +230,14 @@ CodedFrame codeFrame(const Symbols &symbols, const Alphabet &alphabet)
         }
     }
     const std::uint8_t last = symbols.back();
-    // With bits told apart by their marks, a closing mark after bits is one more
-    // bit whose space runs into the silence.
-    const bool markBit = alphabet.size() == 2 && alphabet[0].mark != alphabet[1].mark
-                         && (last == alphabet[0].mark || last == alphabet[1].mark) && !frame.tokens.empty()
-                         && frame.tokens.back().kind == TokenKind::Bits;
-    if (markBit) {
-        addSymbol(frame, last == alphabet[1].mark ? 1 : 0, 1, TokenKind::FinalBits);
+    // A closing mark after symbols is one more symbol whose space runs into
+    // the silence: the first of the alphabet with that mark. Where the symbols
+    // differ in their marks it is a bit of the key; where they share one it
+    // only spares the closing mark's token.
+    const auto closing =
+        std::find_if(alphabet.begin(), alphabet.end(), [&](Pair symbol) { return symbol.mark == last; });
+    if (closing != alphabet.end() && !frame.tokens.empty() && frame.tokens.back().kind == TokenKind::Bits) {
+        addSymbol(frame, static_cast<std::size_t>(closing - alphabet.begin()), bitsPerSymbol, TokenKind::FinalBits);
     } else {
         frame.tokens.push_back(Token{TokenKind::FinalMark, {last, 0}, 0});
     }
