@@ -14,7 +14,9 @@ struct Layout
 {
     bool compact = false;  // counts and positions as variable-length numbers
     bool carrier = false;  // a carrier byte follows
-    bool current = false;  // the common alphabet in one byte; no gap byte after a last frame that does not repeat
+    // Alphabets of few clusters packed, short closing runs in one byte, no gap
+    // byte after a last frame that does not repeat.
+    bool current = false;
     bool fourSymbols = false;
 };
 
@@ -39,9 +41,17 @@ std::optional<Layout> layoutOf(std::uint8_t nibble)
 
 constexpr std::uint8_t currentLayout = 5;
 constexpr std::size_t fourSymbols = 4;
-// The alphabet of most pulse-distance codes, (mark 0, space 0) and (mark 0,
-// space 1), in the current layout.
-constexpr std::uint8_t commonAlphabet = 0xEE;
+// In the current layout, with at most four marks and four spaces, two
+// symbols a byte: mark, space, mark, space, two bits each.
+constexpr std::size_t maxPackedClusters = 4;
+// A closing run of 1 to 14 symbols in one byte: (symbols - 1) << 4 | 0xF.
+constexpr std::uint8_t shortClosingRun = 0x0F;
+constexpr std::size_t maxShortClosingRun = 14;
+
+bool packedAlphabet(const Layout &layout, std::size_t markCount, std::size_t spaceCount)
+{
+    return layout.current && markCount <= maxPackedClusters && spaceCount <= maxPackedClusters;
+}
 constexpr std::uint8_t hasEncoding = 1;
 constexpr std::uint8_t repeatsLastFrame = 2;
 constexpr std::uint8_t hasExtraBits = 4;
@@ -154,6 +164,12 @@ std::optional<LearnedFormat::Frame> readFrame(Reader &reader, const LearnedForma
             }
             token.kind = LearnedFormat::TokenKind::Bits;
             token.bits = *byte - shortRun;
+        } else if ((*byte & 0x0F) == shortClosingRun && *byte < finalMark) {
+            if (format.alphabet.empty()) {
+                return std::nullopt;
+            }
+            token.kind = LearnedFormat::TokenKind::FinalBits;
+            token.bits = (*byte >> 4) + 1U;
         } else if ((*byte & 0xF0) == finalMark) {
             token.kind = LearnedFormat::TokenKind::FinalMark;
             token.pair.mark = *byte & 0xF;
@@ -256,8 +272,9 @@ std::uint8_t LearnedFormat::codeOfLength(double microseconds)
 std::vector<std::uint8_t> LearnedFormat::serialize() const
 {
     std::vector<std::uint8_t> out;
-    const int layout = currentLayout + (carrierKHz > 0 ? 1 : 0) + (alphabet.size() == fourSymbols ? 2 : 0);
-    std::uint8_t flags = static_cast<std::uint8_t>(layout << 4);
+    const int nibble = currentLayout + (carrierKHz > 0 ? 1 : 0) + (alphabet.size() == fourSymbols ? 2 : 0);
+    const Layout layout = *layoutOf(static_cast<std::uint8_t>(nibble));
+    std::uint8_t flags = static_cast<std::uint8_t>(nibble << 4);
     flags |= alphabet.empty() ? 0 : hasEncoding;
     flags |= repeatsLast ? repeatsLastFrame : 0;
     flags |= extraBits.empty() ? 0 : hasExtraBits;
@@ -273,8 +290,11 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
             out.push_back(code);
         }
     }
-    if (alphabet == std::vector<Pair>{{0, 0}, {0, 1}}) {
-        out.push_back(commonAlphabet);
+    if (packedAlphabet(layout, markCodes.size(), spaceCodes.size())) {
+        for (std::size_t i = 0; i + 1 < alphabet.size(); i += 2) {
+            out.push_back(static_cast<std::uint8_t>(alphabet[i].mark << 6 | alphabet[i].space << 4
+                                                    | alphabet[i + 1].mark << 2 | alphabet[i + 1].space));
+        }
     } else {
         for (const Pair symbol : alphabet) {
             out.push_back(nibbles(symbol));
@@ -302,6 +322,10 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
             case TokenKind::FinalBits:
                 if (token.kind == TokenKind::Bits && token.bits <= maxShortRun) {
                     out.push_back(static_cast<std::uint8_t>(shortRun + token.bits));
+                    break;
+                }
+                if (token.kind == TokenKind::FinalBits && token.bits <= maxShortClosingRun) {
+                    out.push_back(static_cast<std::uint8_t>((token.bits - 1) << 4 | shortClosingRun));
                     break;
                 }
                 out.push_back(token.kind == TokenKind::Bits ? bitRun : finalBitRun);
@@ -365,19 +389,21 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
         (i < markCount ? format.markCodes : format.spaceCodes).push_back(*code);
     }
     const std::size_t symbolCount = (*flags & hasEncoding) == 0 ? 0 : layout->fourSymbols ? fourSymbols : 2;
-    if (symbolCount == 2 && layout->current && reader.peek() == commonAlphabet) {
-        reader.next();
-        format.alphabet = {{0, 0}, {0, 1}};
-        if (!validPair(format, format.alphabet[1])) {
+    const bool packed = packedAlphabet(*layout, markCount, spaceCount);
+    for (std::size_t i = 0; i < (packed ? symbolCount / 2 : symbolCount); ++i) {
+        const std::optional<std::uint8_t> byte = reader.next();
+        if (!byte) {
             return std::nullopt;
         }
-    }
-    for (std::size_t i = format.alphabet.size(); i < symbolCount; ++i) {
-        const std::optional<std::uint8_t> symbol = reader.next();
-        if (!symbol || !validPair(format, pairOf(*symbol))) {
-            return std::nullopt;
+        const auto crumb = [&](int shift) { return static_cast<std::uint8_t>(*byte >> shift & 3); };
+        const std::vector<Pair> symbols =
+            packed ? std::vector<Pair>{{crumb(6), crumb(4)}, {crumb(2), crumb(0)}} : std::vector<Pair>{pairOf(*byte)};
+        for (const Pair symbol : symbols) {
+            if (!validPair(format, symbol)) {
+                return std::nullopt;
+            }
+            format.alphabet.push_back(symbol);
         }
-        format.alphabet.push_back(pairOf(*symbol));
     }
     format.repeatsLast = (*flags & repeatsLastFrame) != 0;
     const std::optional<std::uint8_t> frameCount = reader.next();

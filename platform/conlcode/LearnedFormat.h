@@ -18,21 +18,25 @@
 // parts A and B of the key record (LearnedParts); bits that do not fit there
 // stay with the format, which then belongs to that key alone.
 //
-// Bytes: [0] 0x30 | flags (1 bit encoding, 2 last frame repeats, 4 extra bits,
-//            8 adjustments); 0x40 | flags when the carrier follows; 0x50 and
-//            0x60 likewise with a four-symbol encoding
-//        with 0x40 or 0x60: the carrier in kHz (1 to 255); else the default carrier
+// Bytes: [0] layout << 4 | flags (1 encoding, 2 last frame repeats, 4 extra
+//            bits, 8 adjustments); layout 5, plus 1 when the carrier follows,
+//            plus 2 with a four-symbol encoding
+//        with a carrier: the carrier in kHz (1 to 255); else the default carrier
 //        [1] mark count << 4 | space count (1 to 14 marks, 0 to 14 spaces:
 //            frames of single marks have no spaces)
 //        mark lengths, then space lengths, one byte each (lengthOfCode), ascending
-//        with an encoding: (mark << 4 | space) of each symbol: of bit 0, then
-//            of bit 1; with four symbols of bits 00, 01, 10, 11
-//        frame count, then per frame its gap byte (ms after it, 0 for none) and
-//        tokens: 0x00-0xDD a pair (mark << 4 | space); 0xF0 n: n symbols;
-//        0xF2-0xFF: 1 to 14 symbols; 0xDE alone: the tokens of the frame
-//        before (its bits are the frame's own);
-//        0xE0 | mark: the closing mark; 0xF1 n: n symbols, the last one a mark
-//        alone, closing the frame
+//        with an encoding, its symbols: of bit 0, then of bit 1; with four
+//            symbols of bits 00, 01, 10, 11; each (mark << 4 | space), or with
+//            at most four marks and four spaces two a byte (mark << 6 |
+//            space << 4 | mark << 2 | space)
+//        frame count, then per frame its gap byte (ms after it; none after a
+//        last frame that does not repeat) and its tokens:
+//            0x00-0xDD a pair (mark << 4 | space)
+//            0xF0 n: n symbols; 0xF2-0xFF: 1 to 14 symbols
+//            0xE0 | mark: the closing mark
+//            0xF1 n: n symbols, the last one a mark alone, closing the frame;
+//            (n - 1) << 4 | 0x0F: the same for 1 to 14 symbols
+//            0xDE alone: the tokens of the frame before (its bits its own)
 //        with extra bits: their count (a number), the bits MSB first
 //        with adjustments: their count (a number), then each its position
 //            among the frames' marks and spaces (a number: how far past the
@@ -43,8 +47,9 @@
 //            0x8000 + the number of a sent frame, its code the gap after it in ms
 //        a number: 7 bits a byte, lowest first, the top bit set on all but the
 //            last, at most 0xFFFF
-// Formats written before (still read): 0x10 and 0x20 in place of 0x30 and
-// 0x40, every count and position two bytes, high first.
+// Layouts written before, still read: 3 and 4 (4 with the carrier) with two
+// symbols, each alphabet symbol a byte and a gap byte after every frame; 1
+// and 2 likewise with every count and position two bytes, high first.
 // Reading stops at the end of these fields: the code area pads to 8-byte blocks.
 class LearnedFormat
 {

@@ -326,10 +326,10 @@ void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
     QCOMPARE(LearnedFormat::parse(compact), format);
     const std::vector<std::uint8_t> now = format->serialize();
     QCOMPARE(now[0], std::uint8_t(0x6D));
-    // The common alphabet in one byte, and no gap byte after the last frame.
+    // Both symbols in one byte, and no gap byte after the last frame.
     QCOMPARE(now.size(), compact.size() - 2);
     QCOMPARE(std::vector<std::uint8_t>(now.begin() + 6, now.begin() + 11),
-             (std::vector<std::uint8_t>{0xEE, 1, 0xF0, 130, 0xE0}));
+             (std::vector<std::uint8_t>{0x01, 1, 0xF0, 130, 0xE0}));
     QCOMPARE(LearnedFormat::parse(now), format);
     // A position past 16 bits, or a number longer than three bytes, is no format.
     std::vector<std::uint8_t> far = now;
@@ -338,8 +338,9 @@ void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
     std::vector<std::uint8_t> endless(now.begin(), now.end() - 4);
     endless.insert(endless.end(), {0x80, 0x80, 0x80, 0x01, 0x30});
     QVERIFY(!LearnedFormat::parse(endless));
-    // The one-byte alphabet needs the space it names.
-    QVERIFY(!LearnedFormat::parse({0x51, 0x11, 0x30, 0x30, 0xEE, 1, 0xF3, 0xE0}));
+    // A packed alphabet naming a space the format does not have is no format.
+    QVERIFY(!LearnedFormat::parse({0x51, 0x11, 0x30, 0x30, 0x01, 1, 0xF3, 0xE0}));
+    QVERIFY(LearnedFormat::parse({0x51, 0x12, 0x30, 0x30, 0x48, 0x01, 1, 0xF3, 0xE0}));
 }
 
 void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
@@ -348,7 +349,7 @@ void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
         0x71,                          // four symbols, encoding
         0x14, 0x30,                    // one mark,
         0x30, 0x48, 0x58, 0x68,        // four spaces
-        0x00, 0x01, 0x02, 0x03,        // the symbols of 00, 01, 10, 11
+        0x01, 0x23,                    // the symbols of 00, 01, 10, 11, two a byte
         1, 0xF3, 0x03, 0xE0};          // one frame: two symbols, a pair, the closing mark
     const std::optional<LearnedFormat> format = LearnedFormat::parse(bytes);
     QVERIFY(format);
@@ -373,6 +374,16 @@ void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
     QVERIFY(!LearnedFormat::parse(noSymbols));
     noSymbols[6] = 0x00;
     QVERIFY(LearnedFormat::parse(noSymbols));
+    // A short closing run: three symbols, the last its mark alone.
+    const std::vector<std::uint8_t> closing{0x51, 0x12, 0x30, 0x30, 0x48, 0x01, 1, 0x2F};
+    const std::optional<LearnedFormat> closed = LearnedFormat::parse(closing);
+    QVERIFY(closed);
+    QCOMPARE(closed->bitCount(), std::size_t(3));
+    QCOMPARE(closed->serialize(), closing);
+    parts[0] = 0x40;  // 0 1 0
+    const std::optional<IrSignal> sentClosed = closed->signal(parts);
+    QVERIFY(sentClosed);
+    QCOMPARE(sentClosed->flatDurations(), (std::vector<int>{mark, spaces[0], mark, LearnedFormat::lengthOfCode(0x48), mark}));
 }
 
 void LearnedFormatsTest::frameLikeTheOneBeforeTakesOneByte()
