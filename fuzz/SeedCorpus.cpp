@@ -1,7 +1,7 @@
 // Writes the fuzzers' seed corpora: the factory image's blocks, and for a
 // spread of real recordings of the infrared corpus their signal files, the
-// receiver's captures, the converter's inputs and server sessions that press
-// them. The hand-made seeds (Pronto codes, other requests) live beside them.
+// receiver's captures, the converter's inputs, the parts and format data of
+// the learned codes they convert to, and server sessions that press them. The hand-made seeds (Pronto codes, other requests) live beside them.
 // Usage: fuzz_seeds IRCORPUS_DIR CORPUS_DIR
 #include <cstdio>
 #include <filesystem>
@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "CaptureEncoding.h"
+#include "CodeConverter.h"
 #include "EncodedCapture.h"
 #include "FactoryImage.h"
+#include "HexDigits.h"
 #include "InfraredReceiver.h"
 #include "JsonValue.h"
 #include "SignalFile.h"
@@ -90,8 +92,18 @@ int main(int argc, char **argv)
         write(corpus / "capture" / name, capture);
         const std::string input = EncodedCapture::converterinput(
             CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(capture)));
-        if (!input.empty())
-            write(corpus / "convert" / name, input);
+        if (input.empty())
+            continue;
+        write(corpus / "convert" / name, input);
+        // A learned code: id "::" A ":" B ":::" data, all hex.
+        const std::string code = CodeConverter::convert(input);
+        if (code.size() <= 44 || code.compare(41, 3, ":::") != 0)
+            continue;
+        const auto parts = HexDigits::bytes(code.substr(8, 16) + code.substr(25, 16));
+        const auto format = HexDigits::bytes(code.substr(44));
+        if (parts && format)
+            write(corpus / "formatdata" / name, std::string(parts->begin(), parts->end()) +
+                                                     std::string(format->begin(), format->end()));
     }
     return 0;
 }
