@@ -52,8 +52,9 @@ void splitWide(const std::vector<int> &sorted, Range range, DurationClusters::Sp
         }
     }
     const bool wide = range.end - range.begin >= 2 && ratio(sorted[range.end - 1], sorted[range.begin]) > maxSpan;
-    const bool loose = spread == DurationClusters::Spread::Tight && cut - range.begin >= tightMembers && range.end - cut >= tightMembers
-                       && ratio(sorted[cut], sorted[cut - 1]) >= tightStep && !tight(sorted, range);
+    const bool loose = spread == DurationClusters::Spread::Tight && cut - range.begin >= tightMembers
+                       && range.end - cut >= tightMembers && ratio(sorted[cut], sorted[cut - 1]) >= tightStep
+                       && !tight(sorted, range);
     if (!wide && !loose) {
         out.push_back(range);
         return;

@@ -7,9 +7,10 @@
 // per cent never moves a length into another cluster: sorted lengths split
 // where one is more than 15 % longer than the one before; a cluster spanning
 // more than 40 % splits again at its widest step; when there are more than
-// the allowed number, the two closest neighbours merge. Tight clusters split
-// on until their mean is close to every member (3 % or 50 us), so that sending
-// the mean copies each of them faithfully.
+// the allowed number, the two closest neighbours merge. A tight cluster whose
+// mean is not close to every member (3 % or 50 us) splits on at a clear step
+// (8 %) with three or more lengths on each side: two lengths of the remote that
+// a wide cluster would join, where the jitter of one length seldom splits.
 class DurationClusters
 {
 public:

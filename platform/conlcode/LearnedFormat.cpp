@@ -40,7 +40,6 @@ std::optional<Layout> layoutOf(std::uint8_t nibble)
 }
 
 constexpr std::uint8_t currentLayout = 5;
-constexpr std::size_t fourSymbols = 4;
 // In the current layout, with at most four marks and four spaces, two
 // symbols a byte: mark, space, mark, space, two bits each.
 constexpr std::size_t maxPackedClusters = 4;
@@ -243,7 +242,7 @@ void appendFrame(const LearnedFormat &format, const LearnedFormat::Frame &frame,
         case LearnedFormat::TokenKind::FinalBits:
             for (std::size_t i = 0; i < token.bits; ++i) {
                 std::size_t index = 0;
-                for (std::size_t b = 0; b < format.bitsPerSymbol(); ++b) {
+                for (std::size_t b = 0; b < LearnedFormat::bitsPerSymbol(format.alphabet.size()); ++b) {
                     index = index << 1 | (bits[next++] ? 1 : 0);
                 }
                 const LearnedFormat::Pair symbol = format.alphabet[index];
@@ -454,9 +453,9 @@ int LearnedFormat::carrierHz() const
     return carrierKHz > 0 ? carrierKHz * 1000 : defaultCarrierHz;
 }
 
-std::size_t LearnedFormat::bitsPerSymbol() const
+std::size_t LearnedFormat::bitsPerSymbol(std::size_t symbols)
 {
-    return alphabet.size() == fourSymbols ? 2 : 1;
+    return symbols == fourSymbols ? 2 : 1;
 }
 
 std::size_t LearnedFormat::bitCount() const
@@ -467,7 +466,7 @@ std::size_t LearnedFormat::bitCount() const
             count += token.bits;
         }
     }
-    return count * bitsPerSymbol();
+    return count * bitsPerSymbol(alphabet.size());
 }
 
 std::size_t LearnedFormat::partBitCount() const

@@ -90,7 +90,9 @@ public:
     std::vector<std::uint8_t> spaceCodes;
     // None without an encoding; bit 0, bit 1; or bits 00, 01, 10, 11.
     std::vector<Pair> alphabet;
-    std::size_t bitsPerSymbol() const;
+    static constexpr std::size_t fourSymbols = 4;
+    // The bits each symbol of an alphabet of `symbols` carries.
+    static std::size_t bitsPerSymbol(std::size_t symbols);
     std::vector<Frame> frames;
     bool repeatsLast = false;
     std::vector<bool> extraBits;

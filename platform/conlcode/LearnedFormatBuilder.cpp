@@ -190,7 +190,8 @@ Alphabet findAlphabet(const PairCounts &counts, const std::vector<double> &markM
 Alphabet findFourSymbols(const PairCounts &counts)
 {
     Alphabet symbols;
-    for (std::size_t i = 0; i < counts.ranked.size() && symbols.size() < 4 && counts.ranked[i].second >= 2; ++i) {
+    for (std::size_t i = 0; i < counts.ranked.size() && symbols.size() < LearnedFormat::fourSymbols
+                            && counts.ranked[i].second >= 2; ++i) {
         symbols.push_back(counts.ranked[i].first);
     }
     if (symbols.size() < 2) {
@@ -198,7 +199,7 @@ Alphabet findFourSymbols(const PairCounts &counts)
     }
     std::sort(symbols.begin(), symbols.end(),
               [](Pair a, Pair b) { return std::tie(a.mark, a.space) < std::tie(b.mark, b.space); });
-    symbols.resize(4, symbols.back());
+    symbols.resize(LearnedFormat::fourSymbols, symbols.back());
     return symbols;
 }
 
@@ -218,7 +219,7 @@ void addSymbol(CodedFrame &frame, std::size_t index, std::size_t bitsPerSymbol, 
 
 CodedFrame codeFrame(const Symbols &symbols, const Alphabet &alphabet)
 {
-    const std::size_t bitsPerSymbol = alphabet.size() == 4 ? 2 : 1;
+    const std::size_t bitsPerSymbol = LearnedFormat::bitsPerSymbol(alphabet.size());
     CodedFrame frame;
     for (std::size_t i = 0; i + 1 < symbols.size(); i += 2) {
         const Pair pair{symbols[i], symbols[i + 1]};
