@@ -36,16 +36,21 @@ double percent(int part, int whole)
 enum class Move
 {
     None,
-    Failed,       // no code at all
-    Recognition,  // known became learned or the other way round, or another protocol
-    Fields,       // a known protocol's fields, toggle or repeats
-    Timing,       // only a known protocol's timing in part B
-    LearnedId,    // only the learned format's id
-    LearnedParts, // only the learned key's bits or repeat count
+    Failed,        // no code at all
+    Recognition,   // known became learned or the other way round, or another protocol
+    Fields,        // a known protocol's fields, toggle or repeats
+    Timing,        // only a known protocol's timing in part B
+    LearnedId,     // only the learned format's id
+    LearnedParts,  // only the learned key's bits or repeat count
     LearnedBoth,
 };
-constexpr const char *moveNames[] = {"none", "no code", "other protocol or known/learned", "known: fields",
-                                     "known: timing only", "learned: id only", "learned: parts only",
+constexpr const char *moveNames[] = {"none",
+                                     "no code",
+                                     "other protocol or known/learned",
+                                     "known: fields",
+                                     "known: timing only",
+                                     "learned: id only",
+                                     "learned: parts only",
                                      "learned: id and parts"};
 constexpr std::size_t moveCount = sizeof moveNames / sizeof moveNames[0];
 
@@ -62,7 +67,10 @@ Move moveOf(const ConverterResult &clean, const ConverterResult &noisy)
         return clean.keyCode() != noisy.keyCode() ? Move::Fields : sameParts ? Move::None : Move::Timing;
     }
     const bool sameId = clean.id == noisy.id;
-    return sameId && sameParts ? Move::None : sameId ? Move::LearnedParts : sameParts ? Move::LearnedId : Move::LearnedBoth;
+    return sameId && sameParts ? Move::None
+           : sameId            ? Move::LearnedParts
+           : sameParts         ? Move::LearnedId
+                               : Move::LearnedBoth;
 }
 
 void printMoves(const char *title, const std::array<int, moveCount> &moves, int tried)
@@ -89,8 +97,9 @@ void speed(ConvertFunction convert, const std::vector<std::string> &inputs)
         spent = Clock::now() - start;
     }
     const double seconds = std::chrono::duration<double>(spent).count();
-    std::printf("ConvertCode: %zu calls in %.2f s over %zu recordings: %.0f calls/s (%.1f us per call; %zu result bytes)\n",
-                calls, seconds, inputs.size(), calls / seconds, 1e6 * seconds / calls, resultBytes);
+    std::printf(
+        "ConvertCode: %zu calls in %.2f s over %zu recordings: %.0f calls/s (%.1f us per call; %zu result bytes)\n",
+        calls, seconds, inputs.size(), calls / seconds, 1e6 * seconds / calls, resultBytes);
 }
 
 // Per clean code kind ("learned" or the known id), how its +-5 % captures moved.
@@ -139,14 +148,17 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         if (!result.known()) {
             formats[recordings[i].remote].insert(result.id);
             ++learnedKeys[recordings[i].remote];
-            const auto [stored, first] = storedData.try_emplace({recordings[i].remote, result.id}, result.data.toStdString());
+            const auto [stored, first] =
+                storedData.try_emplace({recordings[i].remote, result.id}, result.data.toStdString());
             if (first) {
                 newFormatBytes = stored->second.size() / 2;
             } else {
                 const std::optional<IrSignal> shared = FormatCodec::regenerate(result.learnedRecord(), stored->second);
                 ++sharing;
-                sharingFaithful += shared && SignalMatch::difference(recordings[i].signal, *shared, 0.05).isEmpty() ? 1 : 0;
-                sharingClose += shared && SignalMatch::difference(recordings[i].signal, *shared, 0.20).isEmpty() ? 1 : 0;
+                sharingFaithful +=
+                    shared && SignalMatch::difference(recordings[i].signal, *shared, 0.05).isEmpty() ? 1 : 0;
+                sharingClose +=
+                    shared && SignalMatch::difference(recordings[i].signal, *shared, 0.20).isEmpty() ? 1 : 0;
             }
         }
         rememberedBytes += RoundTrip::keyBytes(newFormatBytes);
@@ -177,13 +189,16 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
     }
     std::printf("corpus: %zu recordings, %d converted (%.1f %%), %d in known formats\n", recordings.size(), converted,
                 percent(converted, static_cast<int>(recordings.size())), known);
-    std::printf("sent again within 5 %% or 60 us per duration: %.1f %%, within 10 %%: %.1f %%\n", percent(faithful, converted),
-                percent(close, converted));
+    std::printf("sent again within 5 %% or 60 us per duration: %.1f %%, within 10 %%: %.1f %%\n",
+                percent(faithful, converted), percent(close, converted));
     std::printf("same id and parts after +-5 %% jitter: %.1f %%, after +-2 %%: %.1f %% of %d captures\n",
                 percent(moves[0], tried), percent(slightMoves[0], tried), tried);
-    const auto sameKey = [](const std::array<int, moveCount> &m) { return m[0] + m[static_cast<std::size_t>(Move::Timing)]; };
-    std::printf("same key code (known: protocol, fields, toggle, repeats) after +-5 %% jitter: %.1f %%, after +-2 %%: %.1f %%\n",
-                percent(sameKey(moves), tried), percent(sameKey(slightMoves), tried));
+    const auto sameKey = [](const std::array<int, moveCount> &m) {
+        return m[0] + m[static_cast<std::size_t>(Move::Timing)];
+    };
+    std::printf(
+        "same key code (known: protocol, fields, toggle, repeats) after +-5 %% jitter: %.1f %%, after +-2 %%: %.1f %%\n",
+        percent(sameKey(moves), tried), percent(sameKey(slightMoves), tried));
     printMoves("moved by +-5 % jitter", moves, tried);
     printMoves("moved by +-2 % jitter", slightMoves, tried);
     if (byKind) {
@@ -193,7 +208,8 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
     std::printf("memory per key with all keys of each remote in one remote: %.1f bytes\n",
                 converted > 0 ? static_cast<double>(rememberedBytes) / converted : 0.0);
     std::printf("keys sent with the format data an earlier key of their remote stored: %d, faithful %.1f %%, "
-                "within 20 %%: %.1f %%\n", sharing, percent(sharingFaithful, sharing), percent(sharingClose, sharing));
+                "within 20 %%: %.1f %%\n",
+                sharing, percent(sharingFaithful, sharing), percent(sharingClose, sharing));
 }
 }  // namespace
 

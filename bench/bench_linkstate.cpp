@@ -26,8 +26,7 @@ namespace
 void report(const char *what, std::vector<double> ms)
 {
     std::sort(ms.begin(), ms.end());
-    std::printf("%-40s median %7.2f ms, max %7.2f ms (%zu runs)\n", what, ms[ms.size() / 2], ms.back(),
-                ms.size());
+    std::printf("%-40s median %7.2f ms, max %7.2f ms (%zu runs)\n", what, ms[ms.size() / 2], ms.back(), ms.size());
 }
 
 double elapsedMs(const QElapsedTimer &timer)
@@ -119,7 +118,6 @@ int main(int argc, char **argv)
         stopWhilePausing.push_back(stopAndTime(monitor));
     }
     report("stop while pausing -> thread ended:", stopWhilePausing);
-    std::printf("%-40s at most %.3f ms CPU per second\n", "monitor watching an attached remote:",
-                cpuPerSecond);
+    std::printf("%-40s at most %.3f ms CPU per second\n", "monitor watching an attached remote:", cpuPerSecond);
     return 0;
 }

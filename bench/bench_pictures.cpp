@@ -27,7 +27,8 @@ int main(int argc, char **argv)
             return 1;
         }
         pictures = int(loaded->normalpics.size() + loaded->learnedpics.size() + loaded->selectedpics.size()
-                       + loaded->downloadedpics.size()) + 7;
+                       + loaded->downloadedpics.size())
+                   + 7;
         milliseconds.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }
     const double first = milliseconds.front();

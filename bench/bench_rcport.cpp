@@ -72,16 +72,15 @@ int main()
 
     std::vector<char> buffer(16 * 1024 + 1);
     int failures = 0;
-    report("readdatav20, count 1024 (8 KiB)", measure([&] {
-        failures += !readdatav20(buffer.data(), 1024, "00", "00", "08");
-    }));
+    report("readdatav20, count 1024 (8 KiB)",
+           measure([&] { failures += !readdatav20(buffer.data(), 1024, "00", "00", "08"); }));
     report("link_state", measure([&] { failures += !link_state(); }));
     std::vector<char> capture(10240);
     failures += !SetCodeCarrierWave();
     report("RCollectCodeInfo poll, nothing heard", measure([&] {
-        std::fill(capture.begin(), capture.end(), '\0');
-        failures += RCollectCodeInfo(capture.data());
-    }));
+               std::fill(capture.begin(), capture.end(), '\0');
+               failures += RCollectCodeInfo(capture.data());
+           }));
     if (failures)
         std::printf("%d calls did not give the expected result\n", failures);
     if (server.state() != QProcess::NotRunning) {

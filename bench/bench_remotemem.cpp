@@ -22,8 +22,7 @@ double medianMicroseconds(int runs, const std::function<void()> &work)
     for (int i = 0; i < runs; ++i) {
         const auto begin = std::chrono::steady_clock::now();
         work();
-        times.push_back(
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count());
+        times.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count());
     }
     std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
     return times[runs / 2];
@@ -45,8 +44,7 @@ int main()
     tables.blockmap.resize(8192);
     for (std::size_t b = 0; b < tables.blockmap.size(); ++b)
         tables.blockmap[b] = b % 2 == 0 ? '0' : '1';
-    const double search =
-        medianMicroseconds(200, [&] { sink += BlockAllocator(tables).findFreeRun(2).has_value(); });
+    const double search = medianMicroseconds(200, [&] { sink += BlockAllocator(tables).findFreeRun(2).has_value(); });
 
     std::printf("read and parse all start-up tables (factory image, no transfer time): %.1f us\n", read);
     std::printf("consistency check of a 64 KiB image: %.1f us\n", check);

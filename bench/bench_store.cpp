@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "CapturedCodeStore.h"
 #include "CaptureEncoding.h"
+#include "CapturedCodeStore.h"
 #include "ConverterLibrary.h"
 #include "EncodedCapture.h"
 #include "InterceptingDevice.h"
@@ -74,9 +74,8 @@ void benchStoring(VirtualRemote &remote, const std::string &capture, long transf
         store.store(capture, "62", 0);  // the key's first code
         device.reads = device.writes = 0;
         int failed = 0;
-        const double us = microsecondsEach(runs, [&] {
-            failed += store.store(capture, "62", 0).outcome != CapturedCodeStore::Outcome::Stored;
-        });
+        const double us = microsecondsEach(
+            runs, [&] { failed += store.store(capture, "62", 0).outcome != CapturedCodeStore::Outcome::Stored; });
         std::printf("  %-36s %9.1f us   %.0f reads + %.0f writes per store%s\n", scenario.name, us,
                     static_cast<double>(device.reads) / runs, static_cast<double>(device.writes) / runs,
                     failed != 0 ? "   (SOME FAILED)" : "");
@@ -119,8 +118,8 @@ int main()
     std::printf("ConvertCode through the loader, per signal (input length in digits):\n");
     for (const Named &named : signals) {
         const std::string raw = captureOf(*remote, named.signal);
-        const std::string input = EncodedCapture::converterinput(
-            CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(raw)));
+        const std::string input =
+            EncodedCapture::converterinput(CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(raw)));
         std::size_t answered = 0;
         const double us = microsecondsEach(200, [&] { answered += library.convert(input).text.size(); });
         std::printf("  %-26s %5zu digits %9.1f us%s\n", named.name, input.size(), us,
@@ -130,14 +129,12 @@ int main()
     remote->reset();
     VirtualRemoteDevice device(*remote);
     RemoteTables tables = RemoteTablesReader::read(device).tables;
-    CapturedCodeStore store(tables, device, [&](const std::string &input, int carrierHz) {
-        return library.convert(input, carrierHz);
-    });
+    CapturedCodeStore store(tables, device,
+                            [&](const std::string &input, int carrierHz) { return library.convert(input, carrierHz); });
     const std::string raw = captureOf(*remote, signals[2].signal);
     int stored = 0;
-    const double us = microsecondsEach(200, [&] {
-        stored += store.store(raw, "62", 0).outcome == CapturedCodeStore::Outcome::Stored;
-    });
+    const double us = microsecondsEach(
+        200, [&] { stored += store.store(raw, "62", 0).outcome == CapturedCodeStore::Outcome::Stored; });
     std::printf("whole step from the raw capture, real converter, %s, no transfer time: "
                 "%.1f us (%d/200 stored)\n",
                 signals[2].name, us, stored);

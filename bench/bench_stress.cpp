@@ -75,7 +75,6 @@ int main(int argc, char **argv)
         std::printf("  seed %u op %ld: %s\n", options.seed, violation.operation, violation.what.c_str());
     std::printf("operations by kind (count, ms each):\n");
     for (const auto &[name, count] : report.done)
-        std::printf("  %-28s %7ld %8.2f\n", name.c_str(), count,
-                    1000.0 * report.took.at(name) / double(count));
+        std::printf("  %-28s %7ld %8.2f\n", name.c_str(), count, 1000.0 * report.took.at(name) / double(count));
     return report.violations == 0 ? 0 : 1;
 }

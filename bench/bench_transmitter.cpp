@@ -12,8 +12,7 @@
 namespace
 {
 // The mean cost of one call over `runs` calls.
-template <typename Work>
-double microsecondsPerCall(int runs, Work work)
+template <typename Work> double microsecondsPerCall(int runs, Work work)
 {
     const auto begin = std::chrono::steady_clock::now();
     for (int i = 0; i < runs; ++i)
@@ -33,13 +32,12 @@ int main()
     const std::vector<std::uint8_t> image = remote.image();
     std::size_t sink = 0;
 
-    const double downloaded = microsecondsPerCall(
-        500, [&] { sink += RemoteTransmitter::send(image, 0, "10").signal.frames.size(); });
-    const double learned = microsecondsPerCall(
-        500, [&] { sink += RemoteTransmitter::send(image, 6, "45").signal.frames.size(); });
+    const double downloaded =
+        microsecondsPerCall(500, [&] { sink += RemoteTransmitter::send(image, 0, "10").signal.frames.size(); });
+    const double learned =
+        microsecondsPerCall(500, [&] { sink += RemoteTransmitter::send(image, 6, "45").signal.frames.size(); });
     const IrSignal signal = RemoteTransmitter::send(image, 6, "45").signal;
-    const double text =
-        microsecondsPerCall(500, [&] { sink += RemoteTransmitter::signalText(signal).size(); });
+    const double text = microsecondsPerCall(500, [&] { sink += RemoteTransmitter::signalText(signal).size(); });
 
     std::printf("send a downloaded NEC key (tables read from a 64 KiB image): %.1f us\n", downloaded);
     std::printf("send a learned 48-bit pulse-distance key: %.1f us\n", learned);

@@ -70,15 +70,15 @@ void singleCalls()
     std::printf("writedatav20 of one key record, memory only: %.1f us median\n",
                 medianMicroseconds(2000, [&] { remote->writeData("0A", "20", "00", std::string(44, 'C')); }));
     const InfraredSignal signal = fullSignal();
-    std::printf("press of a signal that fills the capture buffer: %.1f us median\n",
-                medianMicroseconds(500, [&] {
+    std::printf("press of a signal that fills the capture buffer: %.1f us median\n", medianMicroseconds(500, [&] {
                     remote->setCodeCarrierWave();
                     remote->press(signal);
                     remote->collectCodeInfo(hex);
                 }));
 
-    const std::string path = (std::filesystem::temp_directory_path()
-                              / ("bench_virtualremote_" + std::to_string(::getpid()) + ".img")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("bench_virtualremote_" + std::to_string(::getpid()) + ".img"))
+            .string();
     {
         auto persistent = openRemote(path, std::chrono::microseconds(0));
         std::printf("writedatav20 of one key record, synced to %s: %.1f us median\n",

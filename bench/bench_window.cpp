@@ -80,9 +80,7 @@ double childrenCpuMs()
 {
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
-    const auto ms = [](const timeval &time) {
-        return double(time.tv_sec) * 1e3 + double(time.tv_usec) / 1e3;
-    };
+    const auto ms = [](const timeval &time) { return double(time.tv_sec) * 1e3 + double(time.tv_usec) / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
@@ -111,8 +109,7 @@ int main(int argc, char **argv)
         timer.start();
         process.start(QCoreApplication::applicationFilePath(), {QString::number(transferUs), "--child"});
         if (!process.waitForReadyRead(10000)) {
-            std::fprintf(stderr, "the window did not come up: %s\n",
-                         process.readAllStandardError().constData());
+            std::fprintf(stderr, "the window did not come up: %s\n", process.readAllStandardError().constData());
             return 1;
         }
         const double total = double(timer.nsecsElapsed()) / 1e6;
@@ -131,8 +128,8 @@ int main(int argc, char **argv)
     std::printf("window shown and idle, transfer time %ld us per call, 10 runs (medians):\n", transferUs);
     std::printf("  from process start %.1f ms (max %.1f), from main() %.1f ms\n", median(totals),
                 *std::max_element(totals.begin(), totals.end()), median(inside));
-    std::printf("  splash pause %.1f ms; beyond the pause %.1f ms from process start, %.1f ms from main()\n",
-                pause, median(totals) - pause, median(inside) - pause);
+    std::printf("  splash pause %.1f ms; beyond the pause %.1f ms from process start, %.1f ms from main()\n", pause,
+                median(totals) - pause, median(inside) - pause);
     // Wall time grows when other programs share the processor; this does not.
     std::printf("  processor time of the whole run (user + system) %.1f ms\n", median(cpu));
     return 0;

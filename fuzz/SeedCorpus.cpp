@@ -1,8 +1,8 @@
 // Writes the fuzzers' seed corpora: the factory image's blocks, and for a
 // spread of real recordings of the infrared corpus their signal files, the
 // receiver's captures, the converter's inputs, the parts and format data of
-// the learned codes they convert to, and server sessions that press them. The hand-made seeds (Pronto codes, other requests) live beside them.
-// Usage: fuzz_seeds IRCORPUS_DIR CORPUS_DIR
+// the learned codes they convert to, and server sessions that press them. The hand-made seeds (Pronto codes, other
+// requests) live beside them. Usage: fuzz_seeds IRCORPUS_DIR CORPUS_DIR
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -90,8 +90,8 @@ int main(int argc, char **argv)
             continue;
         const std::string capture = captureText(*words);
         write(corpus / "capture" / name, capture);
-        const std::string input = EncodedCapture::converterinput(
-            CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(capture)));
+        const std::string input =
+            EncodedCapture::converterinput(CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(capture)));
         if (input.empty())
             continue;
         write(corpus / "convert" / name, input);
@@ -102,8 +102,8 @@ int main(int argc, char **argv)
         const auto parts = HexDigits::bytes(code.substr(8, 16) + code.substr(25, 16));
         const auto format = HexDigits::bytes(code.substr(44));
         if (parts && format)
-            write(corpus / "formatdata" / name, std::string(parts->begin(), parts->end()) +
-                                                     std::string(format->begin(), format->end()));
+            write(corpus / "formatdata" / name,
+                  std::string(parts->begin(), parts->end()) + std::string(format->begin(), format->end()));
     }
     return 0;
 }

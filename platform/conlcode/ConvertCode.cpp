@@ -27,8 +27,7 @@ extern "C" __attribute__((visibility("default"))) const char *ConvertCode(const 
 }
 
 // `carrierHz` 0: the capture gave no carrier, as for ConvertCode.
-extern "C" __attribute__((visibility("default"))) const char *ConvertCodeAtCarrier(const char *code,
-                                                                                   std::int32_t mode,
+extern "C" __attribute__((visibility("default"))) const char *ConvertCodeAtCarrier(const char *code, std::int32_t mode,
                                                                                    std::int32_t carrierHz)
 {
     return converted(code, mode, carrierHz);

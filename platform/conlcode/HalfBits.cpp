@@ -8,9 +8,7 @@ std::optional<std::vector<bool>> HalfBits::levels(const IrFrame &frame, int half
     for (std::size_t i = 0; i < frame.durations.size(); ++i) {
         int count = 0;
         for (int n = 1; n <= longest && count == 0; ++n) {
-            count = nearLength(frame.durations[i], n * halfUs) && 2 * frame.durations[i] < (2 * n + 1) * halfUs
-                        ? n
-                        : 0;
+            count = nearLength(frame.durations[i], n * halfUs) && 2 * frame.durations[i] < (2 * n + 1) * halfUs ? n : 0;
         }
         if (count == 0) {
             return std::nullopt;

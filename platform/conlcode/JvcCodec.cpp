@@ -65,17 +65,17 @@ std::optional<KnownCode> JvcCodec::decode(const IrSignal &signal) const
     code.fields[KnownFormats::fieldD] = static_cast<std::uint8_t>(*bits);
     code.fields[KnownFormats::fieldF] = static_cast<std::uint8_t>(*bits >> 8);
     code.repeatCount = static_cast<std::uint8_t>(signal.frames.size() - 1);
-    code.repeat = code.repeatCount == 0                       ? RepeatKind::None
+    code.repeat = code.repeatCount == 0                ? RepeatKind::None
                   : code.formatId == KnownFormats::jvc ? RepeatKind::Ditto
-                                                            : RepeatKind::Full;
+                                                       : RepeatKind::Full;
     return code;
 }
 
 std::optional<IrSignal> JvcCodec::encode(const KnownCode &code) const
 {
     const auto &v = code.fields;
-    const bool othersZero = v[KnownFormats::fieldS] == 0
-                            && std::all_of(v.begin() + 3, v.end(), [](auto b) { return b == 0; });
+    const bool othersZero =
+        v[KnownFormats::fieldS] == 0 && std::all_of(v.begin() + 3, v.end(), [](auto b) { return b == 0; });
     const RepeatKind repeat = code.formatId == KnownFormats::jvc ? RepeatKind::Ditto : RepeatKind::Full;
     if (!owns(code.formatId) || !othersZero || code.toggle != 0 || !code.repeatsConsistent()
         || (code.repeat != RepeatKind::None && code.repeat != repeat)) {

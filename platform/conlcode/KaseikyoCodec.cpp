@@ -21,7 +21,8 @@ std::optional<Bytes> frameBytes(const IrFrame &frame)
 {
     std::size_t pos = 0;
     const std::vector<int> &d = frame.durations;
-    if (d.size() != 2 + 2 * dataBits + 1 || !PulseBits::expect(d, pos, 8 * unit) || !PulseBits::expect(d, pos, 4 * unit)) {
+    if (d.size() != 2 + 2 * dataBits + 1 || !PulseBits::expect(d, pos, 8 * unit)
+        || !PulseBits::expect(d, pos, 4 * unit)) {
         return std::nullopt;
     }
     const std::optional<std::uint64_t> bits = PulseBits::read(d, pos, dataBits, encoding);
@@ -68,8 +69,8 @@ std::optional<Bytes> bytesOf(const KnownCode &code)
     }
     const std::uint8_t m = v[KnownFormats::fieldM], n = v[KnownFormats::fieldN];
     const std::uint8_t s = v[KnownFormats::fieldS], f = v[KnownFormats::fieldF];
-    return Bytes{m, n, static_cast<std::uint8_t>(parityOf(m, n) | d << 4), s, f,
-                 static_cast<std::uint8_t>(e | checksumOf(d, s, f, e) << 4)};
+    return Bytes{m, n, static_cast<std::uint8_t>(parityOf(m, n) | d << 4),
+                 s, f, static_cast<std::uint8_t>(e | checksumOf(d, s, f, e) << 4)};
 }
 }  // namespace
 
@@ -148,11 +149,12 @@ ProtocolCodec::Fields KaseikyoCodec::fields(const KnownCode &code) const
 std::optional<KnownCode> KaseikyoCodec::make(std::string_view name, const Fields &fields, int repeats) const
 {
     if (name == "Panasonic") {
-        return sendable(codeOf(KnownFormats::panasonic, RepeatKind::Full, repeats, fields,
-                               {{"D", 0}, {"S", 1}, {"F", 2}}, false));
+        return sendable(
+            codeOf(KnownFormats::panasonic, RepeatKind::Full, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}}, false));
     }
     if (name == "Kaseikyo") {
-        return sendable(codeOf(KnownFormats::kaseikyo, RepeatKind::Full, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}, {"M", 4}, {"N", 5}}, false));
+        return sendable(codeOf(KnownFormats::kaseikyo, RepeatKind::Full, repeats, fields,
+                               {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}, {"M", 4}, {"N", 5}}, false));
     }
     return std::nullopt;
 }

@@ -7,14 +7,14 @@
 #include "MitsubishiCodec.h"
 #include "Nec42Codec.h"
 #include "NecCodec.h"
-#include "Rca38Codec.h"
-#include "RcaCodec.h"
-#include "Samsung36Codec.h"
-#include "SharpCodec.h"
 #include "Rc5Codec.h"
 #include "Rc5xCodec.h"
 #include "Rc6Codec.h"
 #include "Rc6MceCodec.h"
+#include "Rca38Codec.h"
+#include "RcaCodec.h"
+#include "Samsung36Codec.h"
+#include "SharpCodec.h"
 #include "SonyCodec.h"
 #include "TimingFit.h"
 
@@ -60,7 +60,7 @@ const Rc5xCodec rc5x;
 const Rc6MceCodec mce;
 const Rca38Codec rca38;
 // RCA-38 before RCA: with a carrier near 38.7 kHz a signal of RCA's timing is RCA-38.
-const std::array<const ProtocolCodec *, 14> codecs{&nec,  &rc5,       &rc6, &sony,  &kaseikyo, &rca38, &rca,
+const std::array<const ProtocolCodec *, 14> codecs{&nec,  &rc5,       &rc6, &sony,  &kaseikyo, &rca38,      &rca,
                                                    &rc5x, &samsung36, &jvc, &nec42, &sharp,    &mitsubishi, &mce};
 }  // namespace
 

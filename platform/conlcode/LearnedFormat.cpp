@@ -80,7 +80,9 @@ LearnedFormat::Pair pairOf(std::uint8_t byte)
 class Reader
 {
 public:
-    explicit Reader(const std::vector<std::uint8_t> &bytes) : m_bytes(bytes) {}
+    explicit Reader(const std::vector<std::uint8_t> &bytes)
+        : m_bytes(bytes)
+    { }
     std::optional<std::uint8_t> next()
     {
         if (m_pos >= m_bytes.size()) {
@@ -104,8 +106,7 @@ public:
             }
             value |= static_cast<std::uint32_t>(*byte & 0x7F) << shift;
             if ((*byte & 0x80) == 0) {
-                return value <= 0xFFFF ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(value))
-                                       : std::nullopt;
+                return value <= 0xFFFF ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(value)) : std::nullopt;
             }
         }
         return std::nullopt;

@@ -126,7 +126,8 @@ bool bitLike(Pair a, Pair b, const std::vector<double> &markMeans, const std::ve
 {
     const double lengthA = markMeans[a.mark] + spaceMeans[a.space];
     const double lengthB = markMeans[b.mark] + spaceMeans[b.space];
-    return a.mark == b.mark || a.space == b.space || std::max(lengthA, lengthB) <= samePeriod * std::min(lengthA, lengthB);
+    return a.mark == b.mark || a.space == b.space
+           || std::max(lengthA, lengthB) <= samePeriod * std::min(lengthA, lengthB);
 }
 
 // How often each (mark, space) pair occurs; repeated frames count once, so
@@ -190,8 +191,8 @@ Alphabet findAlphabet(const PairCounts &counts, const std::vector<double> &markM
 Alphabet findFourSymbols(const PairCounts &counts)
 {
     Alphabet symbols;
-    for (std::size_t i = 0; i < counts.ranked.size() && symbols.size() < LearnedFormat::fourSymbols
-                            && counts.ranked[i].second >= 2; ++i) {
+    for (std::size_t i = 0;
+         i < counts.ranked.size() && symbols.size() < LearnedFormat::fourSymbols && counts.ranked[i].second >= 2; ++i) {
         symbols.push_back(counts.ranked[i].first);
     }
     if (symbols.size() < 2) {
@@ -344,10 +345,10 @@ std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clu
         } else if (repeats > 0) {
             // Half-way between the shortest and the longest: no repeat's gap
             // further from it than need be.
-            const auto gaps = std::minmax_element(
-                signal.frames.begin() + static_cast<std::ptrdiff_t>(last),
-                signal.frames.begin() + static_cast<std::ptrdiff_t>(last + repeats),
-                [](const IrFrame &a, const IrFrame &b) { return a.gapAfterUs < b.gapAfterUs; });
+            const auto gaps =
+                std::minmax_element(signal.frames.begin() + static_cast<std::ptrdiff_t>(last),
+                                    signal.frames.begin() + static_cast<std::ptrdiff_t>(last + repeats),
+                                    [](const IrFrame &a, const IrFrame &b) { return a.gapAfterUs < b.gapAfterUs; });
             frame.gapMs = gapMsOf((gaps.first->gapAfterUs + gaps.second->gapAfterUs) / 2.0);
         }
         format.frames.push_back(std::move(frame));

@@ -26,6 +26,5 @@ public:
         std::uint8_t repeats = 0;
     };
     // Nothing when a bit beyond the data bits and the count is set.
-    static std::optional<Content> unpack(const std::array<std::uint8_t, 16> &parts, std::size_t bitCount,
-                                         bool repeats);
+    static std::optional<Content> unpack(const std::array<std::uint8_t, 16> &parts, std::size_t bitCount, bool repeats);
 };

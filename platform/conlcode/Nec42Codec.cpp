@@ -21,7 +21,8 @@ std::optional<std::uint64_t> frameBits(const IrFrame &frame)
 {
     std::size_t pos = 0;
     const std::vector<int> &d = frame.durations;
-    if (d.size() != 2 + 2 * dataBits + 1 || !PulseBits::expect(d, pos, 16 * unit) || !PulseBits::expect(d, pos, 8 * unit)) {
+    if (d.size() != 2 + 2 * dataBits + 1 || !PulseBits::expect(d, pos, 16 * unit)
+        || !PulseBits::expect(d, pos, 8 * unit)) {
         return std::nullopt;
     }
     const std::optional<std::uint64_t> bits = PulseBits::read(d, pos, dataBits, encoding);
@@ -78,7 +79,8 @@ std::optional<IrSignal> Nec42Codec::encode(const KnownCode &code) const
     IrSignal signal;
     signal.carrierHz = carrierHz;
     signal.frames.push_back(PulseBits::gapped(frame, 78 * unit));
-    signal.frames.insert(signal.frames.end(), code.repeatCount, PulseBits::gapped({16 * unit, 4 * unit, unit}, 173 * unit));
+    signal.frames.insert(signal.frames.end(), code.repeatCount,
+                         PulseBits::gapped({16 * unit, 4 * unit, unit}, 173 * unit));
     signal.frames.back().gapAfterUs = 0;
     return signal;
 }

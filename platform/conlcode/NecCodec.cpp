@@ -75,7 +75,8 @@ bool isDitto(const IrFrame &frame, std::uint32_t formatId, std::uint8_t d)
         return false;
     }
     std::size_t pos = 0;
-    return std::all_of(want.begin(), want.end(), [&](int nominal) { return PulseBits::expect(frame.durations, pos, nominal); });
+    return std::all_of(want.begin(), want.end(),
+                       [&](int nominal) { return PulseBits::expect(frame.durations, pos, nominal); });
 }
 
 bool complement(const KnownCode &code)
@@ -110,9 +111,9 @@ std::optional<KnownCode> NecCodec::decode(const IrSignal &signal) const
     const std::uint8_t d = code.fields[KnownFormats::fieldD];
     for (std::size_t i = 1; i < signal.frames.size(); ++i) {
         const IrFrame &frame = signal.frames[i];
-        const RepeatKind kind = isDitto(frame, code.formatId, d)                          ? RepeatKind::Ditto
+        const RepeatKind kind = isDitto(frame, code.formatId, d)                      ? RepeatKind::Ditto
                                 : frameBits(frame, leadMarkOf(code.formatId)) == bits ? RepeatKind::Full
-                                                                                       : RepeatKind::None;
+                                                                                      : RepeatKind::None;
         if (kind == RepeatKind::None || (code.repeat != RepeatKind::None && kind != code.repeat)) {
             return std::nullopt;
         }
@@ -175,8 +176,8 @@ std::optional<KnownCode> NecCodec::make(std::string_view name, const Fields &fie
 {
     for (const Variant &variant : variants) {
         if (variant.name == name) {
-            std::optional<KnownCode> code =
-                codeOf(variant.formatId, variant.repeat, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}}, false);
+            std::optional<KnownCode> code = codeOf(variant.formatId, variant.repeat, repeats, fields,
+                                                   {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}}, false);
             if (code && complement(*code) == variant.f16) {
                 return std::nullopt;
             }

@@ -27,8 +27,8 @@ std::optional<KnownCode> ProtocolCodec::codeOf(std::uint32_t formatId, RepeatKin
     std::size_t found = 0;
     for (const auto &[key, value] : fields) {
         // Named again for the lambda: clang 14 cannot capture a structured binding.
-        const auto slot = std::find_if(slots.begin(), slots.end(),
-                                       [&name = key](const Slot &s) { return name == s.name; });
+        const auto slot =
+            std::find_if(slots.begin(), slots.end(), [&name = key](const Slot &s) { return name == s.name; });
         if (toggle && key == "T") {
             if (value < 0 || value > 1) {
                 return std::nullopt;
@@ -66,8 +66,8 @@ std::optional<KnownCode> ProtocolCodec::sendable(std::optional<KnownCode> code) 
     return code;
 }
 
-std::optional<KnownCode> ProtocolCodec::sameFrames(const IrSignal &signal,
-                                                   const std::function<std::optional<KnownCode>(const IrFrame &)> &frameCode)
+std::optional<KnownCode> ProtocolCodec::sameFrames(
+    const IrSignal &signal, const std::function<std::optional<KnownCode>(const IrFrame &)> &frameCode)
 {
     if (signal.frames.empty() || signal.frames.size() > 256) {
         return std::nullopt;

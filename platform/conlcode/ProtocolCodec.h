@@ -45,17 +45,16 @@ protected:
     static Fields fieldsOf(const KnownCode &code, std::initializer_list<Slot> slots, bool toggle);
     // `fields` put into place; nothing when one of `slots` is missing, a
     // field has no slot, or a value is out of its byte's range.
-    static std::optional<KnownCode> codeOf(std::uint32_t formatId, RepeatKind repeat, int repeats,
-                                           const Fields &fields, std::initializer_list<Slot> slots, bool toggle);
+    static std::optional<KnownCode> codeOf(std::uint32_t formatId, RepeatKind repeat, int repeats, const Fields &fields,
+                                           std::initializer_list<Slot> slots, bool toggle);
     static std::optional<int> field(const Fields &fields, std::string_view name);
     // The code of a signal whose frames are all the same, as `frameCode`
     // reads one frame; whole frames repeat.
-    static std::optional<KnownCode> sameFrames(const IrSignal &signal,
-                                               const std::function<std::optional<KnownCode>(const IrFrame &)> &frameCode);
+    static std::optional<KnownCode> sameFrames(
+        const IrSignal &signal, const std::function<std::optional<KnownCode>(const IrFrame &)> &frameCode);
     // The code of protocol `wanted` when `name` is it and the protocol can send it.
-    std::optional<KnownCode> makeAs(std::string_view name, std::string_view wanted, std::uint32_t formatId,
-                                    int repeats, const Fields &fields, std::initializer_list<Slot> slots,
-                                    bool toggle) const;
+    std::optional<KnownCode> makeAs(std::string_view name, std::string_view wanted, std::uint32_t formatId, int repeats,
+                                    const Fields &fields, std::initializer_list<Slot> slots, bool toggle) const;
     // `code` when the protocol can send it.
     std::optional<KnownCode> sendable(std::optional<KnownCode> code) const;
 };

@@ -44,8 +44,7 @@ std::uint32_t dataOf(const KnownCode &code)
 {
     return oem1 << 24 | static_cast<std::uint32_t>(code.fields[KnownFormats::fieldS]) << 16
            | static_cast<std::uint32_t>(code.toggle) << 15
-           | static_cast<std::uint32_t>(code.fields[KnownFormats::fieldD]) << 8
-           | code.fields[KnownFormats::fieldF];
+           | static_cast<std::uint32_t>(code.fields[KnownFormats::fieldD]) << 8 | code.fields[KnownFormats::fieldF];
 }
 
 std::optional<KnownCode> frameCode(const IrFrame &frame)

@@ -15,7 +15,8 @@ std::optional<std::uint32_t> frameBits(const IrFrame &frame)
 {
     std::size_t pos = 0;
     const std::vector<int> &d = frame.durations;
-    if (d.size() != 2 + 2 * dataBits + 1 || !PulseBits::expect(d, pos, 8 * unit) || !PulseBits::expect(d, pos, 8 * unit)) {
+    if (d.size() != 2 + 2 * dataBits + 1 || !PulseBits::expect(d, pos, 8 * unit)
+        || !PulseBits::expect(d, pos, 8 * unit)) {
         return std::nullopt;
     }
     const std::optional<std::uint64_t> bits = PulseBits::read(d, pos, dataBits, encoding);

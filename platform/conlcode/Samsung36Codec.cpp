@@ -80,5 +80,6 @@ ProtocolCodec::Fields Samsung36Codec::fields(const KnownCode &code) const
 
 std::optional<KnownCode> Samsung36Codec::make(std::string_view name, const Fields &fields, int repeats) const
 {
-    return makeAs(name, "Samsung36", KnownFormats::samsung36, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}}, false);
+    return makeAs(name, "Samsung36", KnownFormats::samsung36, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}, {"E", 3}},
+                  false);
 }

@@ -86,8 +86,8 @@ std::optional<KnownCode> SharpCodec::decode(const IrSignal &signal) const
 std::optional<IrSignal> SharpCodec::encode(const KnownCode &code) const
 {
     const auto &v = code.fields;
-    const bool othersZero = v[KnownFormats::fieldS] == 0
-                            && std::all_of(v.begin() + 3, v.end(), [](auto b) { return b == 0; });
+    const bool othersZero =
+        v[KnownFormats::fieldS] == 0 && std::all_of(v.begin() + 3, v.end(), [](auto b) { return b == 0; });
     if (!owns(code.formatId) || v[KnownFormats::fieldD] > 0x1F || !othersZero || code.toggle != 0
         || code.repeat == RepeatKind::Ditto || !code.repeatsConsistent()) {
         return std::nullopt;

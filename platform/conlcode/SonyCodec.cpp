@@ -111,10 +111,10 @@ std::optional<KnownCode> SonyCodec::make(std::string_view name, const Fields &fi
 {
     for (const Variant &variant : variants) {
         if (variant.name == name) {
-            return sendable(variant.bits == 20 ? codeOf(variant.formatId, RepeatKind::Full, repeats, fields,
-                                                        {{"D", 0}, {"S", 1}, {"F", 2}}, false)
-                                               : codeOf(variant.formatId, RepeatKind::Full, repeats, fields,
-                                                        {{"D", 0}, {"F", 2}}, false));
+            return sendable(
+                variant.bits == 20
+                    ? codeOf(variant.formatId, RepeatKind::Full, repeats, fields, {{"D", 0}, {"S", 1}, {"F", 2}}, false)
+                    : codeOf(variant.formatId, RepeatKind::Full, repeats, fields, {{"D", 0}, {"F", 2}}, false));
         }
     }
     return std::nullopt;

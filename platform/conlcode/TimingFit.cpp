@@ -44,7 +44,8 @@ bool faithfulGap(double sent, double measured)
 
 bool jitteredLength(double sent, double measured)
 {
-    return std::abs(sent - measured) <= std::max<double>(absoluteUs, jitterRelative * std::max(sent, measured) + truncationUs);
+    return std::abs(sent - measured)
+           <= std::max<double>(absoluteUs, jitterRelative * std::max(sent, measured) + truncationUs);
 }
 
 bool jitteredGap(double sent, double measured)
@@ -86,7 +87,8 @@ struct Classes
     std::size_t of(int length, bool mark) const
     {
         const std::vector<int> &list = mark ? marks : spaces;
-        const std::size_t index = static_cast<std::size_t>(std::lower_bound(list.begin(), list.end(), length) - list.begin());
+        const std::size_t index =
+            static_cast<std::size_t>(std::lower_bound(list.begin(), list.end(), length) - list.begin());
         return mark ? index : marks.size() + index;
     }
 };

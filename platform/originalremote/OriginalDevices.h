@@ -13,7 +13,7 @@
 struct OriginalDevice
 {
     std::string name;
-    std::string protocol;         // IRP name, as KnownProtocols::make takes it
+    std::string protocol;          // IRP name, as KnownProtocols::make takes it
     ProtocolCodec::Fields fields;  // all but F (and what the protocol derives from F)
     std::vector<std::pair<OriginalKey, int>> functions;
 

@@ -6,7 +6,8 @@
 
 bool OriginalOptions::asksForHelp(const std::vector<std::string> &arguments)
 {
-    return std::any_of(arguments.begin(), arguments.end(), [](const std::string &a) { return a == "--help" || a == "-h"; });
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const std::string &a) { return a == "--help" || a == "-h"; });
 }
 
 OriginalOptions OriginalOptions::parse(const std::vector<std::string> &arguments, bool skipToolkit)
@@ -17,7 +18,7 @@ OriginalOptions OriginalOptions::parse(const std::vector<std::string> &arguments
         if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--socket" || argument.starts_with("--socket=")) {
-            options.socketPath = argument.size() > 8 ? argument.substr(9)
+            options.socketPath = argument.size() > 8        ? argument.substr(9)
                                  : i + 1 < arguments.size() ? arguments[++i]
                                                             : std::string();
             if (options.socketPath.empty())
@@ -44,5 +45,6 @@ std::string OriginalOptions::usage()
            "and can pull or plug its USB link and swap its identity.\n"
            "\n"
            "The socket is $QLR_REMOTE_SOCKET, else $XDG_RUNTIME_DIR/qlr-remote/socket, else\n"
-           "/tmp/qlr-remote-UID/socket (now " + SocketPath::defaultPath() + ").\n";
+           "/tmp/qlr-remote-UID/socket (now "
+           + SocketPath::defaultPath() + ").\n";
 }

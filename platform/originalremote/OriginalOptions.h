@@ -9,7 +9,7 @@ struct OriginalOptions
 {
     std::string socketPath;  // the default one unless --socket names another
     bool help = false;
-    std::string error;       // empty when the arguments are sound
+    std::string error;  // empty when the arguments are sound
 
     // `arguments` without the program name. The toolkit takes its own options
     // (single dash, such as -platform offscreen) out of the command line only

@@ -64,8 +64,8 @@ std::optional<OriginalRemote::Press> OriginalRemote::press(OriginalKey key, std:
     std::optional<KnownCode> code = KnownProtocols::make(dev.protocol, fieldsOf(dev, *function), repeatFrames);
     const ProtocolCodec *codec = code ? KnownProtocols::codecFor(code->formatId) : nullptr;
     if (!codec) {
-        *error = "the fields of " + dev.name + " " + std::string(OriginalKeys::name(key)) + " do not fit "
-                 + dev.protocol;
+        *error =
+            "the fields of " + dev.name + " " + std::string(OriginalKeys::name(key)) + " do not fit " + dev.protocol;
         return std::nullopt;
     }
     ProtocolCodec::Fields shown = dev.fields;

@@ -27,16 +27,16 @@ QString brandOf(const OriginalDevice &device)
 }  // namespace
 
 OriginalWindow::OriginalWindow(const std::string &socketPath, QWidget *parent)
-    : QWidget(parent),
-      m_link(new RemoteLink(socketPath, this)),
-      m_picture(new RemotePicture),
-      m_devices(new QComboBox),
-      m_linkLabel(new QLabel),
-      m_statusLabel(new QLabel),
-      m_history(new QListWidget),
-      m_attach(new QPushButton(tr("Attach"))),
-      m_detach(new QPushButton(tr("Detach"))),
-      m_identity(new QPushButton(tr("Swap identity")))
+    : QWidget(parent)
+    , m_link(new RemoteLink(socketPath, this))
+    , m_picture(new RemotePicture)
+    , m_devices(new QComboBox)
+    , m_linkLabel(new QLabel)
+    , m_statusLabel(new QLabel)
+    , m_history(new QListWidget)
+    , m_attach(new QPushButton(tr("Attach")))
+    , m_detach(new QPushButton(tr("Detach")))
+    , m_identity(new QPushButton(tr("Swap identity")))
 {
     setWindowTitle(tr("Original remote"));
     m_devices->setObjectName("device");

@@ -27,8 +27,8 @@ RemoteLayout::Place circle(K key, int cx, int cy, int radius)
 std::vector<RemoteLayout::Place> layout()
 {
     std::vector<RemoteLayout::Place> places{circle(K::Power, 56, 62, 19), circle(K::Mute, 194, 62, 17)};
-    const K digits[] = {K::Digit1, K::Digit2, K::Digit3, K::Digit4, K::Digit5, K::Digit6, K::Digit7, K::Digit8,
-                        K::Digit9};
+    const K digits[] = {K::Digit1, K::Digit2, K::Digit3, K::Digit4, K::Digit5,
+                        K::Digit6, K::Digit7, K::Digit8, K::Digit9};
     for (int i = 0; i < 9; ++i)
         places.push_back(rect(digits[i], column[i % 3], digitsTop + rowStep * (i / 3)));
     places.push_back(rect(K::Digit0, column[1], digitsTop + rowStep * 3));

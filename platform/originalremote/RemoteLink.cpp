@@ -1,7 +1,9 @@
 #include "RemoteLink.h"
 
 RemoteLink::RemoteLink(std::string socketPath, QObject *parent)
-    : QObject(parent), m_socketPath(std::move(socketPath)), m_worker(new QObject)
+    : QObject(parent)
+    , m_socketPath(std::move(socketPath))
+    , m_worker(new QObject)
 {
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
@@ -21,7 +23,8 @@ void RemoteLink::call(const std::string &request, Done done)
         [this, socketPath = m_socketPath, request, done = std::move(done)] {
             const RemoteClient::Reply reply = RemoteClient::call(socketPath, request);
             // Posted to this object: dropped with it when the window has closed meanwhile.
-            QMetaObject::invokeMethod(this, [done, reply] { done(reply); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [done, reply] { done(reply); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }

@@ -66,7 +66,8 @@ void drawKey(QPainter &painter, const RemoteLayout::Place &place, bool held)
 }
 }  // namespace
 
-RemotePicture::RemotePicture(QWidget *parent) : QWidget(parent)
+RemotePicture::RemotePicture(QWidget *parent)
+    : QWidget(parent)
 {
     setFixedSize(RemoteLayout::width, RemoteLayout::height);
     setCursor(Qt::PointingHandCursor);
@@ -112,8 +113,7 @@ void RemotePicture::paintEvent(QPaintEvent *)
     painter.setFont(print);
     painter.setPen(printColor);
     const RemoteLayout::Place &power = RemoteLayout::placeOf(OriginalKey::Power);
-    const QRectF brandBox(power.x + power.w + 4, power.y, RemoteLayout::width - 2 * (power.x + power.w + 4),
-                          power.h);
+    const QRectF brandBox(power.x + power.w + 4, power.y, RemoteLayout::width - 2 * (power.x + power.w + 4), power.h);
     painter.drawText(brandBox, Qt::AlignCenter | Qt::TextWordWrap, m_brand);
 
     for (const RemoteLayout::Place &place : RemoteLayout::places())

@@ -31,16 +31,17 @@ const std::array<Page, 14> pages{{
      "Prints the state of the served remote, one \"key value\" line each: whether its USB link is\n"
      "attached, which remote it is, whether a key waits for a code (capture armed) and its image.",
      usualStatus, "qlr-remote status"},
-    {"attach", "attach", "plug the remote's USB link in",
-     "Plugs the remote's USB link in again after detach.", usualStatus, "qlr-remote attach"},
+    {"attach", "attach", "plug the remote's USB link in", "Plugs the remote's USB link in again after detach.",
+     usualStatus, "qlr-remote attach"},
     {"detach", "detach", "pull the remote's USB link",
      "Pulls the remote's USB plug: the tool loses the remote until attach.", usualStatus, "qlr-remote detach"},
     {"identity", "identity other|original", "become another remote of the same model, or this one again",
      "other: the remote answers as a different remote of the same model (the tool does not take it\n"
      "for the first one); original: it is the first remote again. Meant while detached.",
      usualStatus, "qlr-remote detach; qlr-remote identity other; qlr-remote attach"},
-    {"press", "press FILE | press FILE.ir [--button NAME] | press --pronto CODE |\n"
-              "       press --protocol NAME [--fields F=V,...]",
+    {"press",
+     "press FILE | press FILE.ir [--button NAME] | press --pronto CODE |\n"
+     "       press --protocol NAME [--fields F=V,...]",
      "send a signal to the remote's receiver, as an original remote would",
      "Sends one signal to the receiver of the remote while a key waits for a code. The signal is\n"
      "  FILE                a signal file (- reads standard input): microsecond durations, mark\n"
@@ -64,8 +65,8 @@ const std::array<Page, 14> pages{{
      "Puts the factory image back into the remote's memory: every learned code is gone.", usualStatus,
      "qlr-remote reset"},
     {"check", "check", "check the learned-code storage in the remote's memory",
-     "Reads the whole memory and checks the learned-code storage: one line per problem.",
-     "0 sound, 1 corrupt, 2 error", "qlr-remote check"},
+     "Reads the whole memory and checks the learned-code storage: one line per problem.", "0 sound, 1 corrupt, 2 error",
+     "qlr-remote check"},
     {"send", "send MODE KEYCODE", "print the signal one press of a key sends",
      "Prints the signal one press of the key sends, in the durations form press reads. MODE is\n"
      "TV CBL SAT DVD VCR CD AMP AUX or 0-7, KEYCODE two digits 0-7 (row and column, e.g. 45).",
@@ -99,7 +100,8 @@ const Page *pageOf(std::string_view command)
 std::string socketNote()
 {
     return "The socket is --socket PATH, else $QLR_REMOTE_SOCKET, else $XDG_RUNTIME_DIR/qlr-remote/socket,\n"
-           "else /tmp/qlr-remote-UID/socket (now " + SocketPath::defaultPath() + ").\n";
+           "else /tmp/qlr-remote-UID/socket (now "
+           + SocketPath::defaultPath() + ").\n";
 }
 
 // The protocols --protocol knows, with their fields, for the help of press.
@@ -107,8 +109,8 @@ std::string protocolList()
 {
     std::string list = "\nProtocols and their fields, defaults in parentheses:\n";
     for (const std::string &name : ProtocolFields::names())
-        list += "  " + name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ')
-                + ProtocolFields::describe(name) + "\n";
+        list += "  " + name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') + ProtocolFields::describe(name)
+                + "\n";
     return list;
 }
 }  // namespace
@@ -136,8 +138,8 @@ std::optional<std::string> CommandHelp::of(std::string_view command)
     const Page *page = pageOf(command);
     if (!page)
         return std::nullopt;
-    std::string text = "Usage: qlr-remote " + std::string(page->synopsis) + "\n\n" + std::string(page->description)
-                       + "\n";
+    std::string text =
+        "Usage: qlr-remote " + std::string(page->synopsis) + "\n\n" + std::string(page->description) + "\n";
     if (page->name == "press")
         text += protocolList();
     if (page->name != "roundtrip" && page->name != "help")

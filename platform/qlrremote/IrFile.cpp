@@ -49,8 +49,7 @@ std::optional<long long> littleEndian(std::string_view text)
 }
 
 // The whole text as one number.
-template <typename Number>
-bool wholeNumber(std::string_view text, Number &value)
+template <typename Number> bool wholeNumber(std::string_view text, Number &value)
 {
     const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
     return problem == std::errc() && end == text.data() + text.size();
@@ -60,7 +59,9 @@ bool wholeNumber(std::string_view text, Number &value)
 class ButtonReader
 {
 public:
-    explicit ButtonReader(std::string *error) : m_error(error) {}
+    explicit ButtonReader(std::string *error)
+        : m_error(error)
+    { }
 
     bool start(std::string_view name, int line)
     {
@@ -134,8 +135,8 @@ public:
         }
         for (const auto key : m_button.raw ? parsedKeys : rawKeys) {
             if (has(key)) {
-                fail(m_button.line, "button " + quoted(m_button.name) + " of type "
-                                        + (m_button.raw ? "raw" : "parsed") + " has a " + std::string(key));
+                fail(m_button.line, "button " + quoted(m_button.name) + " of type " + (m_button.raw ? "raw" : "parsed")
+                                        + " has a " + std::string(key));
                 return std::nullopt;
             }
         }
@@ -157,7 +158,8 @@ private:
             double duration = 0;
             if (!wholeNumber(word, duration) || !std::isfinite(duration) || duration <= 0
                 || duration > SignalFile::maxDuration)
-                return fail(line, "malformed duration " + quoted(word) + " (expected microseconds above 0, at most 10 s)");
+                return fail(line,
+                            "malformed duration " + quoted(word) + " (expected microseconds above 0, at most 10 s)");
             if (m_button.signal.durations.size() == SignalFile::maxDurations)
                 return fail(line, "too many durations (at most " + std::to_string(SignalFile::maxDurations) + ")");
             m_button.signal.durations.push_back(duration);

@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 LineChannel::LineChannel(int fd, Clock::time_point deadline)
-    : m_fd(fd), m_deadline(deadline)
-{
-}
+    : m_fd(fd)
+    , m_deadline(deadline)
+{ }
 
 LineChannel::~LineChannel()
 {

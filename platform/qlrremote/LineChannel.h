@@ -13,7 +13,14 @@ class LineChannel
 public:
     using Clock = std::chrono::steady_clock;
     // Unterminated: the peer closed after part of a line.
-    enum class Result { Line, TooLong, Closed, Unterminated, Failed };
+    enum class Result
+    {
+        Line,
+        TooLong,
+        Closed,
+        Unterminated,
+        Failed
+    };
 
     // Takes ownership of `fd`.
     LineChannel(int fd, Clock::time_point deadline);

@@ -66,7 +66,8 @@ PressInput::Outcome buttonSignal(const std::string &file, const IrFile::Button &
 {
     if (button.raw)
         return {button.signal, {}, {}};
-    const std::string where = file + ": line " + std::to_string(button.protocolLine) + ": button '" + button.name + "': ";
+    const std::string where =
+        file + ": line " + std::to_string(button.protocolLine) + ": button '" + button.name + "': ";
     std::string why;
     const auto irp = ParsedSignal::irpOf(button.protocol, button.address, button.command, why);
     if (!irp)
@@ -100,8 +101,8 @@ PressInput::Outcome irFileSignal(const PressInput::Choice &choice, const std::st
         std::string lines;
         for (const IrFile::Button *button : named)
             lines += (lines.empty() ? "" : ", ") + std::to_string(button->line);
-        return failed(file + " has " + std::to_string(named.size()) + " buttons named '" + choice.button
-                      + "' (lines " + lines + "); nothing was pressed");
+        return failed(file + " has " + std::to_string(named.size()) + " buttons named '" + choice.button + "' (lines "
+                      + lines + "); nothing was pressed");
     }
     return buttonSignal(file, *named.front());
 }
@@ -121,8 +122,8 @@ std::optional<PressInput::Choice> PressInput::choose(const std::vector<std::stri
             files.push_back(words[i]);
             continue;
         }
-        std::string *value = words[i] == "--button" ? &choice.button
-                             : words[i] == "--pronto" ? &choice.pronto
+        std::string *value = words[i] == "--button"     ? &choice.button
+                             : words[i] == "--pronto"   ? &choice.pronto
                              : words[i] == "--protocol" ? &choice.protocol
                                                         : &choice.fields;
         if (i + 1 == words.size() || words[i + 1].empty()) {

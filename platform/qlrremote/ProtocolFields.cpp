@@ -110,8 +110,8 @@ std::string fieldNames(const Protocol &protocol, bool givenOnly)
 
 const Protocol *protocolNamed(std::string_view name)
 {
-    const auto found = std::find_if(protocols.begin(), protocols.end(),
-                                    [&](const Protocol &p) { return sameLetters(p.name, name); });
+    const auto found =
+        std::find_if(protocols.begin(), protocols.end(), [&](const Protocol &p) { return sameLetters(p.name, name); });
     return found == protocols.end() ? nullptr : &*found;
 }
 
@@ -146,8 +146,8 @@ std::optional<ProtocolFields::Code> ProtocolFields::parse(std::string_view name,
         const auto field = std::find_if(protocol->fields.begin(), protocol->fields.end(),
                                         [&](const Field &f) { return sameLetters(f.name, key); });
         if (field == protocol->fields.end() || field->rule == Rule::Implied)
-            return fail(error, protocolName + " has no field '" + std::string(key) + "' (its fields: "
-                                   + fieldNames(*protocol, true) + ")");
+            return fail(error, protocolName + " has no field '" + std::string(key)
+                                   + "' (its fields: " + fieldNames(*protocol, true) + ")");
         const std::string fieldName(field->name);
         std::optional<int> &value = values[static_cast<std::size_t>(field - protocol->fields.begin())];
         if (value)
@@ -158,8 +158,8 @@ std::optional<ProtocolFields::Code> ProtocolFields::parse(std::string_view name,
             return fail(error, "malformed value '" + std::string(number) + "' of field " + fieldName
                                    + " (expected a whole number, decimal or 0x hex)");
         if (*value < 0 || *value > field->most)
-            return fail(error, "field " + fieldName + "=" + std::string(number) + " out of range for "
-                                   + protocolName + " (0 to " + std::to_string(field->most) + ")");
+            return fail(error, "field " + fieldName + "=" + std::string(number) + " out of range for " + protocolName
+                                   + " (0 to " + std::to_string(field->most) + ")");
     }
     const auto valueOf = [&](std::string_view fieldName) {
         for (std::size_t i = 0; i < protocol->fields.size(); ++i) {
@@ -172,8 +172,8 @@ std::optional<ProtocolFields::Code> ProtocolFields::parse(std::string_view name,
     for (std::size_t i = 0; i < protocol->fields.size(); ++i) {
         const Field &field = protocol->fields[i];
         if (!values[i] && field.rule == Rule::Given)
-            return fail(error, "missing field " + std::string(field.name) + " of " + protocolName + " (its fields: "
-                                   + fieldNames(*protocol, true) + ")");
+            return fail(error, "missing field " + std::string(field.name) + " of " + protocolName
+                                   + " (its fields: " + fieldNames(*protocol, true) + ")");
         if (!values[i] || field.rule == Rule::Implied) {
             const int source = valueOf(field.from);
             values[i] = field.rule == Rule::Zero ? 0 : field.rule == Rule::Copy ? source : 255 - source;

@@ -21,8 +21,7 @@ RemoteClient::Reply unreachable(std::string why)
 // A full backlog makes a non-blocking connect fail with EAGAIN; the server
 // takes connections off it quickly, so trying again until the deadline is
 // the way to wait for room.
-bool connectBefore(int fd, const sockaddr_un &address, LineChannel::Clock::time_point deadline,
-                   std::string &why)
+bool connectBefore(int fd, const sockaddr_un &address, LineChannel::Clock::time_point deadline, std::string &why)
 {
     for (;;) {
         if (connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
@@ -69,8 +68,7 @@ RemoteClient::Reply RemoteClient::call(const std::string &socketPath, std::strin
     // write may fail while the refusal waits to be read: read it either way.
     const bool taken = channel.write(line);
     if (channel.readLine(maxReplyLength, line) != LineChannel::Result::Line)
-        return unreachable("the server on " + socketPath +
-                           (taken ? " gave no reply" : " did not take the request"));
+        return unreachable("the server on " + socketPath + (taken ? " gave no reply" : " did not take the request"));
     return parseReply(line);
 }
 

@@ -12,7 +12,13 @@ class RemoteClient
 public:
     // Unreachable: no server, a server of another user, or a broken or
     // stalled connection; `data` then says what went wrong.
-    enum class Status { Ok, Fail, Error, Unreachable };
+    enum class Status
+    {
+        Ok,
+        Fail,
+        Error,
+        Unreachable
+    };
     struct Reply
     {
         Status status = Status::Unreachable;

@@ -85,9 +85,10 @@ int stopSignals()
 }  // namespace
 
 RemoteCommandLine::RemoteCommandLine(std::istream &in, std::ostream &out, std::ostream &err)
-    : m_in(in), m_out(out), m_err(err)
-{
-}
+    : m_in(in)
+    , m_out(out)
+    , m_err(err)
+{ }
 
 std::string RemoteCommandLine::defaultImagePath()
 {
@@ -120,8 +121,8 @@ int RemoteCommandLine::run(const std::vector<std::string> &arguments)
         std::string *value = name == "--socket" ? &socketPath : name == "--image" ? &imagePath : nullptr;
         if (value || PressInput::takesOption(name)) {
             const std::string given = argument.size() > name.size() ? argument.substr(name.size() + 1)
-                                      : i + 1 < arguments.size()     ? arguments[++i]
-                                                                     : std::string();
+                                      : i + 1 < arguments.size()    ? arguments[++i]
+                                                                    : std::string();
             if (given.empty())
                 return fail(name + " needs a value");
             if (value)
@@ -372,8 +373,7 @@ int RemoteCommandLine::check(const std::string &socketPath)
     return image ? runMemoryCheck(*image, m_out) : exitError;
 }
 
-int RemoteCommandLine::send(const std::string &socketPath, const std::string &mode,
-                            const std::string &keycode)
+int RemoteCommandLine::send(const std::string &socketPath, const std::string &mode, const std::string &keycode)
 {
     const auto modeNumber = RemoteTransmitter::modeNamed(mode);
     if (!modeNumber)

@@ -34,8 +34,7 @@ private:
     // Signals through the whole learning road, from `files` or standard input.
     int roundtrip(const std::vector<std::string> &files);
     // The whole memory of the served remote; nothing (the error told) when it cannot be had.
-    std::optional<std::vector<std::uint8_t>> dumpMemory(const std::string &socketPath,
-                                                        const std::string &command);
+    std::optional<std::vector<std::uint8_t>> dumpMemory(const std::string &socketPath, const std::string &command);
     // A command's request line, checked as the server will check it.
     struct Prepared
     {

@@ -39,9 +39,8 @@ constexpr std::array forms{
 };
 
 constexpr std::array<Operation, 8> deviceOperations{
-    Operation::LinkState, Operation::ReadVersion, Operation::ReadData, Operation::WriteData,
-    Operation::WriteCodeTypeData, Operation::SetCodeCarrierWave, Operation::CollectCodeInfo,
-    Operation::BasicInfo};
+    Operation::LinkState,         Operation::ReadVersion,        Operation::ReadData,        Operation::WriteData,
+    Operation::WriteCodeTypeData, Operation::SetCodeCarrierWave, Operation::CollectCodeInfo, Operation::BasicInfo};
 
 constexpr int memorySize = static_cast<int>(VirtualRemote::memorySize);
 constexpr std::string_view detachDuringCapture = "detach-during-capture";
@@ -91,7 +90,10 @@ std::vector<std::string_view> splitArguments(std::string_view rest)
 class Parser
 {
 public:
-    Parser(RemoteRequest &request, std::string *error) : m_request(request), m_error(*error) {}
+    Parser(RemoteRequest &request, std::string *error)
+        : m_request(request)
+        , m_error(*error)
+    { }
 
     bool argument(char kind, std::string_view word)
     {
@@ -105,8 +107,8 @@ public:
             return text(word.size() % 2 == 0 && isHex(word), word, "data must be hex digits, 2 per byte");
         case 'i':
             if (word == "original" || word == "other") {
-                m_request.identity = word == "other" ? VirtualRemote::Identity::Other
-                                                     : VirtualRemote::Identity::Original;
+                m_request.identity =
+                    word == "other" ? VirtualRemote::Identity::Other : VirtualRemote::Identity::Original;
                 return true;
             }
             return refuse("identity is original or other");
@@ -120,8 +122,7 @@ public:
         case 'n':
             if (!number(word, 1, memorySize, m_request.count))
                 return refuse("count must be 1 to " + std::to_string(memorySize));
-            return m_request.address + m_request.count <= memorySize
-                   || refuse("the range runs past the end of memory");
+            return m_request.address + m_request.count <= memorySize || refuse("the range runs past the end of memory");
         }
         return false;
     }

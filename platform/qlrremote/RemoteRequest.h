@@ -24,9 +24,25 @@
 class RemoteRequest
 {
 public:
-    enum class Op { LinkState, ReadVersion, ReadData, WriteData, WriteCodeTypeData, SetCodeCarrierWave,
-                    CollectCodeInfo, BasicInfo, Status, Attach, Detach, Identity, Press, Dump, Reset,
-                    Fault };
+    enum class Op
+    {
+        LinkState,
+        ReadVersion,
+        ReadData,
+        WriteData,
+        WriteCodeTypeData,
+        SetCodeCarrierWave,
+        CollectCodeInfo,
+        BasicInfo,
+        Status,
+        Attach,
+        Detach,
+        Identity,
+        Press,
+        Dump,
+        Reset,
+        Fault
+    };
 
     static constexpr std::size_t maxLineLength = RemoteClient::maxRequestLength;
     // readdatav20 counts 8-byte units: the whole 64 KiB memory at most.

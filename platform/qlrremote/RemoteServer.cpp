@@ -47,7 +47,8 @@ uid_t peerUid(int fd)
 }  // namespace
 
 RemoteServer::RemoteServer(RemoteService &service, Options options)
-    : m_service(service), m_options(std::move(options))
+    : m_service(service)
+    , m_options(std::move(options))
 {
     if (pipe2(m_wakeFds, O_CLOEXEC | O_NONBLOCK) != 0)
         m_wakeFds[0] = m_wakeFds[1] = -1;
@@ -93,8 +94,7 @@ bool RemoteServer::listen(std::string *error)
     if (m_listenFd < 0)
         return systemFailure(error, "cannot create a socket");
     if (bind(m_listenFd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
-        || chmod(path.c_str(), 0600) != 0 || ::listen(m_listenFd, backlog) != 0
-        || lstat(path.c_str(), &info) != 0) {
+        || chmod(path.c_str(), 0600) != 0 || ::listen(m_listenFd, backlog) != 0 || lstat(path.c_str(), &info) != 0) {
         systemFailure(error, "cannot listen on " + path);
         close(m_listenFd);
         m_listenFd = -1;
@@ -151,8 +151,7 @@ void RemoteServer::accept()
         return;
     if (peerUid(fd) != m_options.allowedUid) {
         static constexpr std::string_view refusal = "ERR permission denied\n";
-        [[maybe_unused]] const auto sent =
-            send(fd, refusal.data(), refusal.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        [[maybe_unused]] const auto sent = send(fd, refusal.data(), refusal.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         close(fd);
         return;
     }

@@ -41,9 +41,9 @@ std::string hexBytes(const std::vector<std::uint8_t> &bytes)
 }  // namespace
 
 RemoteService::RemoteService(VirtualRemote &remote, std::string imagePath)
-    : m_remote(remote), m_imagePath(std::move(imagePath))
-{
-}
+    : m_remote(remote)
+    , m_imagePath(std::move(imagePath))
+{ }
 
 std::string RemoteService::handle(std::string_view line)
 {
@@ -76,8 +76,9 @@ std::string RemoteService::execute(const RemoteRequest &request)
         return lineSafe(m_remote.basicInfo(data), data);
     case Op::Status:
         return lineSafe(true, std::string("attached=") + (m_remote.attached() ? "yes" : "no") + " identity="
-                  + (m_remote.identity() == VirtualRemote::Identity::Other ? "other" : "original")
-                  + " capture=" + (m_remote.captureArmed() ? "armed" : "idle") + " image=" + m_imagePath);
+                                  + (m_remote.identity() == VirtualRemote::Identity::Other ? "other" : "original")
+                                  + " capture=" + (m_remote.captureArmed() ? "armed" : "idle")
+                                  + " image=" + m_imagePath);
     case Op::Attach:
         m_remote.attach();
         return ok();

@@ -48,8 +48,8 @@ std::string heldBlocks(const AllocationRecord &allocation)
 
 RemoteTransmitter::Result knownFormat(const std::string &key, const Record &record)
 {
-    const std::uint32_t id = static_cast<std::uint32_t>(record[3]) << 16
-                             | static_cast<std::uint32_t>(record[4]) << 8 | record[5];
+    const std::uint32_t id =
+        static_cast<std::uint32_t>(record[3]) << 16 | static_cast<std::uint32_t>(record[4]) << 8 | record[5];
     const std::string format = HexText::format(id, 6);
     const auto signal = FormatCodec::regenerate(HexText::formatBytes(record.data(), record.size()), {});
     if (signal)
@@ -67,19 +67,17 @@ RemoteTransmitter::Result learnedFormatOf(const std::string &key, const Record &
     const std::string slotName = "slot " + std::to_string(slot);
     if (slot >= tables.allocrecordcount)
         return refused(Outcome::SlotBeyond, key + " refers to " + slotName + ", beyond the "
-                                                + std::to_string(tables.allocrecordcount)
-                                                + " allocation records");
+                                                + std::to_string(tables.allocrecordcount) + " allocation records");
     const auto allocation = BlockAllocator(tables).record(slot);
     if (!allocation || !allocation->inuse)
         return refused(Outcome::SlotFree, key + " refers to " + slotName + ", which is free");
     // The reader made sure that the whole code area lies inside the memory.
     if (allocation->firstblock + allocation->blocks > tables.blockcount)
         return refused(Outcome::BlocksOutside, slotName + " holds " + heldBlocks(*allocation)
-                                                   + ", outside the code area of "
-                                                   + std::to_string(tables.blockcount) + " blocks");
+                                                   + ", outside the code area of " + std::to_string(tables.blockcount)
+                                                   + " blocks");
     constexpr std::size_t blockBytes = BlockLayout::unitBytes;
-    const std::size_t first =
-        tables.codeareaaddr + blockBytes * static_cast<std::size_t>(allocation->firstblock);
+    const std::size_t first = tables.codeareaaddr + blockBytes * static_cast<std::size_t>(allocation->firstblock);
     const std::size_t size = blockBytes * static_cast<std::size_t>(allocation->blocks);
     const std::vector<std::uint8_t> data(image.begin() + static_cast<std::ptrdiff_t>(first),
                                          image.begin() + static_cast<std::ptrdiff_t>(first + size));
@@ -90,8 +88,7 @@ RemoteTransmitter::Result learnedFormatOf(const std::string &key, const Record &
     if (!LearnedFormat::parse(data))
         return refused(Outcome::FormatDataInvalid, slotName + " (format " + allocation->formatid + ") holds "
                                                        + heldBlocks(*allocation) + " but no learned format");
-    return refused(Outcome::PartsInvalid,
-                   key + " holds bits that do not fit the learned format of " + slotName);
+    return refused(Outcome::PartsInvalid, key + " holds bits that do not fit the learned format of " + slotName);
 }
 }  // namespace
 
@@ -99,8 +96,7 @@ RemoteTransmitter::Result RemoteTransmitter::send(const std::vector<std::uint8_t
                                                   std::string_view keycode)
 {
     if (image.size() != BlockLayout::memorySize)
-        return refused(Outcome::TablesUnreadable, "the image holds " + std::to_string(image.size())
-                                                      + " bytes, not "
+        return refused(Outcome::TablesUnreadable, "the image holds " + std::to_string(image.size()) + " bytes, not "
                                                       + std::to_string(BlockLayout::memorySize));
     MemoryImageDevice device(image);
     RemoteTablesReader::Result read = RemoteTablesReader::read(device);
@@ -117,8 +113,7 @@ RemoteTransmitter::Result RemoteTransmitter::send(const std::vector<std::uint8_t
         return KeyStateEntry::hasKeyCode(entry, keycode);
     });
     if (found == listed + tables.keyspermode)
-        return refused(Outcome::KeyNotListed,
-                       "key " + std::string(keycode) + " is not in the remote's key-code list");
+        return refused(Outcome::KeyNotListed, "key " + std::string(keycode) + " is not in the remote's key-code list");
     const int index = mode * tables.keyspermode + static_cast<int>(found - listed);
     // The reader made sure that every mode's key records lie inside the memory.
     const std::size_t address =
@@ -129,8 +124,8 @@ RemoteTransmitter::Result RemoteTransmitter::send(const std::vector<std::uint8_t
         return refused(Outcome::NoCode, key + " holds no code");
     record[0] = storedCode;
 
-    Result result = (record[2] & learnedFormat) != 0 ? learnedFormatOf(key, record, tables, image)
-                                                     : knownFormat(key, record);
+    Result result =
+        (record[2] & learnedFormat) != 0 ? learnedFormatOf(key, record, tables, image) : knownFormat(key, record);
     const std::size_t durations = result.signal.flatDurations().size();
     if (result.sent() && durations > SignalFile::maxDurations)
         return refused(Outcome::TooLong, key + " sends " + std::to_string(durations)

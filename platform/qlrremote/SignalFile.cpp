@@ -21,8 +21,7 @@ bool isSpace(char c)
 }
 
 // The whole text as one number; `format` is the base or the floating-point form.
-template <typename Number, typename... Format>
-bool wholeNumber(std::string_view text, Number &value, Format... format)
+template <typename Number, typename... Format> bool wholeNumber(std::string_view text, Number &value, Format... format)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, format...);
     return error == std::errc() && end == text.data() + text.size();
@@ -89,8 +88,8 @@ bool SignalFile::parseDurationTokens(const std::vector<std::string_view> &words,
     if (word != words.end() && word->starts_with(carrierKey)) {
         if (!wholeNumber(word->substr(carrierKey.size()), parsed.carrierHz) || parsed.carrierHz < 0
             || parsed.carrierHz > maxCarrier)
-            return fail(error, "malformed carrier " + quoted(*word) + " (expected carrier=0 to carrier="
-                                   + std::to_string(maxCarrier) + ")");
+            return fail(error, "malformed carrier " + quoted(*word)
+                                   + " (expected carrier=0 to carrier=" + std::to_string(maxCarrier) + ")");
         ++word;
     }
     if (word == words.end())
@@ -99,18 +98,16 @@ bool SignalFile::parseDurationTokens(const std::vector<std::string_view> &words,
         return fail(error, "too many durations (at most " + std::to_string(maxDurations) + ")");
     for (; word != words.end(); ++word) {
         double duration = 0;
-        if (!wholeNumber(*word, duration) || !std::isfinite(duration) || duration <= 0
-            || duration > maxDuration)
-            return fail(error, "malformed duration " + quoted(*word)
-                                   + " (expected microseconds above 0, at most 10 s)");
+        if (!wholeNumber(*word, duration) || !std::isfinite(duration) || duration <= 0 || duration > maxDuration)
+            return fail(error,
+                        "malformed duration " + quoted(*word) + " (expected microseconds above 0, at most 10 s)");
         parsed.durations.push_back(duration);
     }
     signal = std::move(parsed);
     return true;
 }
 
-bool SignalFile::parsePronto(const std::vector<std::string_view> &words, InfraredSignal &signal,
-                             std::string *error)
+bool SignalFile::parsePronto(const std::vector<std::string_view> &words, InfraredSignal &signal, std::string *error)
 {
     std::vector<unsigned> values;
     for (const auto word : words) {

@@ -34,6 +34,5 @@ private:
     static std::vector<std::string_view> tokens(std::string_view text);
     static bool parseDurationTokens(const std::vector<std::string_view> &words, InfraredSignal &signal,
                                     std::string *error);
-    static bool parsePronto(const std::vector<std::string_view> &words, InfraredSignal &signal,
-                            std::string *error);
+    static bool parsePronto(const std::vector<std::string_view> &words, InfraredSignal &signal, std::string *error);
 };

@@ -54,7 +54,7 @@ bool SocketPath::prepareDirectory(const std::string &socketPath, std::string *er
 bool SocketPath::preparePrivateDirectory(const std::string &directory, std::string *error)
 {
     // Parents first; ones that exist already (/tmp, $HOME) are left as they are.
-    for (std::size_t slash = directory.find('/', 1); ; slash = directory.find('/', slash + 1)) {
+    for (std::size_t slash = directory.find('/', 1);; slash = directory.find('/', slash + 1)) {
         const std::string prefix = directory.substr(0, slash);
         if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
             *error = systemError("cannot create " + prefix, errno);

@@ -48,8 +48,7 @@ unsigned char succeeds(const std::string &request)
 
 // A reply into a buffer of `size` bytes, cut to fit. Texts keep room for their
 // terminator; a capture may fill the whole buffer, as a full capture does.
-unsigned char copyReply(char *buffer, std::size_t size, const std::optional<std::string> &reply,
-                        bool terminated)
+unsigned char copyReply(char *buffer, std::size_t size, const std::optional<std::string> &reply, bool terminated)
 {
     if (!reply)
         return 0;
@@ -71,14 +70,11 @@ unsigned char ReadVersion(char *buffer)
     return buffer ? copyReply(buffer, versionSize, ask("ReadVersion"), true) : 0;
 }
 
-unsigned char readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow,
-                          const char *selector)
+unsigned char readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow, const char *selector)
 {
-    if (!buffer || count < 1 || count > maxReadCount || !isWord(addrhigh) || !isWord(addrlow)
-        || !isWord(selector))
+    if (!buffer || count < 1 || count > maxReadCount || !isWord(addrhigh) || !isWord(addrlow) || !isWord(selector))
         return 0;
-    const auto hex = ask("readdatav20 " + std::to_string(count) + " " + addrhigh + " " + addrlow + " "
-                         + selector);
+    const auto hex = ask("readdatav20 " + std::to_string(count) + " " + addrhigh + " " + addrlow + " " + selector);
     const std::size_t length = 16 * static_cast<std::size_t>(count);
     if (!hex || hex->size() < length)
         return 0;

@@ -12,10 +12,8 @@ extern "C" {
 
 unsigned char link_state(void);
 unsigned char ReadVersion(char *buffer);
-unsigned char readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow,
-                          const char *selector);
-unsigned char writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                           const char *data);
+unsigned char readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow, const char *selector);
+unsigned char writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data);
 unsigned char WCodeTypeData(const char *data);
 unsigned char SetCodeCarrierWave(void);
 unsigned char RCollectCodeInfo(char *buffer);

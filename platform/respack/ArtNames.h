@@ -45,20 +45,50 @@ inline const std::array<QString, 7> singles{
 // The pictures compiled into the program, below this resource prefix.
 inline const QString formPrefix = QStringLiteral("/qlr/form");
 
-enum class HintPanel { Idle, LearnOnly, Learning, Deleting };
+enum class HintPanel
+{
+    Idle,
+    LearnOnly,
+    Learning,
+    Deleting
+};
 
-inline QString face() { return QStringLiteral("face.gif"); }
-inline QString keyButton(const QString &code) { return QStringLiteral("keys/%1.gif").arg(code); }
-inline QString deviceKeyHighlighted(int mode) { return QStringLiteral("devicekeys/%1.gif").arg(mode); }
+inline QString face()
+{
+    return QStringLiteral("face.gif");
+}
+inline QString keyButton(const QString &code)
+{
+    return QStringLiteral("keys/%1.gif").arg(code);
+}
+inline QString deviceKeyHighlighted(int mode)
+{
+    return QStringLiteral("devicekeys/%1.gif").arg(mode);
+}
 inline QString modeButton(int mode, bool highlighted)
 {
     return QStringLiteral("modes/%1%2.jpg").arg(mode).arg(highlighted ? "-highlight" : "");
 }
-inline QString startLearning() { return QStringLiteral("start.jpg"); }
-inline QString stopLearning() { return QStringLiteral("stop.jpg"); }
-inline QString closeButton() { return QStringLiteral("close.jpg"); }
-inline QString background() { return QStringLiteral("background.jpg"); }
-inline QString splash() { return QStringLiteral("splash.jpg"); }
+inline QString startLearning()
+{
+    return QStringLiteral("start.jpg");
+}
+inline QString stopLearning()
+{
+    return QStringLiteral("stop.jpg");
+}
+inline QString closeButton()
+{
+    return QStringLiteral("close.jpg");
+}
+inline QString background()
+{
+    return QStringLiteral("background.jpg");
+}
+inline QString splash()
+{
+    return QStringLiteral("splash.jpg");
+}
 inline QString hintPanel(HintPanel panel)
 {
     static const QStringList names{"idle", "learnonly", "learning", "deleting"};

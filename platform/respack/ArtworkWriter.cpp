@@ -17,8 +17,7 @@ bool writeFile(const QString &path, const QByteArray &data)
 
 ArtworkWriter::ArtworkWriter(const QString &folder)
     : m_folder(QDir(folder).absolutePath())
-{
-}
+{ }
 
 bool ArtworkWriter::add(const QString &collection, const QString &name, const QByteArray &data)
 {

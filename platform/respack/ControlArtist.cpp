@@ -18,11 +18,16 @@ struct Colours
 Colours coloursOf(ControlArtist::Style style)
 {
     switch (style) {
-    case ControlArtist::Style::Go: return {{84, 196, 112}, {38, 136, 68}, {26, 96, 48}, Qt::white};
-    case ControlArtist::Style::Halt: return {{236, 96, 80}, {176, 44, 34}, {122, 26, 18}, Qt::white};
-    case ControlArtist::Style::Light: return {{255, 255, 255}, {210, 223, 233}, {31, 79, 115}, {22, 60, 92}};
-    case ControlArtist::Style::Alert: return {{255, 182, 82}, {236, 118, 16}, {163, 78, 0}, Qt::white};
-    case ControlArtist::Style::Greyed: return {{190, 198, 206}, {176, 184, 192}, {140, 150, 160}, {118, 128, 138}};
+    case ControlArtist::Style::Go:
+        return {{84, 196, 112}, {38, 136, 68}, {26, 96, 48}, Qt::white};
+    case ControlArtist::Style::Halt:
+        return {{236, 96, 80}, {176, 44, 34}, {122, 26, 18}, Qt::white};
+    case ControlArtist::Style::Light:
+        return {{255, 255, 255}, {210, 223, 233}, {31, 79, 115}, {22, 60, 92}};
+    case ControlArtist::Style::Alert:
+        return {{255, 182, 82}, {236, 118, 16}, {163, 78, 0}, Qt::white};
+    case ControlArtist::Style::Greyed:
+        return {{190, 198, 206}, {176, 184, 192}, {140, 150, 160}, {118, 128, 138}};
     }
     return {};
 }
@@ -40,8 +45,7 @@ void drawFace(QPainter &painter, QSize size, const Colours &colours, qreal radiu
     painter.setBrush(shade);
     painter.drawRoundedRect(box, radius, radius);
     painter.setPen(QPen(QColor(255, 255, 255, 90), 1));
-    painter.drawLine(QPointF(box.left() + radius, box.top() + 1.5),
-                     QPointF(box.right() - radius, box.top() + 1.5));
+    painter.drawLine(QPointF(box.left() + radius, box.top() + 1.5), QPointF(box.right() - radius, box.top() + 1.5));
 }
 }  // namespace
 

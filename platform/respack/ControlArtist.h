@@ -9,7 +9,8 @@ struct ModeButtonPlace;
 class ControlArtist
 {
 public:
-    enum class Style {
+    enum class Style
+    {
         Go,      // start learning
         Halt,    // stop learning, close
         Light,   // usable, waiting to be clicked

@@ -94,8 +94,9 @@ std::optional<IndexedImage> toIndexed(const QImage &image)
     indexed.map = makeMap(256);
     int mapSize = 256;
     if (!indexed.map
-        || GifQuantizeBuffer(unsigned(width), unsigned(height), &mapSize, red.data(), green.data(),
-                             blue.data(), indexed.pixels.data(), indexed.map->Colors) == GIF_ERROR)
+        || GifQuantizeBuffer(unsigned(width), unsigned(height), &mapSize, red.data(), green.data(), blue.data(),
+                             indexed.pixels.data(), indexed.map->Colors)
+               == GIF_ERROR)
         return std::nullopt;
     return indexed;
 }
@@ -104,8 +105,8 @@ bool putLoopExtension(GifFileType *gif)
 {
     static const GifByteType loopForever[3] = {1, 0, 0};
     return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK
-        && EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK
-        && EGifPutExtensionBlock(gif, 3, loopForever) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
+           && EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK
+           && EGifPutExtensionBlock(gif, 3, loopForever) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
 bool putFrame(GifFileType *gif, const QImage &image, std::optional<int> delayMs)
@@ -151,8 +152,7 @@ QByteArray write(QSize size, bool animated, const std::function<bool(GifFileType
 
 QByteArray GifEncoder::encode(const QImage &image)
 {
-    return write(image.size(), false,
-                 [&](GifFileType *gif) { return putFrame(gif, image, std::nullopt); });
+    return write(image.size(), false, [&](GifFileType *gif) { return putFrame(gif, image, std::nullopt); });
 }
 
 QByteArray GifEncoder::encodeAnimation(const QList<GifFrame> &frames)

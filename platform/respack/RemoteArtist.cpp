@@ -10,10 +10,35 @@
 
 namespace
 {
-enum class Shape { Oval, Rounded, Circle, RockerUp, RockerDown, RockerLeft, RockerRight, Ring, RingCentre };
-enum class Glyph {
-    Text, Power, Mute, Play, Pause, Stop, Record, SkipBack, SkipForward, Rewind, FastForward,
-    Up, Down, Left, Right
+enum class Shape
+{
+    Oval,
+    Rounded,
+    Circle,
+    RockerUp,
+    RockerDown,
+    RockerLeft,
+    RockerRight,
+    Ring,
+    RingCentre
+};
+enum class Glyph
+{
+    Text,
+    Power,
+    Mute,
+    Play,
+    Pause,
+    Stop,
+    Record,
+    SkipBack,
+    SkipForward,
+    Rewind,
+    FastForward,
+    Up,
+    Down,
+    Left,
+    Right
 };
 
 struct Face
@@ -36,34 +61,62 @@ const QHash<QString, Face> &faces()
     using enum Shape;
     using G = Glyph;
     static const QHash<QString, Face> table{
-        {"00", {Oval, G::Text, "TV"}},     {"01", {Oval, G::Text, "VCR"}},
-        {"02", {Oval, G::Text, "CD"}},     {"03", {Oval, G::Text, "DVD"}},
-        {"04", {Oval, G::Text, "AMP"}},    {"05", {Oval, G::Text, "AUX"}},
-        {"06", {Oval, G::Text, "SAT"}},    {"07", {Oval, G::Text, "CBL"}},
-        {"10", {Oval, G::Power, ""}},      {"12", {Rounded, G::Text, "1"}},
-        {"13", {Rounded, G::Text, "2"}},   {"14", {Rounded, G::Text, "3"}},
-        {"15", {Rounded, G::Text, "4"}},   {"16", {Rounded, G::Text, "5"}},
-        {"17", {Rounded, G::Text, "6"}},   {"20", {Rounded, G::Text, "7"}},
-        {"21", {Rounded, G::Text, "8"}},   {"22", {Rounded, G::Text, "9"}},
-        {"23", {Rounded, G::Text, "-/--"}}, {"24", {Rounded, G::Text, "0"}},
-        {"25", {Rounded, G::Text, "ENTER"}}, {"26", {RockerUp, G::Text, "VOL+"}},
-        {"27", {Oval, G::Mute, ""}},       {"30", {RockerUp, G::Text, "CH+"}},
-        {"31", {RockerDown, G::Text, "VOL-"}}, {"32", {Circle, G::Text, "AM/FM"}},
-        {"33", {RockerDown, G::Text, "CH-"}}, {"34", {Oval, G::Text, "TITLE"}},
-        {"36", {Oval, G::Text, "MENU"}},   {"37", {Oval, G::Text, "CC"}},
-        {"40", {Ring, G::Up, ""}},         {"41", {Oval, G::Text, "BACK"}},
-        {"42", {Oval, G::Text, "LIST"}},   {"43", {Ring, G::Left, ""}},
-        {"44", {RingCentre, G::Text, "OK"}},   {"45", {Ring, G::Right, ""}},
-        {"46", {Oval, G::Text, "INFO"}},   {"47", {Oval, G::Text, "EXIT"}},
-        {"50", {Ring, G::Down, ""}},       {"51", {Oval, G::Text, "TV/AV"}},
-        {"52", {Oval, G::SkipBack, ""}},   {"53", {Oval, G::Pause, ""}},
-        {"54", {Oval, G::Play, ""}},       {"55", {Oval, G::SkipForward, ""}},
-        {"56", {Oval, G::Record, ""}},     {"57", {RockerLeft, G::Rewind, ""}},
-        {"60", {RockerRight, G::FastForward, ""}}, {"61", {Oval, G::Stop, ""}},
-        {"62", {Rounded, G::Text, "PIP"}}, {"63", {Rounded, G::Text, "SWAP"}},
-        {"64", {Rounded, G::Text, "INPUT"}}, {"65", {Rounded, G::Text, "SLEEP"}},
-        {"66", {Oval, G::Text, "F"}},      {"67", {Oval, G::Text, "C"}},
-        {"70", {Oval, G::Text, "R"}},      {"71", {Oval, G::Text, "T"}},
+        {"00", {Oval, G::Text, "TV"}},
+        {"01", {Oval, G::Text, "VCR"}},
+        {"02", {Oval, G::Text, "CD"}},
+        {"03", {Oval, G::Text, "DVD"}},
+        {"04", {Oval, G::Text, "AMP"}},
+        {"05", {Oval, G::Text, "AUX"}},
+        {"06", {Oval, G::Text, "SAT"}},
+        {"07", {Oval, G::Text, "CBL"}},
+        {"10", {Oval, G::Power, ""}},
+        {"12", {Rounded, G::Text, "1"}},
+        {"13", {Rounded, G::Text, "2"}},
+        {"14", {Rounded, G::Text, "3"}},
+        {"15", {Rounded, G::Text, "4"}},
+        {"16", {Rounded, G::Text, "5"}},
+        {"17", {Rounded, G::Text, "6"}},
+        {"20", {Rounded, G::Text, "7"}},
+        {"21", {Rounded, G::Text, "8"}},
+        {"22", {Rounded, G::Text, "9"}},
+        {"23", {Rounded, G::Text, "-/--"}},
+        {"24", {Rounded, G::Text, "0"}},
+        {"25", {Rounded, G::Text, "ENTER"}},
+        {"26", {RockerUp, G::Text, "VOL+"}},
+        {"27", {Oval, G::Mute, ""}},
+        {"30", {RockerUp, G::Text, "CH+"}},
+        {"31", {RockerDown, G::Text, "VOL-"}},
+        {"32", {Circle, G::Text, "AM/FM"}},
+        {"33", {RockerDown, G::Text, "CH-"}},
+        {"34", {Oval, G::Text, "TITLE"}},
+        {"36", {Oval, G::Text, "MENU"}},
+        {"37", {Oval, G::Text, "CC"}},
+        {"40", {Ring, G::Up, ""}},
+        {"41", {Oval, G::Text, "BACK"}},
+        {"42", {Oval, G::Text, "LIST"}},
+        {"43", {Ring, G::Left, ""}},
+        {"44", {RingCentre, G::Text, "OK"}},
+        {"45", {Ring, G::Right, ""}},
+        {"46", {Oval, G::Text, "INFO"}},
+        {"47", {Oval, G::Text, "EXIT"}},
+        {"50", {Ring, G::Down, ""}},
+        {"51", {Oval, G::Text, "TV/AV"}},
+        {"52", {Oval, G::SkipBack, ""}},
+        {"53", {Oval, G::Pause, ""}},
+        {"54", {Oval, G::Play, ""}},
+        {"55", {Oval, G::SkipForward, ""}},
+        {"56", {Oval, G::Record, ""}},
+        {"57", {RockerLeft, G::Rewind, ""}},
+        {"60", {RockerRight, G::FastForward, ""}},
+        {"61", {Oval, G::Stop, ""}},
+        {"62", {Rounded, G::Text, "PIP"}},
+        {"63", {Rounded, G::Text, "SWAP"}},
+        {"64", {Rounded, G::Text, "INPUT"}},
+        {"65", {Rounded, G::Text, "SLEEP"}},
+        {"66", {Oval, G::Text, "F"}},
+        {"67", {Oval, G::Text, "C"}},
+        {"70", {Oval, G::Text, "R"}},
+        {"71", {Oval, G::Text, "T"}},
     };
     return table;
 }
@@ -89,10 +142,14 @@ QPainterPath cornered(const QRectF &r, qreal tl, qreal tr, qreal br, qreal bl)
 qreal ringAngle(Glyph direction)
 {
     switch (direction) {
-    case Glyph::Right: return 0;
-    case Glyph::Up: return 90;
-    case Glyph::Left: return 180;
-    default: return 270;
+    case Glyph::Right:
+        return 0;
+    case Glyph::Up:
+        return 90;
+    case Glyph::Left:
+        return 180;
+    default:
+        return 270;
     }
 }
 
@@ -101,10 +158,14 @@ qreal ringAngle(Glyph direction)
 std::pair<qreal, qreal> ringSpan(Glyph direction)
 {
     switch (direction) {
-    case Glyph::Right: return {-27, 21};
-    case Glyph::Up: return {48, 124};
-    case Glyph::Left: return {154, 208};
-    default: return {239, 311};
+    case Glyph::Right:
+        return {-27, 21};
+    case Glyph::Up:
+        return {48, 124};
+    case Glyph::Left:
+        return {154, 208};
+    default:
+        return {239, 311};
     }
 }
 
@@ -130,19 +191,35 @@ QPainterPath keyOutline(const QRectF &r, const Face &face)
     const qreal half = qMin(r.width(), r.height()) / 2;
     QPainterPath path;
     switch (face.shape) {
-    case Shape::Oval: path.addRoundedRect(r, half, half); break;
-    case Shape::Rounded: path.addRoundedRect(r, 5, 5); break;
+    case Shape::Oval:
+        path.addRoundedRect(r, half, half);
+        break;
+    case Shape::Rounded:
+        path.addRoundedRect(r, 5, 5);
+        break;
     case Shape::Circle: {
         const QRectF square(r.center() - QPointF(half, half), QSizeF(2 * half, 2 * half));
         path.addEllipse(square);
         break;
     }
-    case Shape::RockerUp: path = cornered(r, half, half, 4, 4); break;
-    case Shape::RockerDown: path = cornered(r, 4, 4, half, half); break;
-    case Shape::RockerLeft: path = cornered(r, half, 3, 3, half); break;
-    case Shape::RockerRight: path = cornered(r, 3, half, half, 3); break;
-    case Shape::Ring: path = ringSegment(r, face.glyph); break;
-    case Shape::RingCentre: path.addEllipse(ringCentre, centreKey, centreKey); break;
+    case Shape::RockerUp:
+        path = cornered(r, half, half, 4, 4);
+        break;
+    case Shape::RockerDown:
+        path = cornered(r, 4, 4, half, half);
+        break;
+    case Shape::RockerLeft:
+        path = cornered(r, half, 3, 3, half);
+        break;
+    case Shape::RockerRight:
+        path = cornered(r, 3, half, half, 3);
+        break;
+    case Shape::Ring:
+        path = ringSegment(r, face.glyph);
+        break;
+    case Shape::RingCentre:
+        path.addEllipse(ringCentre, centreKey, centreKey);
+        break;
     }
     return path;
 }
@@ -176,7 +253,8 @@ void drawGlyph(QPainter &painter, QPointF c, qreal s, const Face &face, const QC
     painter.setBrush(ink);
     const qreal t = s * 0.32;  // a triangle's reach from its centre
     switch (face.glyph) {
-    case Glyph::Text: break;
+    case Glyph::Text:
+        break;
     case Glyph::Power:
         painter.setPen(QPen(ink, 2, Qt::SolidLine, Qt::RoundCap));
         painter.setBrush(Qt::NoBrush);
@@ -186,21 +264,24 @@ void drawGlyph(QPainter &painter, QPointF c, qreal s, const Face &face, const QC
     case Glyph::Mute: {
         const qreal u = s * 0.12;
         QPolygonF speaker;
-        speaker << c + QPointF(-4 * u, -1.2 * u) << c + QPointF(-2.4 * u, -1.2 * u)
-                << c + QPointF(-0.6 * u, -3 * u) << c + QPointF(-0.6 * u, 3 * u)
-                << c + QPointF(-2.4 * u, 1.2 * u) << c + QPointF(-4 * u, 1.2 * u);
+        speaker << c + QPointF(-4 * u, -1.2 * u) << c + QPointF(-2.4 * u, -1.2 * u) << c + QPointF(-0.6 * u, -3 * u)
+                << c + QPointF(-0.6 * u, 3 * u) << c + QPointF(-2.4 * u, 1.2 * u) << c + QPointF(-4 * u, 1.2 * u);
         painter.drawPolygon(speaker);
         painter.setPen(QPen(ink, 1.4, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(c + QPointF(1 * u, -1.6 * u), c + QPointF(4 * u, 1.6 * u));
         painter.drawLine(c + QPointF(1 * u, 1.6 * u), c + QPointF(4 * u, -1.6 * u));
         break;
     }
-    case Glyph::Play: painter.drawPolygon(triangle(c, t, 0)); break;
+    case Glyph::Play:
+        painter.drawPolygon(triangle(c, t, 0));
+        break;
     case Glyph::Pause:
         painter.drawRect(QRectF(c + QPointF(-s * 0.2, -s * 0.24), QSizeF(s * 0.13, s * 0.48)));
         painter.drawRect(QRectF(c + QPointF(s * 0.07, -s * 0.24), QSizeF(s * 0.13, s * 0.48)));
         break;
-    case Glyph::Stop: painter.drawRect(QRectF(c - QPointF(s * 0.2, s * 0.2), QSizeF(s * 0.4, s * 0.4))); break;
+    case Glyph::Stop:
+        painter.drawRect(QRectF(c - QPointF(s * 0.2, s * 0.2), QSizeF(s * 0.4, s * 0.4)));
+        break;
     case Glyph::Record:
         painter.setPen(QPen(ink, 1));
         painter.setBrush(QColor(190, 20, 20));
@@ -227,7 +308,9 @@ void drawGlyph(QPainter &painter, QPointF c, qreal s, const Face &face, const QC
     case Glyph::Up:
     case Glyph::Down:
     case Glyph::Left:
-    case Glyph::Right: painter.drawPolygon(triangle(c, s * 0.3, ringAngle(face.glyph))); break;
+    case Glyph::Right:
+        painter.drawPolygon(triangle(c, s * 0.3, ringAngle(face.glyph)));
+        break;
     }
 }
 
@@ -294,8 +377,8 @@ void RemoteArtist::drawPanel(QPainter &painter, const FillOf &fillOf, const QStr
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF visible = painter.hasClipping() ? painter.clipBoundingRect()
-                                                 : QRectF(QPointF(0, 0), PanelLayout::remotePanel.size());
+    const QRectF visible =
+        painter.hasClipping() ? painter.clipBoundingRect() : QRectF(QPointF(0, 0), PanelLayout::remotePanel.size());
     painter.fillRect(visible, ArtStyle::window());
     drawBody(painter);
     for (const KeyPlace &key : PanelLayout::keys()) {
@@ -323,8 +406,8 @@ QImage RemoteArtist::key(const KeyPlace &key, const QColor &fill)
     painter.translate(-key.rect.topLeft());
     painter.setClipRect(key.rect);
     // Neighbours that reach into the button are drawn in their no-code look.
-    drawPanel(painter, [&](const KeyPlace &other) { return other.code == key.code ? fill : ArtStyle::noCode(); },
-              key.code);
+    drawPanel(
+        painter, [&](const KeyPlace &other) { return other.code == key.code ? fill : ArtStyle::noCode(); }, key.code);
     return image;
 }
 

@@ -1,8 +1,8 @@
 #include "ScreenArtist.h"
 
 #include "ArtStyle.h"
-#include "RemoteArtist.h"
 #include "PanelLayout.h"
+#include "RemoteArtist.h"
 
 #include <QPainter>
 
@@ -22,8 +22,8 @@ struct Scene
 };
 
 // A remote seen from above: its body and two rows of small keys.
-void drawRemoteBody(QPainter &painter, const QRectF &body, const QColor &border, const QColor &fill,
-                    QPointF firstKey, int columns, qreal step, const QColor &keys)
+void drawRemoteBody(QPainter &painter, const QRectF &body, const QColor &border, const QColor &fill, QPointF firstKey,
+                    int columns, qreal step, const QColor &keys)
 {
     painter.setPen(QPen(border, 1));
     painter.setBrush(fill);
@@ -38,8 +38,8 @@ void drawRemoteBody(QPainter &painter, const QRectF &body, const QColor &border,
 
 void drawOriginalRemote(QPainter &painter, bool pressed)
 {
-    drawRemoteBody(painter, QRectF(10.5, 12.5, 118, 28), QColor(20, 22, 26), QColor(52, 58, 68), QPointF(24, 21),
-                   4, 10, QColor(140, 148, 160));
+    drawRemoteBody(painter, QRectF(10.5, 12.5, 118, 28), QColor(20, 22, 26), QColor(52, 58, 68), QPointF(24, 21), 4, 10,
+                   QColor(140, 148, 160));
     painter.setBrush(QColor(150, 30, 30));
     painter.drawEllipse(QPointF(129, 26.5), 3, 5);
     painter.setPen(QPen(QColor(20, 22, 26), 1));
@@ -72,8 +72,7 @@ void drawScene(QPainter &painter, const Scene &scene)
         colour.setAlpha(255 - wave * 25);
         painter.setPen(QPen(colour, 2.2, Qt::SolidLine, Qt::RoundCap));
         painter.setBrush(Qt::NoBrush);
-        painter.drawArc(QRectF(emitter - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius)), -30 * 16,
-                        60 * 16);
+        painter.drawArc(QRectF(emitter - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius)), -30 * 16, 60 * 16);
     }
     const QRectF line(0, 46, hintSize.width(), 22);
     ArtStyle::drawCentred(painter, line, scene.caption,
@@ -116,26 +115,30 @@ HintText hintText(ArtNames::HintPanel panel)
 {
     switch (panel) {
     case ArtNames::HintPanel::Idle:
-        return {"What you can do", QColor(31, 96, 150),
+        return {"What you can do",
+                QColor(31, 96, 150),
                 {"1. Choose a device mode with a mode button or a device key on the remote picture.",
                  "2. Click \"Start to learn\" to teach keys the codes of an original remote.",
                  "3. Click \"Delete a key\" to remove one learned code, or \"Clear all keys\" to remove "
                  "every learned code of this mode."}};
     case ArtNames::HintPanel::LearnOnly:
-        return {"Getting started", QColor(31, 96, 150),
+        return {"Getting started",
+                QColor(31, 96, 150),
                 {"1. Choose a device mode with a mode button or a device key on the remote picture.",
                  "2. Click \"Start to learn\".",
                  "3. Click a key on the remote picture, then press the same key on the original remote.",
                  "Red keys hold learned codes, green keys downloaded codes."}};
     case ArtNames::HintPanel::Learning:
-        return {"Learning is on", QColor(30, 130, 60),
+        return {"Learning is on",
+                QColor(30, 130, 60),
                 {"1. Click the key to teach on the remote picture; it turns yellow and waits about "
                  "6 seconds.",
                  "2. Within that time point the original remote at the universal remote, 2 to 5 cm "
                  "apart, and press its key; the key on the picture turns red once its code is stored.",
                  "3. Click \"Stop learning\" when you are done."}};
     case ArtNames::HintPanel::Deleting:
-        return {"Delete mode is on", QColor(200, 100, 0),
+        return {"Delete mode is on",
+                QColor(200, 100, 0),
                 {"1. Click a red key on the remote picture to delete its learned code.",
                  "2. Click \"Stop deleting\" to leave delete mode.",
                  "Grey and green keys hold no learned code to delete."}};

@@ -19,7 +19,11 @@ using ArtNames::HintPanel;
 class Flow
 {
 public:
-    Flow(QPainter &painter, int top, int width) : m_painter(painter), m_y(top), m_width(width) {}
+    Flow(QPainter &painter, int top, int width)
+        : m_painter(painter)
+        , m_y(top)
+        , m_width(width)
+    { }
 
     void add(const QPixmap &picture, const QString &label)
     {
@@ -35,10 +39,7 @@ public:
         m_x += width + 14;
         m_rowHeight = qMax(m_rowHeight, picture.height());
     }
-    void newRow()
-    {
-        m_x = m_width;
-    }
+    void newRow() { m_x = m_width; }
     int bottom() const { return m_y + m_rowHeight + 24; }
 
 private:
@@ -80,16 +81,17 @@ QPixmap mockup(const Pictures &pictures, bool learning)
     QPainter painter(&window);
     painter.drawPixmap(0, 0, FormPictures::background());
     const int mode = learning ? 3 : 0;
-    painter.drawPixmap(PanelLayout::remotePanel.topLeft(), remotePanel([&](const KeyPlace &key) {
-        if (key.deviceMode >= 0)
-            return key.deviceMode == mode ? FormPictures::deviceKeyHighlighted(mode)
-                                          : FormPictures::keyButton(key.code);
-        const int index = Pictures::indexOf(key.code);
-        if (learning && key.code == "44")
-            return pictures.selectedpics[index];
-        const QList<QPixmap> *sets[] = {&pictures.normalpics, &pictures.downloadedpics, &pictures.learnedpics};
-        return (*sets[index % 3])[index];
-    }));
+    painter.drawPixmap(
+        PanelLayout::remotePanel.topLeft(), remotePanel([&](const KeyPlace &key) {
+            if (key.deviceMode >= 0)
+                return key.deviceMode == mode ? FormPictures::deviceKeyHighlighted(mode)
+                                              : FormPictures::keyButton(key.code);
+            const int index = Pictures::indexOf(key.code);
+            if (learning && key.code == "44")
+                return pictures.selectedpics[index];
+            const QList<QPixmap> *sets[] = {&pictures.normalpics, &pictures.downloadedpics, &pictures.learnedpics};
+            return (*sets[index % 3])[index];
+        }));
     for (const ModeButtonPlace &place : PanelLayout::modeButtons())
         painter.drawPixmap(place.rect.topLeft(), FormPictures::modeButton(place.mode, place.mode == mode));
     painter.drawPixmap(439, 319, learning ? pictures.staticpicture : pictures.hintpicture);

@@ -62,18 +62,18 @@ bool writeFormPictures(ArtworkWriter &writer)
     bool written = writer.add(form, ArtNames::face(), GifEncoder::encode(RemoteArtist::face()));
     for (const KeyPlace &key : PanelLayout::keys()) {
         written = written
-               && writer.add(form, ArtNames::keyButton(key.code),
-                             GifEncoder::encode(RemoteArtist::key(key, ArtStyle::noCode())));
+                  && writer.add(form, ArtNames::keyButton(key.code),
+                                GifEncoder::encode(RemoteArtist::key(key, ArtStyle::noCode())));
         if (key.deviceMode >= 0)
             written = written
-                   && writer.add(form, ArtNames::deviceKeyHighlighted(key.deviceMode),
-                                 GifEncoder::encode(RemoteArtist::key(key, ArtStyle::chosen())));
+                      && writer.add(form, ArtNames::deviceKeyHighlighted(key.deviceMode),
+                                    GifEncoder::encode(RemoteArtist::key(key, ArtStyle::chosen())));
     }
     for (const ModeButtonPlace &place : PanelLayout::modeButtons()) {
         for (bool highlighted : {false, true})
             written = written
-                   && writer.add(form, ArtNames::modeButton(place.mode, highlighted),
-                                 JpegEncoder::encode(ControlArtist::modeButton(place, highlighted)));
+                      && writer.add(form, ArtNames::modeButton(place.mode, highlighted),
+                                    JpegEncoder::encode(ControlArtist::modeButton(place, highlighted)));
     }
     const QSize learnSize(161, 58);
     using ArtNames::HintPanel;

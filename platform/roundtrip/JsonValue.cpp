@@ -11,7 +11,9 @@ constexpr int maxDepth = 64;
 class Parser
 {
 public:
-    explicit Parser(std::string_view text) : m_text(text) {}
+    explicit Parser(std::string_view text)
+        : m_text(text)
+    { }
 
     std::optional<JsonValue> document()
     {
@@ -34,8 +36,8 @@ private:
     }
     void blanks()
     {
-        while (m_pos < m_text.size() && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' || m_text[m_pos] == '\n'
-                                         || m_text[m_pos] == '\r')) {
+        while (m_pos < m_text.size()
+               && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' || m_text[m_pos] == '\n' || m_text[m_pos] == '\r')) {
             ++m_pos;
         }
     }
@@ -81,7 +83,8 @@ private:
     std::optional<JsonValue> parseNumber()
     {
         const std::size_t start = m_pos;
-        while (m_pos < m_text.size() && std::string_view("+-0123456789.eE").find(m_text[m_pos]) != std::string_view::npos) {
+        while (m_pos < m_text.size()
+               && std::string_view("+-0123456789.eE").find(m_text[m_pos]) != std::string_view::npos) {
             ++m_pos;
         }
         const std::string digits(m_text.substr(start, m_pos - start));

@@ -10,7 +10,15 @@
 class JsonValue
 {
 public:
-    enum class Kind { Null, Bool, Number, String, Array, Object };
+    enum class Kind
+    {
+        Null,
+        Bool,
+        Number,
+        String,
+        Array,
+        Object
+    };
 
     JsonValue() = default;
     static JsonValue number(double value);

@@ -68,7 +68,8 @@ std::optional<ParsedSignal::Irp> ParsedSignal::irpOf(std::string_view protocol, 
             return fail(why, "Samsung32 address or command out of range");
         }
         const int f = static_cast<int>(command);
-        return Irp{"NECx1", {{"D", static_cast<int>(address)}, {"S", static_cast<int>(address)}, {"F", f}, {"E", 255 - f}}};
+        return Irp{"NECx1",
+                   {{"D", static_cast<int>(address)}, {"S", static_cast<int>(address)}, {"F", f}, {"E", 255 - f}}};
     }
     if (protocol == "RC5" || protocol == "RC5X") {
         // The recorder's RC5X is RC5 with F's bit 6 set (the second start bit 0).
@@ -91,7 +92,8 @@ std::optional<ParsedSignal::Irp> ParsedSignal::irpOf(std::string_view protocol, 
         }
         const int f = static_cast<int>(command);
         if (protocol == "SIRC20") {
-            return Irp{"Sony20", {{"D", static_cast<int>(address & 0x1F)}, {"S", static_cast<int>(address >> 5)}, {"F", f}}};
+            return Irp{"Sony20",
+                       {{"D", static_cast<int>(address & 0x1F)}, {"S", static_cast<int>(address >> 5)}, {"F", f}}};
         }
         return Irp{protocol == "SIRC" ? "Sony12" : "Sony15", {{"D", static_cast<int>(address)}, {"F", f}}};
     }

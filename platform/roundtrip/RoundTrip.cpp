@@ -7,10 +7,10 @@
 
 #include "CapturedCodeStore.h"
 #include "CodeConverter.h"
+#include "HexDigits.h"
 #include "JsonValue.h"
 #include "KnownProtocols.h"
 #include "LearnedFormat.h"
-#include "HexDigits.h"
 #include "ParsedSignal.h"
 #include "RemoteTablesReader.h"
 #include "RemoteTransmitter.h"
@@ -62,7 +62,8 @@ std::optional<Input> inputOf(const JsonValue &line, std::string &why)
     if (durations) {
         const JsonValue *frequency = line.member("frequency");
         if (durations->kind() != JsonValue::Kind::Array
-            || (frequency && (frequency->kind() != JsonValue::Kind::Number || frequency->asNumber() < minimumCarrierHz))) {
+            || (frequency
+                && (frequency->kind() != JsonValue::Kind::Number || frequency->asNumber() < minimumCarrierHz))) {
             why = "\"durations\" must be an array and \"frequency\" a carrier in Hz";
             return std::nullopt;
         }
@@ -83,7 +84,8 @@ std::optional<Input> inputOf(const JsonValue &line, std::string &why)
     const JsonValue *address = line.member("address");
     const JsonValue *command = line.member("command");
     if (!address || !command || address->kind() != JsonValue::Kind::Number || command->kind() != JsonValue::Kind::Number
-        || address->asNumber() != std::floor(address->asNumber()) || command->asNumber() != std::floor(command->asNumber())) {
+        || address->asNumber() != std::floor(address->asNumber())
+        || command->asNumber() != std::floor(command->asNumber())) {
         why = "a parsed signal needs whole numbers \"address\" and \"command\"";
         return std::nullopt;
     }
@@ -214,7 +216,8 @@ std::string RoundTrip::run(std::string_view line, Totals &totals)
     if (store.store(capture, keycode, 0).outcome != CapturedCodeStore::Outcome::Stored) {
         return errorLine("no code learned from the signal", totals).write();
     }
-    const RemoteTransmitter::Result sent = RemoteTransmitter::send(remote->dump(0, VirtualRemote::memorySize), 0, keycode);
+    const RemoteTransmitter::Result sent =
+        RemoteTransmitter::send(remote->dump(0, VirtualRemote::memorySize), 0, keycode);
     if (!sent.sent()) {
         return errorLine("the transmitter sent nothing: " + sent.reason, totals).write();
     }
@@ -256,14 +259,14 @@ std::string RoundTrip::summary(const Totals &totals)
     const auto percent = [](int part, int whole) { return whole > 0 ? 100.0 * part / whole : 0.0; };
     const int stored = totals.raw + totals.parsed;
     char text[512];
-    std::snprintf(text, sizeof text,
-                  "%d lines, %d errors; raw: %d, faithful %.1f %% (%.1f %% but for the carrier), known protocols %.1f %%; "
-                  "parsed: %d, faithful "
-                  "%.1f %%, recognised %.1f %%; mean memory per key %.1f bytes",
-                  totals.lines, totals.errors, totals.raw, percent(totals.rawFaithful, totals.raw),
-                  percent(totals.rawTimingFaithful, totals.raw),
-                  percent(totals.rawKnown, totals.raw), totals.parsed, percent(totals.parsedFaithful, totals.parsed),
-                  percent(totals.parsedRecognised, totals.parsed),
-                  stored > 0 ? static_cast<double>(totals.bytes) / stored : 0.0);
+    std::snprintf(
+        text, sizeof text,
+        "%d lines, %d errors; raw: %d, faithful %.1f %% (%.1f %% but for the carrier), known protocols %.1f %%; "
+        "parsed: %d, faithful "
+        "%.1f %%, recognised %.1f %%; mean memory per key %.1f bytes",
+        totals.lines, totals.errors, totals.raw, percent(totals.rawFaithful, totals.raw),
+        percent(totals.rawTimingFaithful, totals.raw), percent(totals.rawKnown, totals.raw), totals.parsed,
+        percent(totals.parsedFaithful, totals.parsed), percent(totals.parsedRecognised, totals.parsed),
+        stored > 0 ? static_cast<double>(totals.bytes) / stored : 0.0);
     return text;
 }

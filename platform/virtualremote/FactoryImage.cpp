@@ -30,8 +30,7 @@ void putBasicBlock(std::vector<std::uint8_t> &image)
 {
     using namespace FactoryImage;
     std::copy(identity.begin(), identity.end(), image.begin() + basicBlockAddress);
-    std::copy(productName.begin(), productName.end(),
-              image.begin() + basicBlockAddress + productNameOffset);
+    std::copy(productName.begin(), productName.end(), image.begin() + basicBlockAddress + productNameOffset);
     image[basicBlockAddress + firmwareOffset] = firmwareMajor;
     image[basicBlockAddress + firmwareOffset + 1] = firmwareMinor;
     std::copy(modelCode.begin(), modelCode.end(), image.begin() + basicBlockAddress + modelCodeOffset);
@@ -66,8 +65,7 @@ void putKeyRecords(std::vector<std::uint8_t> &image)
     using namespace FactoryImage;
     for (const DownloadedKey &key : downloadedKeys) {
         const auto record = downloadedRecord(key.mode, key.keyCode);
-        std::copy(record.begin(), record.end(),
-                  image.begin() + keyRecordAddress(keyIndex(key.mode, key.keyCode)));
+        std::copy(record.begin(), record.end(), image.begin() + keyRecordAddress(keyIndex(key.mode, key.keyCode)));
     }
     const auto codeType = codeTypeBytes();
     std::copy(codeType.begin(), codeType.end(), image.begin() + keyRecordAddress(modeCount * keysPerMode));
@@ -96,11 +94,28 @@ std::array<std::uint8_t, keyRecordSize> downloadedRecord(int mode, std::uint8_t 
     // address and the command, each with its complement; part B says that one
     // short repeat frame follows, as a brief press of the key sends.
     const std::uint8_t address = deviceAddress(mode);
-    return {downloadedFlag, 0x00, 0x00, static_cast<std::uint8_t>(downloadedFormat >> 16),
-            static_cast<std::uint8_t>(downloadedFormat >> 8), static_cast<std::uint8_t>(downloadedFormat),
-            address, static_cast<std::uint8_t>(~address), keyCode, static_cast<std::uint8_t>(~keyCode),
-            0, 0, 0, 0,
-            0, dittoRepeat, 1, 0, 0, 0, 0, 0};
+    return {downloadedFlag,
+            0x00,
+            0x00,
+            static_cast<std::uint8_t>(downloadedFormat >> 16),
+            static_cast<std::uint8_t>(downloadedFormat >> 8),
+            static_cast<std::uint8_t>(downloadedFormat),
+            address,
+            static_cast<std::uint8_t>(~address),
+            keyCode,
+            static_cast<std::uint8_t>(~keyCode),
+            0,
+            0,
+            0,
+            0,
+            0,
+            dittoRepeat,
+            1,
+            0,
+            0,
+            0,
+            0,
+            0};
 }
 
 std::vector<std::uint8_t> codeTypeBytes()

@@ -93,10 +93,9 @@ struct DownloadedKey
     std::uint8_t keyCode;
 };
 // The codes a new remote holds: the TV set's and the DVD player's common keys.
-constexpr std::array<DownloadedKey, 20> downloadedKeys = {{
-    {0, 0x10}, {0, 0x12}, {0, 0x13}, {0, 0x14}, {0, 0x15}, {0, 0x16}, {0, 0x17}, {0, 0x20},
-    {0, 0x21}, {0, 0x22}, {0, 0x24}, {0, 0x26}, {0, 0x27}, {0, 0x30}, {0, 0x31}, {0, 0x33},
-    {3, 0x10}, {3, 0x53}, {3, 0x54}, {3, 0x61}}};
+constexpr std::array<DownloadedKey, 20> downloadedKeys = {
+    {{0, 0x10}, {0, 0x12}, {0, 0x13}, {0, 0x14}, {0, 0x15}, {0, 0x16}, {0, 0x17}, {0, 0x20}, {0, 0x21}, {0, 0x22},
+     {0, 0x24}, {0, 0x26}, {0, 0x27}, {0, 0x30}, {0, 0x31}, {0, 0x33}, {3, 0x10}, {3, 0x53}, {3, 0x54}, {3, 0x61}}};
 constexpr std::size_t codeTypeRecords = keyRecordCount - modeCount * keysPerMode;
 
 // Allocation area: block map, then the allocation records; code area of 8-byte blocks.

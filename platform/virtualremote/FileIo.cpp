@@ -8,7 +8,7 @@
 namespace
 {
 // pread or pwrite until all is done; a transfer that makes no progress counts as EIO.
-template<typename Transfer, typename Byte>
+template <typename Transfer, typename Byte>
 bool transferAll(Transfer transfer, int fd, std::size_t offset, Byte *bytes, std::size_t count)
 {
     while (count > 0) {

@@ -19,9 +19,9 @@ constexpr int carrierScale = 9000;
 
 Words markWords(double microseconds)
 {
-    const double raw = std::min(std::round(InfraredReceiver::unitsPerMicrosecond
-                                           * (microseconds + InfraredReceiver::skewMicroseconds)),
-                                2 * longest);
+    const double raw = std::min(
+        std::round(InfraredReceiver::unitsPerMicrosecond * (microseconds + InfraredReceiver::skewMicroseconds)),
+        2 * longest);
     const auto units = static_cast<std::uint16_t>(raw);
     if (units > InfraredReceiver::longestWord) {
         // A long mark: "7FFF" in the mark's place, then a mark of the rest.
@@ -34,8 +34,8 @@ Words markWords(double microseconds)
 // None when the space is so long that the receiver stops listening.
 std::optional<Words> spaceWords(double microseconds)
 {
-    const double raw = std::max(0.0, std::round(InfraredReceiver::unitsPerMicrosecond
-                                                * (microseconds - InfraredReceiver::skewMicroseconds)));
+    const double raw = std::max(
+        0.0, std::round(InfraredReceiver::unitsPerMicrosecond * (microseconds - InfraredReceiver::skewMicroseconds)));
     if (raw >= InfraredReceiver::silenceWords * longest) {
         return std::nullopt;
     }

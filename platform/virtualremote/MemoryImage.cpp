@@ -31,17 +31,17 @@ std::unique_ptr<MemoryImage> MemoryImage::open(const std::string &path, std::str
         *error = path + ": the memory image is in use by another virtual remote";
         return nullptr;
     }
-    struct stat status{};
+    struct stat status
+    { };
     if (::fstat(fd, &status) != 0) {
         *error = describeErrno(path, "cannot read the memory image");
         return nullptr;
     }
     if (!S_ISREG(status.st_mode) || status.st_size != static_cast<off_t>(FactoryImage::memorySize)) {
-        const std::string found = S_ISREG(status.st_mode) ? std::to_string(status.st_size) + " bytes"
-                                                          : "not a regular file";
+        const std::string found =
+            S_ISREG(status.st_mode) ? std::to_string(status.st_size) + " bytes" : "not a regular file";
         *error = path + ": not a remote's memory image: it must hold exactly "
-                 + std::to_string(FactoryImage::memorySize) + " bytes, found " + found
-                 + "; the file was left as it is";
+                 + std::to_string(FactoryImage::memorySize) + " bytes, found " + found + "; the file was left as it is";
         return nullptr;
     }
     image->m_bytes.resize(FactoryImage::memorySize);
@@ -66,7 +66,8 @@ std::unique_ptr<MemoryImage> MemoryImage::create(const std::string &path, std::s
         return nullptr;
     }
     std::unique_ptr<MemoryImage> image(new MemoryImage(fd, FactoryImage::build()));
-    struct stat status{};
+    struct stat status
+    { };
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         *error = path + ": the memory image is being created by another virtual remote";
         return nullptr;
@@ -133,9 +134,9 @@ bool MemoryImage::attachJournal(const std::string &path, bool fresh, std::string
 }
 
 MemoryImage::MemoryImage(int fd, std::vector<std::uint8_t> bytes)
-    : m_fd(fd), m_bytes(std::move(bytes))
-{
-}
+    : m_fd(fd)
+    , m_bytes(std::move(bytes))
+{ }
 
 MemoryImage::~MemoryImage()
 {

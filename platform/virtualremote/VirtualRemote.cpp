@@ -14,7 +14,9 @@ static_assert(VirtualRemote::memorySize == FactoryImage::memorySize);
 
 struct VirtualRemote::State
 {
-    explicit State(std::unique_ptr<MemoryImage> image) : memory(std::move(image)) {}
+    explicit State(std::unique_ptr<MemoryImage> image)
+        : memory(std::move(image))
+    { }
 
     // Serialises changes of memory, which go to disk first and then into
     // memory, so that readers are not held up by the disk.
@@ -43,8 +45,7 @@ struct VirtualRemote::State
     // A device operation once its transfer time is spent: `body` runs under
     // the lock when the call reaches the remote. Every call counts against a
     // planned fault, attached or not.
-    template<typename Body>
-    bool operate(Operation op, Body body)
+    template <typename Body> bool operate(Operation op, Body body)
     {
         std::lock_guard lock(mutex);
         const bool faulted = faults.take(op);
@@ -150,8 +151,8 @@ bool VirtualRemote::readVersion(std::string &text)
     });
 }
 
-bool VirtualRemote::readData(int count, const std::string &hi, const std::string &lo,
-                             const std::string &selector, std::string &hex)
+bool VirtualRemote::readData(int count, const std::string &hi, const std::string &lo, const std::string &selector,
+                             std::string &hex)
 {
     hex.clear();
     d->transfer();

@@ -21,9 +21,22 @@ class VirtualRemote
 {
 public:
     // Device operations that fault injection can name.
-    enum class Operation { LinkState, ReadVersion, ReadData, WriteData, WriteCodeTypeData,
-                           SetCodeCarrierWave, CollectCodeInfo, BasicInfo };
-    enum class Identity { Original, Other };
+    enum class Operation
+    {
+        LinkState,
+        ReadVersion,
+        ReadData,
+        WriteData,
+        WriteCodeTypeData,
+        SetCodeCarrierWave,
+        CollectCodeInfo,
+        BasicInfo
+    };
+    enum class Identity
+    {
+        Original,
+        Other
+    };
 
     struct Options
     {
@@ -43,12 +56,11 @@ public:
     bool linkState();
     bool readVersion(std::string &text);  // "1020..." text
     // 16 x count hex digits of memory from hi:lo upward; selector must be "08".
-    bool readData(int count, const std::string &hi, const std::string &lo,
-                  const std::string &selector, std::string &hex);
+    bool readData(int count, const std::string &hi, const std::string &lo, const std::string &selector,
+                  std::string &hex);
     // Writes the bytes of `hex` from hi:lo upward. The selector must be the
     // configuration block's write selector. All or nothing, on disk before true.
-    bool writeData(const std::string &selector, const std::string &hi, const std::string &lo,
-                   const std::string &hex);
+    bool writeData(const std::string &selector, const std::string &hi, const std::string &lo, const std::string &hex);
     bool writeCodeTypeData(const std::string &hex);
     bool setCodeCarrierWave();  // arms the receiver
     // True once a code was captured since arming: the capture's words as hex

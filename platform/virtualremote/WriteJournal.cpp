@@ -1,8 +1,8 @@
 #include "WriteJournal.h"
 
 #include <cerrno>
-#include <cstddef>
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -54,8 +54,7 @@ std::uint64_t freshEpoch()
 }
 }  // namespace
 
-std::unique_ptr<WriteJournal> WriteJournal::open(const std::string &path, std::size_t memorySize,
-                                                 std::string *error)
+std::unique_ptr<WriteJournal> WriteJournal::open(const std::string &path, std::size_t memorySize, std::string *error)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -75,9 +74,10 @@ std::unique_ptr<WriteJournal> WriteJournal::open(const std::string &path, std::s
 }
 
 WriteJournal::WriteJournal(int fd, std::size_t memorySize)
-    : m_fd(fd), m_memorySize(memorySize), m_epoch(freshEpoch())
-{
-}
+    : m_fd(fd)
+    , m_memorySize(memorySize)
+    , m_epoch(freshEpoch())
+{ }
 
 WriteJournal::~WriteJournal()
 {
@@ -86,7 +86,8 @@ WriteJournal::~WriteJournal()
 
 bool WriteJournal::prepare(const std::string &path, std::string *error)
 {
-    struct stat status{};
+    struct stat status
+    { };
     if (::fstat(m_fd, &status) != 0) {
         *error = FileIo::describeErrno(path, "cannot read the write journal");
         return false;
@@ -167,8 +168,8 @@ bool WriteJournal::discard()
 
 bool WriteJournal::record(std::size_t offset, const std::uint8_t *bytes, std::size_t count)
 {
-    const Header header{magic, static_cast<std::uint32_t>(count), m_epoch, m_sequence,
-                        static_cast<std::uint32_t>(offset), 0};
+    const Header header{magic,      static_cast<std::uint32_t>(count),  m_epoch,
+                        m_sequence, static_cast<std::uint32_t>(offset), 0};
     std::vector<std::uint8_t> record(headerSize + count);
     std::memcpy(record.data(), &header, headerSize);
     std::memcpy(record.data() + headerSize, bytes, count);

@@ -31,8 +31,7 @@ public:
     // link, and reads the run it holds. Null with *error when `path` is no
     // regular file of this user or cannot be read or prepared. Records must
     // lie within `memorySize` bytes of image.
-    static std::unique_ptr<WriteJournal> open(const std::string &path, std::size_t memorySize,
-                                              std::string *error);
+    static std::unique_ptr<WriteJournal> open(const std::string &path, std::size_t memorySize, std::string *error);
     ~WriteJournal();
     WriteJournal(const WriteJournal &) = delete;
     WriteJournal &operator=(const WriteJournal &) = delete;
@@ -64,5 +63,5 @@ private:
     std::size_t m_position = 0;      // where the next record goes
     std::size_t m_lastPosition = 0;  // where the last record went
     std::uint64_t m_epoch = 0;
-    std::uint32_t m_sequence = 0;    // the next record's place in the run
+    std::uint32_t m_sequence = 0;  // the next record's place in the run
 };

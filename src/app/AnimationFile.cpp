@@ -16,13 +16,17 @@ const QString folderName = QStringLiteral("qlr-learn");
 class Descriptor
 {
 public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    explicit Descriptor(int fd = -1)
+        : m_fd(fd)
+    { }
     ~Descriptor()
     {
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor(Descriptor &&other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    { }
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
     int get() const { return m_fd; }
@@ -56,7 +60,8 @@ Descriptor openPrivateFolder(const QString &folder)
     if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
         return Descriptor();
     Descriptor fd(::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    struct stat status {};
+    struct stat status
+    { };
     if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
         return Descriptor();
     if ((status.st_mode & 077) != 0 && ::fchmod(fd.get(), 0700) != 0)
@@ -102,8 +107,8 @@ bool AnimationFile::replace(const QByteArray &data)
         return false;
     const QByteArray name = QFile::encodeName(fileName());
     // O_EXCL: a name that reappeared since the removal is not written through.
-    const Descriptor file(::openat(dir.get(), name.constData(),
-                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    const Descriptor file(
+        ::openat(dir.get(), name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!file.valid())
         return false;
     qsizetype written = 0;

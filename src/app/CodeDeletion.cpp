@@ -28,14 +28,12 @@ void neverLearned()
 
 CodeDeletion::CodeDeletion(Tmainselfstudy &window)
     : w(window)
-{
-}
+{ }
 
 void CodeDeletion::IBtn78Click()
 {
     if (w.studymode) {
-        MessageBoxes::notice(
-            QStringLiteral("It is learning now! Please click on Stop learning for other operations!"));
+        MessageBoxes::notice(QStringLiteral("It is learning now! Please click on Stop learning for other operations!"));
         return;
     }
     w.deletemode = !w.deletemode;
@@ -94,13 +92,12 @@ void CodeDeletion::deletekey(IBtn *key)
 void CodeDeletion::delallstudykeyClick()
 {
     if (w.studymode) {
-        MessageBoxes::notice(
-            QStringLiteral("It is learning now! Please click on Stop Learning for other operations!"));
+        MessageBoxes::notice(QStringLiteral("It is learning now! Please click on Stop Learning for other operations!"));
         return;
     }
     if (w.deletemode) {
-        MessageBoxes::notice(QStringLiteral(
-            "It is on deleting mode! Please click on Stop Deleting first for other operations!"));
+        MessageBoxes::notice(
+            QStringLiteral("It is on deleting mode! Please click on Stop Deleting first for other operations!"));
         return;
     }
     RemoteTables &tables = w.tables;
@@ -120,8 +117,8 @@ void CodeDeletion::delallstudykeyClick()
     // Only the records' first byte goes: the formats they used stay allocated
     // for the keys of other modes. A key whose record the remote kept stays learned.
     for (int index : learned) {
-        const HexText::Address where = HexText::address(
-            static_cast<std::uint16_t>(tables.keytableaddr + BlockLayout::keyRecordBytes * index));
+        const HexText::Address where =
+            HexText::address(static_cast<std::uint16_t>(tables.keytableaddr + BlockLayout::keyRecordBytes * index));
         if (w.device().writedatav20(tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), "00")) {
             std::string &entry = tables.keystates[std::size_t(index)];
             entry = entry.substr(0, 2) + "|0";

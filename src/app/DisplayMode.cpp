@@ -16,7 +16,7 @@ bool DisplayMode::request(const QSize &size)
     // picks the size's own rate and leaves the saved settings alone.
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return false;
-    return QProcess::startDetached(QStringLiteral("xrandr"),
-                                   {QStringLiteral("--size"),
-                                    QStringLiteral("%1x%2").arg(size.width()).arg(size.height())});
+    return QProcess::startDetached(
+        QStringLiteral("xrandr"),
+        {QStringLiteral("--size"), QStringLiteral("%1x%2").arg(size.width()).arg(size.height())});
 }

@@ -24,9 +24,7 @@ void leave(j_common_ptr info)
     std::longjmp(reinterpret_cast<ErrorTrap *>(info->err)->jump, 1);
 }
 
-void stayQuiet(j_common_ptr)
-{
-}
+void stayQuiet(j_common_ptr) { }
 
 struct Decompressor
 {
@@ -56,7 +54,7 @@ bool readHeader(Decompressor &d, const QByteArray &data)
     d.info.out_color_space = JCS_EXT_BGRA;
     jpeg_start_decompress(&d.info);
     return d.info.output_width > 0 && d.info.output_height > 0 && d.info.output_width <= maxSide
-        && d.info.output_height <= maxSide && d.info.output_components == 4;
+           && d.info.output_height <= maxSide && d.info.output_components == 4;
 }
 
 bool readPixels(Decompressor &d, QImage &image)
@@ -80,8 +78,7 @@ QImage JpegDecoder::decode(const QByteArray &data)
     auto decompressor = std::make_unique<Decompressor>();
     if (!readHeader(*decompressor, data))
         return {};
-    QImage image(int(decompressor->info.output_width), int(decompressor->info.output_height),
-                 QImage::Format_RGB32);
+    QImage image(int(decompressor->info.output_width), int(decompressor->info.output_height), QImage::Format_RGB32);
     if (image.isNull() || !readPixels(*decompressor, image))
         return {};
     return image;

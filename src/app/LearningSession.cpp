@@ -22,17 +22,14 @@ QString name(const IBtn *key)
 LearningSession::LearningSession(Tmainselfstudy &window)
     : w(window)
     , m_store(window.tables, window.device(),
-              [this](const std::string &input, int carrierHz) {
-                  return m_converter.convert(input, carrierHz);
-              })
-{
-}
+              [this](const std::string &input, int carrierHz) { return m_converter.convert(input, carrierHz); })
+{ }
 
 void LearningSession::beginstudyibtnClick()
 {
     if (w.deletemode) {
-        MessageBoxes::notice(QStringLiteral(
-            "It is deleting now! Please stop deleting first if you want to stop to learn！"));
+        MessageBoxes::notice(
+            QStringLiteral("It is deleting now! Please stop deleting first if you want to stop to learn！"));
         return;
     }
     w.studymode = !w.studymode;
@@ -91,8 +88,8 @@ void LearningSession::learnkey(IBtn *key)
     // A stopped capture still winding down will report to this key instead.
     if (w.collectthread)
         return;
-    w.collectthread = TCollectCode::start(w.device(), w.collectedcode, &w, [this] { storecapturedcode(); },
-                                          m_clock);
+    w.collectthread = TCollectCode::start(
+        w.device(), w.collectedcode, &w, [this] { storecapturedcode(); }, m_clock);
 }
 
 void LearningSession::showanimation()
@@ -128,11 +125,10 @@ void LearningSession::storecapturedcode()
     w.collectthread = nullptr;
     IBtn *key = w.pendingkeys.value(0);
     const std::string keycode = key ? key->code().toStdString() : std::string();
-    const CapturedCodeStore::Result result =
-        m_store.store(w.collectedcode, keycode, w.devicemode, [this, key] {
-            w.runstate_lab->setText(name(key) + QStringLiteral("is learning now！"));
-            w.runstate_lab->repaint();
-        });
+    const CapturedCodeStore::Result result = m_store.store(w.collectedcode, keycode, w.devicemode, [this, key] {
+        w.runstate_lab->setText(name(key) + QStringLiteral("is learning now！"));
+        w.runstate_lab->repaint();
+    });
     if (!result.collectedcode.empty())
         w.collectedcode = result.collectedcode;
     if (!result.error.empty())

@@ -6,23 +6,33 @@ using Button = MessageBoxes::Button;
 
 MessageBoxes::Box reconnectBox()
 {
-    return {QStringLiteral("提示"), QStringLiteral("未检测到遥控器，请重新连接遥控器！"),
-            {Button::Retry, Button::Cancel}, Button::Retry, Button::Cancel, MessageBoxes::Icon::Warning};
+    return {QStringLiteral("提示"),
+            QStringLiteral("未检测到遥控器，请重新连接遥控器！"),
+            {Button::Retry, Button::Cancel},
+            Button::Retry,
+            Button::Cancel,
+            MessageBoxes::Icon::Warning};
 }
 
 MessageBoxes::Box quitBox()
 {
-    return {QStringLiteral("提示"), QStringLiteral("您需要关闭自学习软件吗！"),
-            {Button::Ok, Button::Cancel}, Button::Ok, Button::Cancel, MessageBoxes::Icon::Question};
+    return {QStringLiteral("提示"),
+            QStringLiteral("您需要关闭自学习软件吗！"),
+            {Button::Ok, Button::Cancel},
+            Button::Ok,
+            Button::Cancel,
+            MessageBoxes::Icon::Question};
 }
 }  // namespace
 
 LinkStateWatcher::LinkStateWatcher(RemoteDevice &device, const Panel &panel, std::function<bool()> closing,
                                    std::function<void()> closeWindow, QObject *parent)
-    : QObject(parent), m_device(device), m_panel(panel), m_closing(std::move(closing)),
-      m_closeWindow(std::move(closeWindow))
-{
-}
+    : QObject(parent)
+    , m_device(device)
+    , m_panel(panel)
+    , m_closing(std::move(closing))
+    , m_closeWindow(std::move(closeWindow))
+{ }
 
 LinkStateWatcher::~LinkStateWatcher()
 {

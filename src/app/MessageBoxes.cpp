@@ -10,9 +10,12 @@ namespace
 QMessageBox::Icon toQt(MessageBoxes::Icon icon)
 {
     switch (icon) {
-    case MessageBoxes::Icon::Information: return QMessageBox::Information;
-    case MessageBoxes::Icon::Question: return QMessageBox::Question;
-    case MessageBoxes::Icon::Warning: return QMessageBox::Warning;
+    case MessageBoxes::Icon::Information:
+        return QMessageBox::Information;
+    case MessageBoxes::Icon::Question:
+        return QMessageBox::Question;
+    case MessageBoxes::Icon::Warning:
+        return QMessageBox::Warning;
     }
     return QMessageBox::NoIcon;
 }
@@ -21,17 +24,20 @@ QMessageBox::ButtonRole roleOf(MessageBoxes::Button button)
 {
     switch (button) {
     case MessageBoxes::Button::Ok:
-    case MessageBoxes::Button::Yes: return QMessageBox::AcceptRole;
-    case MessageBoxes::Button::Retry: return QMessageBox::AcceptRole;
-    case MessageBoxes::Button::No: return QMessageBox::RejectRole;
-    case MessageBoxes::Button::Cancel: return QMessageBox::RejectRole;
+    case MessageBoxes::Button::Yes:
+        return QMessageBox::AcceptRole;
+    case MessageBoxes::Button::Retry:
+        return QMessageBox::AcceptRole;
+    case MessageBoxes::Button::No:
+        return QMessageBox::RejectRole;
+    case MessageBoxes::Button::Cancel:
+        return QMessageBox::RejectRole;
     }
     return QMessageBox::NoRole;
 }
 
 // Builds the QMessageBox for a box; `answers` maps each push button back.
-QMessageBox *makeBox(const MessageBoxes::Box &box,
-                     QList<QPair<QAbstractButton *, MessageBoxes::Button>> &answers)
+QMessageBox *makeBox(const MessageBoxes::Box &box, QList<QPair<QAbstractButton *, MessageBoxes::Button>> &answers)
 {
     auto *dialog = new QMessageBox(toQt(box.icon), box.caption, box.text);
     for (MessageBoxes::Button button : box.buttons) {
@@ -81,16 +87,14 @@ public:
     }
 
 private:
-    static QMessageBox *showModeless(const MessageBoxes::Box &box,
-                                     std::function<void(MessageBoxes::Button)> done)
+    static QMessageBox *showModeless(const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done)
     {
         auto answers = std::make_shared<QList<QPair<QAbstractButton *, MessageBoxes::Button>>>();
         QMessageBox *dialog = makeBox(box, *answers);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setWindowModality(Qt::NonModal);
-        QObject::connect(dialog, &QMessageBox::finished, dialog, [dialog, box, answers, done] {
-            done(answerOf(dialog, box, *answers));
-        });
+        QObject::connect(dialog, &QMessageBox::finished, dialog,
+                         [dialog, box, answers, done] { done(answerOf(dialog, box, *answers)); });
         dialog->show();
         return dialog;
     }
@@ -102,11 +106,16 @@ MessageBoxes::Presenter *installed = nullptr;
 QString MessageBoxes::buttonText(Button button)
 {
     switch (button) {
-    case Button::Ok: return QStringLiteral("OK");
-    case Button::Cancel: return QStringLiteral("Cancel");
-    case Button::Yes: return QStringLiteral("&Yes");
-    case Button::No: return QStringLiteral("&No");
-    case Button::Retry: return QStringLiteral("&Retry");
+    case Button::Ok:
+        return QStringLiteral("OK");
+    case Button::Cancel:
+        return QStringLiteral("Cancel");
+    case Button::Yes:
+        return QStringLiteral("&Yes");
+    case Button::No:
+        return QStringLiteral("&No");
+    case Button::Retry:
+        return QStringLiteral("&Retry");
     }
     return {};
 }
@@ -118,14 +127,12 @@ MessageBoxes::Box MessageBoxes::noticeBox(const QString &text)
 
 MessageBoxes::Box MessageBoxes::questionBox(const QString &text)
 {
-    return {QStringLiteral("Information"), text, {Button::Yes, Button::No}, Button::Yes, Button::No,
-            Icon::Information};
+    return {QStringLiteral("Information"), text, {Button::Yes, Button::No}, Button::Yes, Button::No, Icon::Information};
 }
 
 MessageBoxes::Box MessageBoxes::confirmationBox(const QString &text)
 {
-    return {QStringLiteral("Confirm"), text, {Button::Yes, Button::No}, Button::Yes, Button::No,
-            Icon::Question};
+    return {QStringLiteral("Confirm"), text, {Button::Yes, Button::No}, Button::Yes, Button::No, Icon::Question};
 }
 
 void MessageBoxes::notice(const QString &text)

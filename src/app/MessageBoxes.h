@@ -13,8 +13,20 @@ class QWidget;
 class MessageBoxes
 {
 public:
-    enum class Button { Ok, Cancel, Yes, No, Retry };
-    enum class Icon { Information, Question, Warning };
+    enum class Button
+    {
+        Ok,
+        Cancel,
+        Yes,
+        No,
+        Retry
+    };
+    enum class Icon
+    {
+        Information,
+        Question,
+        Warning
+    };
 
     struct Box
     {

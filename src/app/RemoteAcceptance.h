@@ -7,7 +7,12 @@
 class RemoteAcceptance
 {
 public:
-    enum class Support { Supported, Unsupported, FirmwareTooOld };
+    enum class Support
+    {
+        Supported,
+        Unsupported,
+        FirmwareTooOld
+    };
 
     // The version record starts with "1020", in any letter case.
     static bool isSupportedVersion(const std::string &versionText);

@@ -18,13 +18,13 @@ inline QString unsupportedRemote()
 {
     return QStringLiteral("This version of learning software does not support learning operation of "
                           "this kind of RC. Please download the latest version of learning software from ")
-        + QLatin1String(downloadAddress) + QLatin1Char('!');
+           + QLatin1String(downloadAddress) + QLatin1Char('!');
 }
 
 // M3: the remote's firmware is older than this tool supports.
 inline QString lowFirmware()
 {
     return QStringLiteral("Low version of RC firmware program! Please download the latest version from ")
-        + QLatin1String(downloadAddress) + QLatin1Char('!');
+           + QLatin1String(downloadAddress) + QLatin1Char('!');
 }
 }  // namespace RemoteMessages

@@ -17,8 +17,7 @@ std::optional<QStringList> &searchPathOverride()
 
 ResourcePack::ResourcePack(const QString &stem)
     : m_stem(stem)
-{
-}
+{ }
 
 ResourcePack::~ResourcePack()
 {

@@ -105,14 +105,13 @@ void Tmainselfstudy::createControls()
     Image1 = makePicture(this, "Image1", {0, 0, 1016, 729}, FormPictures::background());
     Image1->lower();
 
-    const RemotePanel::Looks looks{FormPictures::face(), FormPictures::keyButton,
-                                   FormPictures::deviceKeyHighlighted};
+    const RemotePanel::Looks looks{FormPictures::face(), FormPictures::keyButton, FormPictures::deviceKeyHighlighted};
     ykqbox = new RemotePanel(looks, this);
     connect(ykqbox, &RemotePanel::keyClicked, this, &Tmainselfstudy::keyclick);
     createModeButtons();
 
-    beginstudyibtn = makeButton(this, QStringLiteral("beginstudyibtn"), {400, 617, 161, 58},
-                                FormPictures::startLearning());
+    beginstudyibtn =
+        makeButton(this, QStringLiteral("beginstudyibtn"), {400, 617, 161, 58}, FormPictures::startLearning());
     beginstudyibtn->setDisablePic(FormPictures::stopLearning());
     // Their looks come with the pictures, when the window is shown.
     delstudykey = makeButton(this, QStringLiteral("delstudykey"), {596, 618, 152, 49});
@@ -144,8 +143,9 @@ void Tmainselfstudy::createControls()
     Image7 = makePicture(this, "Image7", hints, FormPictures::hintPanel(ArtNames::HintPanel::Deleting));
     Image8 = makePicture(this, "Image8", hints, FormPictures::hintPanel(ArtNames::HintPanel::LearnOnly));
 
-    m_linkwatcher = new LinkStateWatcher(m_device, {ykqbox, beginstudyibtn, delstudykey, delallstudykey},
-                                         [this] { return closing; }, [this] { close(); }, this);
+    m_linkwatcher = new LinkStateWatcher(
+        m_device, {ykqbox, beginstudyibtn, delstudykey, delallstudykey}, [this] { return closing; },
+        [this] { close(); }, this);
 
     centre();
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -156,8 +156,7 @@ void Tmainselfstudy::createModeButtons()
 {
     DeviceModeSelector::Pairs pairs;
     for (const ModeButtonPlace &place : PanelLayout::modeButtons()) {
-        IBtn *button =
-            makeButton(this, place.button, place.rect, FormPictures::modeButton(place.mode, false));
+        IBtn *button = makeButton(this, place.button, place.rect, FormPictures::modeButton(place.mode, false));
         button->setDisablePic(FormPictures::modeButton(place.mode, true));
         pairs[std::size_t(place.mode)] = {button, ykqbox->deviceKey(place.mode)};
     }
@@ -174,8 +173,7 @@ void Tmainselfstudy::centre()
         return;
     // On a screen smaller than the window its top-left corner stays visible.
     const QRect area = screen->geometry();
-    move(area.x() + std::max(0, (area.width() - width()) / 2),
-         area.y() + std::max(0, (area.height() - height()) / 2));
+    move(area.x() + std::max(0, (area.width() - width()) / 2), area.y() + std::max(0, (area.height() - height()) / 2));
 }
 
 void Tmainselfstudy::FormCreate()
@@ -196,9 +194,11 @@ void Tmainselfstudy::FormCreate()
 
 bool Tmainselfstudy::waitForLink()
 {
-    const MessageBoxes::Box box{QStringLiteral("Confirm"), RemoteMessages::noRemote(),
+    const MessageBoxes::Box box{QStringLiteral("Confirm"),
+                                RemoteMessages::noRemote(),
                                 {MessageBoxes::Button::Retry, MessageBoxes::Button::Cancel},
-                                MessageBoxes::Button::Retry, MessageBoxes::Button::Cancel,
+                                MessageBoxes::Button::Retry,
+                                MessageBoxes::Button::Cancel,
                                 MessageBoxes::Icon::Warning};
     while (!m_device.link_state()) {
         if (MessageBoxes::exec(box) != MessageBoxes::Button::Retry)
@@ -335,8 +335,8 @@ void Tmainselfstudy::closeEvent(QCloseEvent *event)
 bool Tmainselfstudy::FormCloseQuery()
 {
     if (studymode && m_device.link_state()) {
-        MessageBoxes::notice(QStringLiteral(
-            "It is learning now! Please stop learning first if you want to quit operational system！"));
+        MessageBoxes::notice(
+            QStringLiteral("It is learning now! Please stop learning first if you want to quit operational system！"));
         return false;
     }
     closing = true;

@@ -13,8 +13,7 @@ std::string bufferText(const std::vector<char> &buffer)
 }
 }  // namespace
 
-std::string BlockReader::read(RemoteDevice &device, std::uint16_t address, int count,
-                              std::size_t bufferSize)
+std::string BlockReader::read(RemoteDevice &device, std::uint16_t address, int count, std::size_t bufferSize)
 {
     std::vector<char> buffer(bufferSize, '\0');
     const HexText::Address where = HexText::address(address);

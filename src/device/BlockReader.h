@@ -12,8 +12,7 @@ class RemoteDevice;
 class BlockReader
 {
 public:
-    static std::string read(RemoteDevice &device, std::uint16_t address, int count,
-                            std::size_t bufferSize);
+    static std::string read(RemoteDevice &device, std::uint16_t address, int count, std::size_t bufferSize);
     // ReadVersion (250 bytes) and RBasicInfo (1024 bytes) turned into text the same way.
     static std::string readVersion(RemoteDevice &device);
     static std::string readBasicInfo(RemoteDevice &device);

@@ -19,8 +19,7 @@ public:
     // 16 x count hex characters at the start of buffer; nothing written beyond them.
     virtual bool readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow,
                              const char *selector) = 0;
-    virtual bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                              const char *data) = 0;
+    virtual bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data) = 0;
     virtual bool WCodeTypeData(const char *data) = 0;
     virtual bool SetCodeCarrierWave() = 0;
     virtual bool RCollectCodeInfo(char *buffer) = 0;  // 10240 bytes

@@ -14,9 +14,10 @@ std::int64_t steadySeconds()
 }  // namespace
 
 TCollectCode::TCollectCode(RemoteDevice &device, Clock clock, std::shared_ptr<Result> result)
-    : device_(device), clock_(clock ? std::move(clock) : Clock(steadySeconds)), result_(std::move(result))
-{
-}
+    : device_(device)
+    , clock_(clock ? std::move(clock) : Clock(steadySeconds))
+    , result_(std::move(result))
+{ }
 
 TCollectCode *TCollectCode::start(RemoteDevice &device, std::string &collectedcode, QObject *context,
                                   std::function<void()> completion, Clock clock)
@@ -27,14 +28,13 @@ TCollectCode *TCollectCode::start(RemoteDevice &device, std::string &collectedco
     // The worker fills its own text; the window's field is set on the window's
     // thread, so a window that goes away mid-capture is never written to.
     // Connected before deleteLater: queued calls to one thread run in order.
-    connect(thread, &QThread::finished, context,
-            [result, &collectedcode, completion = std::move(completion)] {
-                {
-                    const std::lock_guard<std::mutex> taken(result->lock);
-                    collectedcode = std::move(result->code);
-                }
-                completion();
-            });
+    connect(thread, &QThread::finished, context, [result, &collectedcode, completion = std::move(completion)] {
+        {
+            const std::lock_guard<std::mutex> taken(result->lock);
+            collectedcode = std::move(result->code);
+        }
+        completion();
+    });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->QThread::start();
     return thread;

@@ -4,7 +4,9 @@
 #include "RemoteDevice.h"
 
 linkstate::linkstate(RemoteDevice &device, std::string remoteid, std::chrono::milliseconds interval)
-    : device_(device), remoteid_(std::move(remoteid)), interval_(interval)
+    : device_(device)
+    , remoteid_(std::move(remoteid))
+    , interval_(interval)
 {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
@@ -49,7 +51,7 @@ linkstate::Reply linkstate::ask(void (linkstate::*question)())
         std::lock_guard lock(mutex_);
         replied_ = false;
     }
-    emit (this->*question)();
+    emit(this->*question)();
     std::unique_lock lock(mutex_);
     wake_.wait(lock, [this] { return stop_ || replied_; });
     if (stop_)

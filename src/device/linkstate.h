@@ -27,8 +27,7 @@ public:
     static constexpr std::size_t identityLength = 30;
 
     // `remoteid` is the identity start-up read; it does not change afterwards.
-    linkstate(RemoteDevice &device, std::string remoteid,
-              std::chrono::milliseconds interval = pollInterval);
+    linkstate(RemoteDevice &device, std::string remoteid, std::chrono::milliseconds interval = pollInterval);
 
     // From any thread: the loop ends at its next test. A pause or an open
     // question ends at once, without waiting for the user.
@@ -50,7 +49,12 @@ protected:
     void run() override;
 
 private:
-    enum class Reply { Accepted, Declined, Stopped };
+    enum class Reply
+    {
+        Accepted,
+        Declined,
+        Stopped
+    };
 
     bool sameRemote();
     // False when a stop came during the pause.

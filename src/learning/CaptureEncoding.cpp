@@ -73,8 +73,7 @@ void appendLength(std::string &text, std::int64_t length)
 // 2 digits + "12"; "0000" when the capture carries none.
 std::string header(std::string_view first, std::string_view second)
 {
-    const std::int64_t sum = valueOf(first.substr(0, 2)) + valueOf(first.substr(2, 2))
-                             + valueOf(second.substr(0, 2));
+    const std::int64_t sum = valueOf(first.substr(0, 2)) + valueOf(first.substr(2, 2)) + valueOf(second.substr(0, 2));
     if (sum == 0)
         return "0000";
     const auto kilohertz = static_cast<std::uint32_t>(1000.0 / (static_cast<double>(sum) / 9.0));
@@ -84,7 +83,11 @@ std::string header(std::string_view first, std::string_view second)
 class Encoder
 {
 public:
-    explicit Encoder(std::string_view text) : text_(text) { durations_.reserve(text.size() + 16); }
+    explicit Encoder(std::string_view text)
+        : text_(text)
+    {
+        durations_.reserve(text.size() + 16);
+    }
 
     std::string run();
 
@@ -166,8 +169,7 @@ std::string Encoder::run()
         if (!tail_) {
             if (isMark(value))
                 appendLength(durations_,
-                             ((value & 0x7FFF) + (merged_ ? longestValue : 0)) / unitsPerMicrosecond
-                                 - receiverSkew);
+                             ((value & 0x7FFF) + (merged_ ? longestValue : 0)) / unitsPerMicrosecond - receiverSkew);
             else
                 appendLength(durations_, value / unitsPerMicrosecond + receiverSkew);
         }
@@ -223,7 +225,6 @@ std::string CaptureEncoding::trimcapture(const std::string &capture)
 
 std::string CaptureEncoding::encodecapture(const std::string &trimmed)
 {
-    const bool readable = std::all_of(trimmed.begin(), trimmed.end(),
-                                      [](char c) { return captureDigit(c) >= 0; });
+    const bool readable = std::all_of(trimmed.begin(), trimmed.end(), [](char c) { return captureDigit(c) >= 0; });
     return readable ? Encoder(trimmed).run() : std::string();
 }

@@ -28,19 +28,19 @@ bool isReservedFormat(const std::string &formatid)
 
 std::uint32_t recordAddress(const RemoteTables &tables, int index)
 {
-    return tables.keytableaddr
-           + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
+    return tables.keytableaddr + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
 }
 }  // namespace
 
 CapturedCodeStore::CapturedCodeStore(RemoteTables &tables, RemoteDevice &device, Converter converter)
-    : m_tables(tables), m_device(device), m_converter(std::move(converter)), m_store(tables, device)
-{
-}
+    : m_tables(tables)
+    , m_device(device)
+    , m_converter(std::move(converter))
+    , m_store(tables, device)
+{ }
 
-CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedcode,
-                                                   const std::string &keycode, int devicemode,
-                                                   const std::function<void()> &converting)
+CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedcode, const std::string &keycode,
+                                                   int devicemode, const std::function<void()> &converting)
 {
     Result result;
     const auto end = [&result](Outcome outcome) {
@@ -61,9 +61,8 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     result.error = conversion.error;
     if (conversion.status == Conversion::Status::Raised)
         return end(Outcome::ConverterRaised);
-    const auto code = conversion.status == Conversion::Status::Converted
-                          ? ConvertedCode::parse(conversion.text)
-                          : std::nullopt;
+    const auto code =
+        conversion.status == Conversion::Status::Converted ? ConvertedCode::parse(conversion.text) : std::nullopt;
     if (!code) {
         result.notices.push_back(learnedFaillyNotice);
         return end(Outcome::NotConverted);
@@ -88,8 +87,7 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     const std::string header = known ? knownHeader + code->formatid : learnedHeader + slot + learnedSlotTail;
     // A format already stored is referred to by its slot alone.
     const std::string reference =
-        known ? "0|" + code->formatid
-              : "1|" + (choice->kind == FormatKind::LearnedStored ? slot : m_slotref);
+        known ? "0|" + code->formatid : "1|" + (choice->kind == FormatKind::LearnedStored ? slot : m_slotref);
 
     const auto position = keyposition(keycode);
     if (!position)
@@ -127,8 +125,7 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
         if (!dropfailed)
             entry = listedcode + "|0";
         // An old record still there may refer to a stored format's slot; never to a new one.
-        if (choice->kind == FormatKind::LearnedNew
-            || (choice->kind == FormatKind::LearnedStored && !dropfailed))
+        if (choice->kind == FormatKind::LearnedNew || (choice->kind == FormatKind::LearnedStored && !dropfailed))
             freeunused(choice->slot, index);
         return end(Outcome::RecordWriteFailed);
     }
@@ -182,8 +179,6 @@ bool CapturedCodeStore::recordfits(int index) const
 
 bool CapturedCodeStore::writerecord(int index, const std::string &record)
 {
-    const HexText::Address where =
-        HexText::address(static_cast<std::uint16_t>(recordAddress(m_tables, index)));
-    return m_device.writedatav20(m_tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(),
-                                 record.c_str());
+    const HexText::Address where = HexText::address(static_cast<std::uint16_t>(recordAddress(m_tables, index)));
+    return m_device.writedatav20(m_tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), record.c_str());
 }

@@ -39,7 +39,13 @@ public:
         RecordWriteFailed,  // the old code is dropped (unless that failed too); the entry says which
         NoRoom,             // a new learned format and no run of free blocks: nothing written
     };
-    enum class FormatKind { None, Known, LearnedStored, LearnedNew };
+    enum class FormatKind
+    {
+        None,
+        Known,
+        LearnedStored,
+        LearnedNew
+    };
 
     struct Result
     {

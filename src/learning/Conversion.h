@@ -8,7 +8,13 @@
 // then gets no notice of its own.
 struct Conversion
 {
-    enum class Status { Converted, LibraryMissing, EntryMissing, Raised };
+    enum class Status
+    {
+        Converted,
+        LibraryMissing,
+        EntryMissing,
+        Raised
+    };
 
     Status status = Status::Converted;
     std::string text;   // the converter's result, empty unless Converted

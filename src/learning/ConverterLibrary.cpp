@@ -14,7 +14,9 @@ std::string loaderError()
 }
 }  // namespace
 
-ConverterLibrary::ConverterLibrary(std::string fileName) : m_fileName(std::move(fileName)) {}
+ConverterLibrary::ConverterLibrary(std::string fileName)
+    : m_fileName(std::move(fileName))
+{ }
 
 ConverterLibrary::~ConverterLibrary()
 {

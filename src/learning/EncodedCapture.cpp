@@ -21,9 +21,9 @@ constexpr std::size_t maxHeader = 6;
 
 bool isDecimalCount(std::string_view text)
 {
-    return !text.empty() && text.front() != '0'
-           && std::all_of(text.begin(), text.end(),
-                          [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+    return !text.empty() && text.front() != '0' && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
 }
 
 bool isHeader(std::string_view text)

@@ -16,7 +16,11 @@ class DeviceModeSelector : public QObject
     Q_OBJECT
 
 public:
-    enum class Source { DeviceKey, ModeButton };
+    enum class Source
+    {
+        DeviceKey,
+        ModeButton
+    };
 
     struct Pair
     {

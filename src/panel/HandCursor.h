@@ -16,5 +16,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    explicit HandCursor(QObject *parent) : QObject(parent) {}
+    explicit HandCursor(QObject *parent)
+        : QObject(parent)
+    { }
 };

@@ -115,8 +115,7 @@ void IBtn::mouseReleaseEvent(QMouseEvent *event)
 void IBtn::openPath()
 {
     // A program is started from its own folder, so it finds the files beside it.
-    if (ShellPath::changesFolder(m_path)
-        && ::chdir(QFile::encodeName(ShellPath::folder(m_path)).constData()) != 0) {
+    if (ShellPath::changesFolder(m_path) && ::chdir(QFile::encodeName(ShellPath::folder(m_path)).constData()) != 0) {
         const QString message = QStringLiteral("I/O error %1").arg(errno);
         if (installedErrorHandler())
             installedErrorHandler()(message);

@@ -11,7 +11,12 @@ class ModeSlice
 {
 public:
     // What a key of the mode holds, by kind digit.
-    enum class Kind { None, Downloaded, Learned };  // '0', '1', '2'
+    enum class Kind
+    {
+        None,
+        Downloaded,
+        Learned
+    };  // '0', '1', '2'
 
     // A slice reaching past the end of the list holds what the list has.
     ModeSlice(const std::vector<std::string> &keystates, int mode, int keyspermode);

@@ -68,8 +68,7 @@ const QList<KeyPlace> &PanelLayout::keys()
 
 namespace
 {
-template<typename Matches>
-const KeyPlace *findKey(Matches matches)
+template <typename Matches> const KeyPlace *findKey(Matches matches)
 {
     const QList<KeyPlace> &table = PanelLayout::keys();
     const auto found = std::find_if(table.begin(), table.end(), matches);
@@ -92,9 +91,8 @@ const KeyPlace *PanelLayout::deviceKey(int mode)
 const QList<ModeButtonPlace> &PanelLayout::modeButtons()
 {
     static const QList<ModeButtonPlace> table{
-        {0, "TV_IBTN", {447, 210, 77, 20}},  {1, "CBL_IBTN", {556, 210, 77, 20}},
-        {2, "SAT_IBTN", {558, 242, 77, 20}}, {3, "DVD_IBTN", {661, 210, 79, 20}},
-        {4, "VCR_IBTN", {760, 210, 78, 20}}, {5, "CD_IBTN", {663, 242, 77, 20}},
+        {0, "TV_IBTN", {447, 210, 77, 20}},  {1, "CBL_IBTN", {556, 210, 77, 20}}, {2, "SAT_IBTN", {558, 242, 77, 20}},
+        {3, "DVD_IBTN", {661, 210, 79, 20}}, {4, "VCR_IBTN", {760, 210, 78, 20}}, {5, "CD_IBTN", {663, 242, 77, 20}},
         {6, "AMP_INTN", {445, 242, 78, 20}}, {7, "AUX_IBTN", {761, 242, 78, 21}},
     };
     return table;

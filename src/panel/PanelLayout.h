@@ -8,18 +8,18 @@
 // remote panel (the 228 x 745 container that shows the face stretched).
 struct KeyPlace
 {
-    QString code;        // two digits 0..7; read as hex it indexes the picture sets
-    QString button;      // object name on the form, e.g. "IBtn33"
-    QString path;        // display name, e.g. "RIGHT"
+    QString code;    // two digits 0..7; read as hex it indexes the picture sets
+    QString button;  // object name on the form, e.g. "IBtn33"
+    QString path;    // display name, e.g. "RIGHT"
     QRect rect;
-    int deviceMode = -1; // the mode a device key selects; -1 for a learnable key
+    int deviceMode = -1;  // the mode a device key selects; -1 for a learnable key
 };
 
 // One of the eight mode buttons of the right-hand panel, in window client pixels.
 struct ModeButtonPlace
 {
     int mode = 0;
-    QString button;      // object name on the form, e.g. "TV_IBTN"
+    QString button;  // object name on the form, e.g. "TV_IBTN"
     QRect rect;
 };
 

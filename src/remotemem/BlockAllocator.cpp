@@ -5,7 +5,9 @@
 #include "HexText.h"
 #include "KeyStateEntry.h"
 
-BlockAllocator::BlockAllocator(RemoteTables &tables) : m_tables(tables) {}
+BlockAllocator::BlockAllocator(RemoteTables &tables)
+    : m_tables(tables)
+{ }
 
 std::optional<int> BlockAllocator::findFreeRun(int blocks) const
 {
@@ -41,8 +43,7 @@ std::optional<AllocationRecord> BlockAllocator::record(int slot) const
     if (slot < 0 || slot >= m_tables.allocrecordcount
         || offset + AllocationRecord::digits > m_tables.allocrecords.size())
         return std::nullopt;
-    return AllocationRecord::parse(
-        std::string_view(m_tables.allocrecords).substr(offset, AllocationRecord::digits));
+    return AllocationRecord::parse(std::string_view(m_tables.allocrecords).substr(offset, AllocationRecord::digits));
 }
 
 bool BlockAllocator::slotReferenced(int slot, std::size_t exceptIndex) const
@@ -63,16 +64,15 @@ bool BlockAllocator::freeSlot(int slot)
     std::string &map = m_tables.blockmap;
     const auto first = std::min(map.size(), static_cast<std::size_t>(old->firstblock));
     const auto end = std::min(map.size(), first + static_cast<std::size_t>(old->blocks));
-    std::fill(map.begin() + static_cast<std::ptrdiff_t>(first),
-              map.begin() + static_cast<std::ptrdiff_t>(end), '0');
+    std::fill(map.begin() + static_cast<std::ptrdiff_t>(first), map.begin() + static_cast<std::ptrdiff_t>(end), '0');
     return true;
 }
 
 bool BlockAllocator::claim(int slot, const std::string &formatid, int firstblock, int blocks)
 {
     const auto old = record(slot);
-    if (!old || old->inuse || formatid.size() != 6 || !HexText::parse(formatid)
-        || blocks > AllocationRecord::maxBlocks || !isFreeRun(firstblock, blocks))
+    if (!old || old->inuse || formatid.size() != 6 || !HexText::parse(formatid) || blocks > AllocationRecord::maxBlocks
+        || !isFreeRun(firstblock, blocks))
         return false;
     std::fill_n(m_tables.blockmap.begin() + firstblock, blocks, '1');
     AllocationRecord claimed;
@@ -86,8 +86,8 @@ bool BlockAllocator::claim(int slot, const std::string &formatid, int firstblock
 
 void BlockAllocator::setRecord(int slot, const std::string &text)
 {
-    m_tables.allocrecords.replace(static_cast<std::size_t>(slot) * AllocationRecord::digits,
-                                  AllocationRecord::digits, text);
+    m_tables.allocrecords.replace(static_cast<std::size_t>(slot) * AllocationRecord::digits, AllocationRecord::digits,
+                                  text);
 }
 
 std::string BlockAllocator::packblockmap() const

@@ -11,8 +11,7 @@ namespace
 {
 std::string tooShort(const char *block, std::size_t needed, std::size_t got)
 {
-    return std::string(block) + ": " + std::to_string(got) + " characters read, " + std::to_string(needed)
-           + " needed";
+    return std::string(block) + ": " + std::to_string(got) + " characters read, " + std::to_string(needed) + " needed";
 }
 
 std::string notHex(const char *block, std::size_t offset)
@@ -102,10 +101,10 @@ std::string BlockParser::parseParameterTable(std::string_view text, RemoteTables
 
     const int keys = parsed.keyspermode * parsed.modecount;
     if (parsed.keyrecordcount < keys)
-        return std::string(block) + ": " + std::to_string(parsed.keyrecordcount)
-               + " key records cannot hold " + std::to_string(keys) + " keys";
-    const auto allocation = BlockLayout::allocationArea(parsed.alloctableaddr, parsed.allocrecordcount,
-                                                        parsed.blockcount);
+        return std::string(block) + ": " + std::to_string(parsed.keyrecordcount) + " key records cannot hold "
+               + std::to_string(keys) + " keys";
+    const auto allocation =
+        BlockLayout::allocationArea(parsed.alloctableaddr, parsed.allocrecordcount, parsed.blockcount);
     if (allocation.count > BlockLayout::maxAllocationUnits)
         return std::string(block) + ": an allocation area of " + std::to_string(allocation.count)
                + " units exceeds the " + std::to_string(BlockLayout::maxAllocationUnits) + " one read covers";
@@ -123,8 +122,7 @@ std::string BlockParser::parseParameterTable(std::string_view text, RemoteTables
     };
     for (const auto &[table, read] : reads) {
         if (!read.fits())
-            return outsideMemory(table, read.address,
-                                 static_cast<std::uint32_t>(read.count) * BlockLayout::unitBytes);
+            return outsideMemory(table, read.address, static_cast<std::uint32_t>(read.count) * BlockLayout::unitBytes);
     }
     tables = parsed;
     return {};
@@ -168,8 +166,8 @@ std::string BlockParser::parseKeyStateTable(std::string_view text, RemoteTables 
     std::vector<std::string> keystates = tables.keystates;
     for (std::size_t i = 0; i < entries; ++i) {
         const std::size_t offset = i * KeyStateEntry::recordDigits;
-        const auto entry = KeyStateEntry::fromRecord(keystates[i].substr(0, 2),
-                                                     text.substr(offset, KeyStateEntry::recordDigits));
+        const auto entry =
+            KeyStateEntry::fromRecord(keystates[i].substr(0, 2), text.substr(offset, KeyStateEntry::recordDigits));
         if (!entry)
             return notHex(block, offset);
         keystates[i] = *entry;
@@ -199,8 +197,8 @@ std::string BlockParser::parseAllocationArea(std::string_view text, RemoteTables
     }
     const std::string_view recordText = text.substr(mapDigits, records * AllocationRecord::digits);
     for (std::size_t slot = 0; slot < records; ++slot) {
-        const auto record = AllocationRecord::parse(
-            recordText.substr(slot * AllocationRecord::digits, AllocationRecord::digits));
+        const auto record =
+            AllocationRecord::parse(recordText.substr(slot * AllocationRecord::digits, AllocationRecord::digits));
         if (!record)
             return notHex(block, mapDigits + slot * AllocationRecord::digits);
         if (!record->inuse)

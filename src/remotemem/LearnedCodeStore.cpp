@@ -17,9 +17,10 @@ bool isHexText(std::string_view text)
 }  // namespace
 
 LearnedCodeStore::LearnedCodeStore(RemoteTables &tables, RemoteDevice &device)
-    : m_tables(tables), m_device(device), m_allocator(tables)
-{
-}
+    : m_tables(tables)
+    , m_device(device)
+    , m_allocator(tables)
+{ }
 
 bool LearnedCodeStore::isknownformat(std::string_view formatid) const
 {
@@ -34,8 +35,7 @@ bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::
         || !KeyStateEntry::hasKeyCode(m_tables.keystates[static_cast<std::size_t>(index)], keycode))
         return true;
     const std::uint32_t address =
-        m_tables.keytableaddr
-        + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
+        m_tables.keytableaddr + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
     if (address + BlockLayout::keyRecordBytes > BlockLayout::memorySize)
         return true;
     const std::string old = BlockReader::read(m_device, static_cast<std::uint16_t>(address), 5, 512);
@@ -111,6 +111,5 @@ void LearnedCodeStore::restore(const Allocation &before)
 bool LearnedCodeStore::write(std::uint32_t address, const std::string &data)
 {
     const HexText::Address where = HexText::address(static_cast<std::uint16_t>(address));
-    return m_device.writedatav20(m_tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(),
-                                 data.c_str());
+    return m_device.writedatav20(m_tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), data.c_str());
 }

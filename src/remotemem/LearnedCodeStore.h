@@ -35,8 +35,7 @@ public:
     // changed, when there is no room, the slot is not free, the texts are not hex
     // or the remote refuses the data.
     // The caller writes the allocation area afterwards.
-    bool storeformatblocks(const std::string &formatid, std::string_view formatdata,
-                           std::string_view slotref);
+    bool storeformatblocks(const std::string &formatid, std::string_view formatdata, std::string_view slotref);
 
     // The block map and allocation records of the working copies.
     struct Allocation

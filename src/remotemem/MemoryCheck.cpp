@@ -24,9 +24,11 @@ class Checker
 {
 public:
     Checker(const std::vector<std::uint8_t> &image, RemoteTables &tables, MemoryCheck::Report &report)
-        : m_image(image), m_tables(tables), m_allocator(tables), m_report(report)
-    {
-    }
+        : m_image(image)
+        , m_tables(tables)
+        , m_allocator(tables)
+        , m_report(report)
+    { }
 
     void run()
     {
@@ -45,8 +47,7 @@ private:
             if (!slot)
                 continue;
             const std::string key = std::string("mode ") + modeNames[i / keys] + " key "
-                                    + m_tables.keystates[i].substr(0, 2) + " (record " + std::to_string(i)
-                                    + ")";
+                                    + m_tables.keystates[i].substr(0, 2) + " (record " + std::to_string(i) + ")";
             if (*slot >= m_tables.allocrecordcount)
                 corrupt(key + " refers to slot " + std::to_string(*slot) + ", beyond the "
                         + std::to_string(m_tables.allocrecordcount) + " allocation records");
@@ -84,12 +85,12 @@ private:
                 if (owner < 0)
                     owner = slot;
                 else if (m_overlaps.insert({owner, slot}).second)
-                    corrupt("slots " + std::to_string(owner) + " and " + std::to_string(slot)
-                            + " both hold block " + std::to_string(b));
+                    corrupt("slots " + std::to_string(owner) + " and " + std::to_string(slot) + " both hold block "
+                            + std::to_string(b));
             }
             if (unmarked > 0)
-                corrupt(name + " holds " + blockRange(record.firstblock, last) + " but "
-                        + std::to_string(unmarked) + " of them are free in the block map");
+                corrupt(name + " holds " + blockRange(record.firstblock, last) + " but " + std::to_string(unmarked)
+                        + " of them are free in the block map");
         }
     }
 

@@ -6,7 +6,9 @@
 
 #include "HexText.h"
 
-MemoryImageDevice::MemoryImageDevice(const std::vector<std::uint8_t> &image) : m_image(image) {}
+MemoryImageDevice::MemoryImageDevice(const std::vector<std::uint8_t> &image)
+    : m_image(image)
+{ }
 
 bool MemoryImageDevice::link_state()
 {

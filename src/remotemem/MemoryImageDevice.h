@@ -15,10 +15,8 @@ public:
 
     bool link_state() override;
     bool ReadVersion(char *buffer) override;
-    bool readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow,
-                     const char *selector) override;
-    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                      const char *data) override;
+    bool readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow, const char *selector) override;
+    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data) override;
     bool WCodeTypeData(const char *data) override;
     bool SetCodeCarrierWave() override;
     bool RCollectCodeInfo(char *buffer) override;

@@ -27,8 +27,8 @@ struct RemoteTables
 
     // One entry per key of each mode: key code, "|", kind digit, "|", flag, "|", reference.
     std::vector<std::string> keystates;
-    std::string codetypedata;  // what the key-state read held past the key records
-    std::string blockmap;      // '0'/'1' per block, first block first
-    std::string allocrecords;  // 12 hex digits per allocation slot, slot 0 first
+    std::string codetypedata;               // what the key-state read held past the key records
+    std::string blockmap;                   // '0'/'1' per block, first block first
+    std::string allocrecords;               // 12 hex digits per allocation slot, slot 0 first
     std::vector<std::string> knownformats;  // 6 hex digits each
 };

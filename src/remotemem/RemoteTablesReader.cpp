@@ -33,8 +33,7 @@ const Step steps[] = {
          return BlockLayout::allocationArea(t.alloctableaddr, t.allocrecordcount, t.blockcount);
      },
      BlockParser::parseAllocationArea},
-    {"known-format table",
-     [](const RemoteTables &t) { return BlockLayout::knownFormatTable(t.formattableaddr); },
+    {"known-format table", [](const RemoteTables &t) { return BlockLayout::knownFormatTable(t.formattableaddr); },
      BlockParser::parseKnownFormats},
 };
 

@@ -13,7 +13,12 @@ class RemoteDevice;
 class RemoteTablesReader
 {
 public:
-    enum class Outcome { Ok, ConfigurationUnreadable, Invalid };
+    enum class Outcome
+    {
+        Ok,
+        ConfigurationUnreadable,
+        Invalid
+    };
 
     struct Result
     {

@@ -22,7 +22,8 @@ private:
 
     static mode_t modeOf(const QString &path)
     {
-        struct stat status {};
+        struct stat status
+        { };
         return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
     }
 
@@ -91,8 +92,7 @@ private slots:
     {
         QVERIFY(AnimationFile::replace("first"));
         const QString otherName = runtime->filePath("second-name");
-        QVERIFY(::link(QFile::encodeName(runtimeFile()).constData(), QFile::encodeName(otherName).constData()) ==
-                0);
+        QVERIFY(::link(QFile::encodeName(runtimeFile()).constData(), QFile::encodeName(otherName).constData()) == 0);
         QVERIFY(AnimationFile::replace("second"));
         QCOMPARE(TestFiles::contents(runtimeFile()), QByteArray("second"));
         QCOMPARE(TestFiles::contents(otherName), QByteArray("first"));

@@ -33,15 +33,12 @@ private:
             for (const auto &[mode, code] : keys) {
                 QVERIFY(windowRig.setKind(mode, code, '2'));
                 const int index = windowRig.entry(mode, code);
-                windowRig.remote().poke(
-                    std::uint16_t(windowRig.window().tables.keytableaddr + 22 * index), {recordMark});
+                windowRig.remote().poke(std::uint16_t(windowRig.window().tables.keytableaddr + 22 * index),
+                                        {recordMark});
             }
         });
     }
-    std::uint8_t firstByte(int mode, const QString &code)
-    {
-        return rig->record(rig->rig().entry(mode, code), 1).at(0);
-    }
+    std::uint8_t firstByte(int mode, const QString &code) { return rig->record(rig->rig().entry(mode, code), 1).at(0); }
     std::string entry(int mode, const QString &code)
     {
         return window().tables.keystates[std::size_t(rig->rig().entry(mode, code))];
@@ -139,10 +136,8 @@ private slots:
         QCOMPARE(visible(window().Image7), left);
         QCOMPARE(visible(window().Image8), !left);
         if (!left) {
-            QVERIFY(window().delstudykey->picture().toImage()
-                    == window().pictures.deletegreypicture.toImage());
-            QVERIFY(window().delallstudykey->picture().toImage()
-                    == window().pictures.cleargreypicture.toImage());
+            QVERIFY(window().delstudykey->picture().toImage() == window().pictures.deletegreypicture.toImage());
+            QVERIFY(window().delallstudykey->picture().toImage() == window().pictures.cleargreypicture.toImage());
         }
     }
 
@@ -154,8 +149,8 @@ private slots:
         boxes().then(Button::Yes).then(Button::Ok);
         rig->remote().injectFault(VirtualRemote::Operation::WriteData, 1);
         rig->clickKey("12");
-        QCOMPARE(boxes().texts(), (QStringList{"Sure to delete the learned code of this button?",
-                                               "RC code is deleted failly!"}));
+        QCOMPARE(boxes().texts(),
+                 (QStringList{"Sure to delete the learned code of this button?", "RC code is deleted failly!"}));
         // The remote still holds the code: so do the entry and the picture.
         QCOMPARE(firstByte(0, "12"), recordMark);
         QCOMPARE(entry(0, "12"), before);
@@ -171,8 +166,8 @@ private slots:
         const std::vector<std::uint8_t> codeArea = rig->remote().dump(window().tables.codeareaaddr, 512);
         boxes().then(Button::Yes).then(Button::Ok);
         rig->click("delallstudykey");
-        QCOMPARE(boxes().texts(), (QStringList{"Sure to clear all the learned codes of the buttons?",
-                                               "Clearing is finished!"}));
+        QCOMPARE(boxes().texts(),
+                 (QStringList{"Sure to clear all the learned codes of the buttons?", "Clearing is finished!"}));
         QCOMPARE(boxes().shown().first().caption, QStringLiteral("Information"));
         QCOMPARE(window().runstate_lab->text(), QStringLiteral("Clearing is finished!"));
         for (const char *code : {"12", "13"}) {
@@ -214,8 +209,7 @@ private slots:
         QTest::addColumn<QString>("notice");
         QTest::newRow("learned keys only in other modes") << false << false << "No code can be deleted！";
         QTest::newRow("delete mode")
-            << true << true
-            << "It is on deleting mode! Please click on Stop Deleting first for other operations!";
+            << true << true << "It is on deleting mode! Please click on Stop Deleting first for other operations!";
     }
 
     void clearingRefusals()

@@ -8,7 +8,9 @@
 class FakeDisplayMode : public DisplayMode
 {
 public:
-    explicit FakeDisplayMode(QSize size) : size(size) {}
+    explicit FakeDisplayMode(QSize size)
+        : size(size)
+    { }
 
     QSize screenSize() const override { return size; }
     bool request(const QSize &wanted) override

@@ -16,10 +16,7 @@ private:
     QTemporaryDir runtime;  // for the animation file the loader writes
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    }
+    void initTestCase() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path())); }
 
     void windowPicturesHaveTheirControlsSizes_data()
     {
@@ -32,11 +29,9 @@ private slots:
         QTest::newRow("background") << FormPictures::background() << QSize(1016, 729);
         QTest::newRow("splash") << FormPictures::splash() << QSize(462, 258);
         for (HintPanel panel : {HintPanel::Idle, HintPanel::LearnOnly, HintPanel::Learning, HintPanel::Deleting})
-            QTest::newRow(qPrintable(ArtNames::hintPanel(panel)))
-                << FormPictures::hintPanel(panel) << QSize(409, 166);
+            QTest::newRow(qPrintable(ArtNames::hintPanel(panel))) << FormPictures::hintPanel(panel) << QSize(409, 166);
         for (const ModeButtonPlace &place : PanelLayout::modeButtons()) {
-            QTest::newRow(qPrintable(place.button))
-                << FormPictures::modeButton(place.mode, false) << place.rect.size();
+            QTest::newRow(qPrintable(place.button)) << FormPictures::modeButton(place.mode, false) << place.rect.size();
             QTest::newRow(qPrintable(place.button + " highlighted"))
                 << FormPictures::modeButton(place.mode, true) << place.rect.size();
         }
@@ -58,12 +53,10 @@ private slots:
     void highlightedLooksDifferFromNormal()
     {
         for (int mode = 0; mode < PanelLayout::modeCount; ++mode) {
-            QVERIFY(FormPictures::modeButton(mode, true).toImage() !=
-                    FormPictures::modeButton(mode, false).toImage());
+            QVERIFY(FormPictures::modeButton(mode, true).toImage() != FormPictures::modeButton(mode, false).toImage());
             const KeyPlace *key = PanelLayout::deviceKey(mode);
             QVERIFY(key);
-            QVERIFY(FormPictures::deviceKeyHighlighted(mode).toImage() !=
-                    FormPictures::keyButton(key->code).toImage());
+            QVERIFY(FormPictures::deviceKeyHighlighted(mode).toImage() != FormPictures::keyButton(key->code).toImage());
         }
     }
 

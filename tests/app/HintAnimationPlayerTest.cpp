@@ -40,10 +40,7 @@ private:
         return window;
     }
 
-    static QColor shown(HintAnimationPlayer &player)
-    {
-        return player.grab().toImage().pixelColor(10, 10);
-    }
+    static QColor shown(HintAnimationPlayer &player) { return player.grab().toImage().pixelColor(10, 10); }
 
 private slots:
     void playsEveryFrameInTurnAndLoops()

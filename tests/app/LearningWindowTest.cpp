@@ -3,11 +3,11 @@
 
 #include "HintAnimationPlayer.h"
 #include "IBtn.h"
+#include "InfraredSignal.h"
 #include "LearningRig.h"
 #include "MemoryCheck.h"
 #include "RemotePanel.h"
 #include "TestTime.h"
-#include "InfraredSignal.h"
 
 using Button = MessageBoxes::Button;
 
@@ -116,8 +116,8 @@ private slots:
         QTest::newRow("start while deleting")
             << true << false << "beginstudyibtn"
             << "It is deleting now! Please stop deleting first if you want to stop to learn！";
-        QTest::newRow("key outside learning")
-            << false << false << "IBtn5" << "Please click on Start to learn first!";
+        QTest::newRow("key outside learning") << false << false << "IBtn5"
+                                              << "Please click on Start to learn first!";
         QTest::newRow("delete toggle while learning")
             << false << true << "delstudykey"
             << "It is learning now! Please click on Stop learning for other operations!";
@@ -288,8 +288,8 @@ private slots:
         if (asked)
             boxes().then(answer);
         rig->clickKey("12");
-        QCOMPARE(boxes().texts(), asked ? QStringList{"1button has learnt, do you need to learn again?"}
-                                        : QStringList());
+        QCOMPARE(boxes().texts(),
+                 asked ? QStringList{"1button has learnt, do you need to learn again?"} : QStringList());
         const bool learning = !asked || answer == Button::Yes;
         QCOMPARE(window().pendingkeys.size(), learning ? 1 : 0);
         QCOMPARE(bool(window().collectthread), learning);

@@ -38,8 +38,9 @@ struct Window
     LinkStateWatcher watcher;
 
     explicit Window(RemoteDevice &device)
-        : watcher(device, {ykqbox, beginstudyibtn, delstudykey, delallstudykey}, [this] { return closing; },
-                  [this] { ++closes; })
+        : watcher(
+            device, {ykqbox, beginstudyibtn, delstudykey, delallstudykey}, [this] { return closing; },
+            [this] { ++closes; })
     {
         widget.show();
     }
@@ -47,12 +48,12 @@ struct Window
     bool panelPresent() const
     {
         return ykqbox->isVisible() && beginstudyibtn->isEnabled() && delstudykey->isEnabled()
-            && delallstudykey->isEnabled();
+               && delallstudykey->isEnabled();
     }
     bool panelGone() const
     {
         return !ykqbox->isVisible() && !beginstudyibtn->isEnabled() && !delstudykey->isEnabled()
-            && !delallstudykey->isEnabled();
+               && !delallstudykey->isEnabled();
     }
 };
 
@@ -161,11 +162,12 @@ void LinkStateWatcherTest::ends()
     ScriptedBoxes boxes;
     for (qsizetype i = 0; i < answers.size(); ++i) {
         // The remote is back when the last box is answered.
-        boxes.then(answers[i], i + 1 < answers.size() ? std::function<void()>() : [&] {
-            if (otherRemote)
-                quick->remote->setIdentity(VirtualRemote::Identity::Other);
-            quick->remote->attach();
-        });
+        boxes.then(
+            answers[i], i + 1 < answers.size() ? std::function<void()>() : [&] {
+                if (otherRemote)
+                    quick->remote->setIdentity(VirtualRemote::Identity::Other);
+                quick->remote->attach();
+            });
     }
     quick->remote->detach();
     window.watcher.start(withIdentity ? quick->remoteid : std::string(), shortInterval);

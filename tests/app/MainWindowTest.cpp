@@ -33,10 +33,7 @@ private:
 
     void click(const QString &name) { rig->click(name); }
 
-    QImage keyPicture(const QString &code) const
-    {
-        return rig->window().ykqbox->key(code)->picture().toImage();
-    }
+    QImage keyPicture(const QString &code) const { return rig->window().ykqbox->key(code)->picture().toImage(); }
 
     char kindIn(int mode, const QString &code) const
     {
@@ -150,14 +147,14 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("text");
-        const QStringList keyTexts{"You select TV device",        "You select CBL device！",
+        const QStringList keyTexts{"You select TV device",          "You select CBL device！",
                                    "You select SATILLATE device！", "You select dvd device！",
                                    "You select vcr device！",       "You select CD device！",
                                    "You select AMP device！",       "You select AUX device！"};
-        const QStringList buttonTexts{"You select TV device！",        "You select CBL device！",
+        const QStringList buttonTexts{"You select TV device！",       "You select CBL device！",
                                       "You select SATILLATE device!", "You select DVD device！",
-                                      "You select VCR device！",       "Your select CD device！",
-                                      "You select AMP device！",       "You select AUX device！"};
+                                      "You select VCR device！",      "Your select CD device！",
+                                      "You select AMP device！",      "You select AUX device！"};
         for (int mode = 0; mode < 8; ++mode) {
             QTest::newRow(qPrintable(deviceKey(mode))) << deviceKey(mode) << mode << keyTexts[mode];
             QTest::newRow(qPrintable(modeButton(mode))) << modeButton(mode) << mode << buttonTexts[mode];
@@ -321,8 +318,7 @@ private slots:
         QTest::addColumn<bool>("hand");
         for (const char *name : {"TV_IBTN", "CBL_IBTN", "DVD_IBTN", "IBtn79", "beginstudyibtn"})
             QTest::newRow(name) << name << true;
-        for (const char *name :
-             {"VCR_IBTN", "AMP_INTN", "SAT_IBTN", "CD_IBTN", "AUX_IBTN", "IBtn1", "IBtn33"})
+        for (const char *name : {"VCR_IBTN", "AMP_INTN", "SAT_IBTN", "CD_IBTN", "AUX_IBTN", "IBtn1", "IBtn33"})
             QTest::newRow(name) << name << false;
     }
 
@@ -345,8 +341,8 @@ private slots:
         QVERIFY(rig->setKind(0, "10", '2'));
         shown();
         for (IBtn *button : {window.delstudykey, window.delallstudykey}) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), button->mapToGlobal(QPointF(4, 4)),
-                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QMouseEvent move(QEvent::MouseMove, QPointF(4, 4), button->mapToGlobal(QPointF(4, 4)), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(button, &move);
             QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
         }
@@ -380,7 +376,6 @@ private slots:
         QCOMPARE(expected.size(), 48);
         QCOMPARE(window.clicked, expected);
     }
-
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -28,8 +28,7 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<Kinds>("expected");
         QTest::addColumn<bool>("learned");
-        QTest::newRow("TV") << 0 << Kinds{{"10", Kind::Downloaded}, {"12", Kind::None}, {"13", Kind::Learned}}
-                            << true;
+        QTest::newRow("TV") << 0 << Kinds{{"10", Kind::Downloaded}, {"12", Kind::None}, {"13", Kind::Learned}} << true;
         // 12 twice: the later entry decides; an unknown kind and a short entry change nothing.
         QTest::newRow("CBL, later wins") << 1 << Kinds{{"10", Kind::None}, {"12", Kind::Learned}} << true;
         QTest::newRow("SAT, unknown kind ignored") << 2 << Kinds{{"12", Kind::Downloaded}} << false;
@@ -41,8 +40,7 @@ private slots:
         QFETCH(Kinds, expected);
         QFETCH(bool, learned);
         const std::vector<std::string> keystates =
-            list({"10|1|0", "12|0|0", "13|2|1|0000"}, {"12|1|0", "10|0|0", "12|2|0"},
-                 {"12|1|0", "12|7|0", "1"});
+            list({"10|1|0", "12|0|0", "13|2|1|0000"}, {"12|1|0", "10|0|0", "12|2|0"}, {"12|1|0", "12|7|0", "1"});
         const ModeSlice slice(keystates, mode, 3);
         QCOMPARE(slice.kinds(), expected);
         QCOMPARE(slice.hasLearned(), learned);

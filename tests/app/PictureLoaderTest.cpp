@@ -41,8 +41,8 @@ private slots:
         QString whyNot;
         const std::optional<Pictures> pictures = PictureLoader::load(&whyNot);
         QVERIFY2(pictures, qPrintable(whyNot));
-        const QList<const QList<QPixmap> *> sets{&pictures->normalpics, &pictures->learnedpics,
-                                                 &pictures->selectedpics, &pictures->downloadedpics};
+        const QList<const QList<QPixmap> *> sets{&pictures->normalpics, &pictures->learnedpics, &pictures->selectedpics,
+                                                 &pictures->downloadedpics};
         for (const QList<QPixmap> *set : sets) {
             QCOMPARE(set->size(), ArtNames::keySetSize);
             for (const QPixmap &picture : *set)
@@ -53,15 +53,14 @@ private slots:
         }
         QCOMPARE(pictures->hintpicture.size(), QSize(409, 72));
         QCOMPARE(pictures->staticpicture.size(), QSize(409, 72));
-        for (const QPixmap *picture : {&pictures->stopdeletepicture, &pictures->deletegreypicture,
-                                       &pictures->deletepicture})
+        for (const QPixmap *picture :
+             {&pictures->stopdeletepicture, &pictures->deletegreypicture, &pictures->deletepicture})
             QCOMPARE(picture->size(), QSize(152, 49));
         QCOMPARE(pictures->clearpicture.size(), QSize(150, 49));
         QCOMPARE(pictures->cleargreypicture.size(), QSize(150, 49));
 
         TestPacks packs;
-        QCOMPARE(TestFiles::contents(animationPath()),
-                 packs.builtEntry(ArtNames::singlesPack, ArtNames::animation));
+        QCOMPARE(TestFiles::contents(animationPath()), packs.builtEntry(ArtNames::singlesPack, ArtNames::animation));
     }
 
     void packsAreUnloadedWhenTheLoaderReturns()
@@ -101,16 +100,36 @@ private slots:
         QTest::addColumn<QString>("stem");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("damage");
-        QTest::newRow("gif100 missing from the chosen set") << "fn1805" << "gif100" << "missing";
-        QTest::newRow("first no-code picture missing") << "on1805" << "gif0" << "missing";
-        QTest::newRow("last downloaded picture missing") << "dn1805" << "gif167" << "missing";
-        QTest::newRow("learned picture truncated") << "sn1805" << "gif69" << "truncated";
-        QTest::newRow("no-code picture not a picture") << "on1805" << "gif5" << "garbage";
-        QTest::newRow("key picture empty") << "dn1805" << "gif26" << "empty";
-        QTest::newRow("hint picture missing") << "bn1805" << "gifzelmar" << "missing";
-        QTest::newRow("greyed clear button missing") << "bn1805" << "clearhui" << "missing";
-        QTest::newRow("delete button truncated") << "bn1805" << "delete" << "truncated";
-        QTest::newRow("single picture in GIF instead of JPEG") << "bn1805" << "jpgjingtai" << "gif";
+        QTest::newRow("gif100 missing from the chosen set") << "fn1805"
+                                                            << "gif100"
+                                                            << "missing";
+        QTest::newRow("first no-code picture missing") << "on1805"
+                                                       << "gif0"
+                                                       << "missing";
+        QTest::newRow("last downloaded picture missing") << "dn1805"
+                                                         << "gif167"
+                                                         << "missing";
+        QTest::newRow("learned picture truncated") << "sn1805"
+                                                   << "gif69"
+                                                   << "truncated";
+        QTest::newRow("no-code picture not a picture") << "on1805"
+                                                       << "gif5"
+                                                       << "garbage";
+        QTest::newRow("key picture empty") << "dn1805"
+                                           << "gif26"
+                                           << "empty";
+        QTest::newRow("hint picture missing") << "bn1805"
+                                              << "gifzelmar"
+                                              << "missing";
+        QTest::newRow("greyed clear button missing") << "bn1805"
+                                                     << "clearhui"
+                                                     << "missing";
+        QTest::newRow("delete button truncated") << "bn1805"
+                                                 << "delete"
+                                                 << "truncated";
+        QTest::newRow("single picture in GIF instead of JPEG") << "bn1805"
+                                                               << "jpgjingtai"
+                                                               << "gif";
     }
 
     void failsOnAMissingOrDamagedPicture()
@@ -145,8 +164,7 @@ private slots:
         QVERIFY(packs.rebuild("fn1805", {{"gif100", std::nullopt}}));
         plantStaleAnimation();
         QVERIFY(!PictureLoader::load());
-        QCOMPARE(TestFiles::contents(animationPath()),
-                 packs.builtEntry(ArtNames::singlesPack, ArtNames::animation));
+        QCOMPARE(TestFiles::contents(animationPath()), packs.builtEntry(ArtNames::singlesPack, ArtNames::animation));
     }
 
     void animationFileIsReplacedOnEveryRun()
@@ -180,8 +198,7 @@ private slots:
         QVERIFY(PictureLoader::load());
         QCOMPARE(TestFiles::contents(victim), QByteArray("precious"));
         QVERIFY(!QFileInfo(animationPath()).isSymLink());
-        QCOMPARE(TestFiles::contents(animationPath()),
-                 packs.builtEntry(ArtNames::singlesPack, ArtNames::animation));
+        QCOMPARE(TestFiles::contents(animationPath()), packs.builtEntry(ArtNames::singlesPack, ArtNames::animation));
     }
 
     void missingAnimationLeavesNoFileButLoads()

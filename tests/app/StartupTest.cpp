@@ -202,8 +202,8 @@ private slots:
     {
         QFETCH(int, address);
         QFETCH(QByteArray, bytes);
-        QVERIFY(remote->poke(static_cast<std::uint16_t>(address),
-                             std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+        QVERIFY(
+            remote->poke(static_cast<std::uint16_t>(address), std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
         ScriptedBoxes boxes;
         boxes.then(Button::Ok);
         Tmainselfstudy window(*intercept);

@@ -14,7 +14,8 @@ namespace
 class BuiltPacksFound
 {
 public:
-    explicit BuiltPacksFound(const QString &testFolder) : m_testFolder(testFolder)
+    explicit BuiltPacksFound(const QString &testFolder)
+        : m_testFolder(testFolder)
     {
         ResourcePack::setSearchPathForTesting(std::nullopt);
     }
@@ -63,8 +64,7 @@ bool TestPacks::copyAll(const QString &missing)
     for (const QString &stem : ArtNames::packs()) {
         const QString file = ResourcePack::find(stem + QStringLiteral(".rcc"));
         if (stem != missing)
-            copied =
-                copied && !file.isEmpty() && QFile::copy(file, m_folder.filePath(stem + QStringLiteral(".rcc")));
+            copied = copied && !file.isEmpty() && QFile::copy(file, m_folder.filePath(stem + QStringLiteral(".rcc")));
     }
     return copied;
 }
@@ -96,8 +96,8 @@ bool TestPacks::rebuild(const QString &stem, const Changes &changes)
         return false;
     const QString pack = m_folder.filePath(stem + QStringLiteral(".rcc"));
     QFile::remove(pack);
-    const int exitCode = QProcess::execute(QStringLiteral(QLR_RCC),
-                                           {QStringLiteral("--binary"), QStringLiteral("--no-compress"),
-                                            qrc, QStringLiteral("-o"), pack});
+    const int exitCode =
+        QProcess::execute(QStringLiteral(QLR_RCC), {QStringLiteral("--binary"), QStringLiteral("--no-compress"), qrc,
+                                                    QStringLiteral("-o"), pack});
     return exitCode == 0;
 }

@@ -68,8 +68,7 @@ private slots:
         QCOMPARE(window.donghuaflash2->movie(), AnimationFile::path());
         QVERIFY(animationFileExists());
         // The factory's downloaded TV power key.
-        QVERIFY(rig->button("IBtn31")->picture().toImage()
-                == window.pictures.downloadedpics[0x10].toImage());
+        QVERIFY(rig->button("IBtn31")->picture().toImage() == window.pictures.downloadedpics[0x10].toImage());
     }
 
     void theLinkMonitorRunsWhileTheWindowIsOpen()
@@ -88,8 +87,8 @@ private slots:
         boxes->then(Button::Retry, [&] {
             panelGone = window.ykqbox->isHidden() && !window.beginstudyibtn->isEnabled();
             rig->click("SAT_IBTN");
-            deleteOff = window.devicemode == 2 && !window.delstudykey->isEnabled()
-                        && !window.delallstudykey->isEnabled();
+            deleteOff =
+                window.devicemode == 2 && !window.delstudykey->isEnabled() && !window.delallstudykey->isEnabled();
             rig->remote().attach();
         });
         rig->remote().detach();

@@ -23,8 +23,8 @@ private:
     ScriptedBoxes &boxes() { return rig->boxes(); }
     bool panelUsable()
     {
-        return !window().ykqbox->isHidden() && window().beginstudyibtn->isEnabled()
-               && window().delstudykey->isEnabled() && window().delallstudykey->isEnabled();
+        return !window().ykqbox->isHidden() && window().beginstudyibtn->isEnabled() && window().delstudykey->isEnabled()
+               && window().delallstudykey->isEnabled();
     }
     bool panelOff()
     {

@@ -12,4 +12,4 @@ namespace ConverterInput
 std::string of(const InfraredSignal &signal);
 // The carrier that goes with it: what the capture's header says, 0 for none.
 int carrierOf(const InfraredSignal &signal);
-}
+}  // namespace ConverterInput

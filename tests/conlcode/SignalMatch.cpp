@@ -7,7 +7,7 @@ namespace
 {
 // A space of twenty full receiver words (3 units per us, 58 us skew) ends a capture.
 constexpr double endingSilence = 20 * 0x7FFF / 3.0 + 58;
-}
+}  // namespace
 
 InfraredSignal SignalMatch::captured(const InfraredSignal &signal)
 {
@@ -44,8 +44,7 @@ QString SignalMatch::difference(const InfraredSignal &original, const IrSignal &
     }
     for (std::size_t i = 0; i < want.size(); ++i) {
         const bool gap = i % 2 == 1 && want[i] >= frameGap;
-        const double allowed = gap ? std::max(fraction * want[i], 1000.0)
-                                   : std::max(fraction * want[i], absoluteUs);
+        const double allowed = gap ? std::max(fraction * want[i], 1000.0) : std::max(fraction * want[i], absoluteUs);
         if (std::abs(got[i] - want[i]) > allowed) {
             return QString("duration %1: %2 instead of %3").arg(i).arg(got[i]).arg(want[i]);
         }

@@ -12,7 +12,12 @@
 // timing, and the jitter of a real capture.
 namespace TestSignals
 {
-enum class NecRepeat { None, Ditto, Full };
+enum class NecRepeat
+{
+    None,
+    Ditto,
+    Full
+};
 // NEC: 9000/4500 lead-in, 560 marks, 560/1690 spaces, 32 bits LSB first
 // (D, S, F, ~F), 108 ms frame to frame; `repeats` repeat frames.
 InfraredSignal nec(std::uint8_t d, std::uint8_t s, std::uint8_t f, NecRepeat repeat, int repeats);
@@ -27,8 +32,8 @@ struct PulseDistance
     int bitMark = 420;
     int zeroSpace = 420;
     int oneSpace = 1280;
-    int gapUs = 0;     // between frames
-    int frames = 1;    // the whole frame again
+    int gapUs = 0;   // between frames
+    int frames = 1;  // the whole frame again
 };
 InfraredSignal pulseDistance(const PulseDistance &shape, const std::vector<bool> &bits);
 // A pulse-width remote: 2400/600 lead-in, 600 or 1200 marks with 600 spaces,

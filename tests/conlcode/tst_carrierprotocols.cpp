@@ -185,20 +185,20 @@ void CarrierProtocolsTest::knownCodeKeepsTheCarrierHeard_data()
     QTest::newRow("RC5 at 38 kHz") << "RC5" << rc5 << 38000 << 38 << 38000;
     QTest::newRow("RC5 at 36 kHz") << "RC5" << rc5 << 36000 << 36 << 36000;
     QTest::newRow("RC5 without carrier: its own") << "RC5" << rc5 << 0 << 0 << 36000;
-    QTest::newRow("RC5, toggle 0, at 38 kHz") << "RC5" << Fields{{"D", 20}, {"F", 90}, {"T", 0}} << 38000 << 38
-                                              << 38000;
+    QTest::newRow("RC5, toggle 0, at 38 kHz")
+        << "RC5" << Fields{{"D", 20}, {"F", 90}, {"T", 0}} << 38000 << 38 << 38000;
     QTest::newRow("37.6 kHz: the nearest kHz") << "RC5" << rc5 << 37600 << 38 << 38000;
     QTest::newRow("37.4 kHz: the nearest kHz") << "RC5" << rc5 << 37400 << 37 << 37000;
     // Part B holds up to 127 kHz; the receiver reads 126 kHz, but 127 as 128.
     QTest::newRow("126 kHz") << "RC5" << rc5 << 126000 << 126 << 126000;
     QTest::newRow("128 kHz, more than part B holds: its own") << "RC5" << rc5 << 128000 << 0 << 36000;
     QTest::newRow("455 kHz, more than the receiver reads: its own") << "RC5" << rc5 << 455000 << 0 << 36000;
-    QTest::newRow("RC5x at 38 kHz") << "RC5x" << Fields{{"D", 3}, {"S", 0x45}, {"F", 0x21}, {"T", 1}} << 38000
-                                    << 38 << 38000;
-    QTest::newRow("MCE at 38 kHz") << "MCE" << Fields{{"D", 4}, {"S", 0x0F}, {"F", 0x0C}, {"T", 1}} << 38000
-                                   << 38 << 38000;
-    QTest::newRow("NEC1 at 36 kHz") << "NEC1" << Fields{{"D", 4}, {"S", 0xFB}, {"F", 8}, {"E", 0xF7}} << 36000
-                                    << 36 << 36000;
+    QTest::newRow("RC5x at 38 kHz") << "RC5x" << Fields{{"D", 3}, {"S", 0x45}, {"F", 0x21}, {"T", 1}} << 38000 << 38
+                                    << 38000;
+    QTest::newRow("MCE at 38 kHz") << "MCE" << Fields{{"D", 4}, {"S", 0x0F}, {"F", 0x0C}, {"T", 1}} << 38000 << 38
+                                   << 38000;
+    QTest::newRow("NEC1 at 36 kHz") << "NEC1" << Fields{{"D", 4}, {"S", 0xFB}, {"F", 8}, {"E", 0xF7}} << 36000 << 36
+                                    << 36000;
     QTest::newRow("Sony12 at 38 kHz") << "Sony12" << Fields{{"D", 1}, {"F", 21}} << 38000 << 38 << 38000;
 }
 
@@ -235,7 +235,9 @@ void CarrierProtocolsTest::knownCodeKeepsTheCarrierHeard()
     // Jittered captures at the same carrier learn the key as the same code.
     pressed.carrierHz = carrierHz;
     const auto code = [carrierHz](const InfraredSignal &capture) {
-        return ConverterResult::of(CodeConverter::convert(ConverterInput::of(capture), carrierHz)).keyCode().toStdString();
+        return ConverterResult::of(CodeConverter::convert(ConverterInput::of(capture), carrierHz))
+            .keyCode()
+            .toStdString();
     };
     const std::optional<TestSignals::Moved> moved = TestSignals::firstMoved(pressed, TestSignals::captureJitter, code);
     QVERIFY2(!moved, moved ? qPrintable(QString("seed %1: %2").arg(moved->seed).arg(moved->key.c_str())) : "");
@@ -249,16 +251,26 @@ void CarrierProtocolsTest::oldRecordsSendAtTheProtocolsCarrier_data()
     QTest::addColumn<int>("repeats");
 
     // Key records as stored before the carrier went into part B: its first byte T alone.
-    QTest::newRow("RC5, T 1") << "C00000020000" "14005A0000000000" "0102010000000000" << "RC5"
-                              << Fields{{"D", 20}, {"F", 90}, {"T", 1}} << 1;
-    QTest::newRow("RC6, T 0") << "C00000060000" "04000C0000000000" "0000000000000000" << "RC6"
-                              << Fields{{"D", 4}, {"F", 12}, {"T", 0}} << 0;
-    QTest::newRow("NEC1, dittos") << "C00000010000" "04FB08F700000000" "0001020000000000" << "NEC1"
-                                  << Fields{{"D", 4}, {"S", 0xFB}, {"F", 8}, {"E", 0xF7}} << 2;
-    QTest::newRow("Pioneer") << "C00000040000" "A55A1CE300000000" "0002010000000000" << "Pioneer"
-                             << Fields{{"D", 165}, {"S", 90}, {"F", 28}, {"E", 227}} << 1;
-    QTest::newRow("RCA-38") << "C00000150000" "0F00A50000000000" "0002010000000000" << "RCA-38"
-                            << Fields{{"D", 15}, {"F", 0xA5}} << 1;
+    QTest::newRow("RC5, T 1") << "C00000020000"
+                                 "14005A0000000000"
+                                 "0102010000000000"
+                              << "RC5" << Fields{{"D", 20}, {"F", 90}, {"T", 1}} << 1;
+    QTest::newRow("RC6, T 0") << "C00000060000"
+                                 "04000C0000000000"
+                                 "0000000000000000"
+                              << "RC6" << Fields{{"D", 4}, {"F", 12}, {"T", 0}} << 0;
+    QTest::newRow("NEC1, dittos") << "C00000010000"
+                                     "04FB08F700000000"
+                                     "0001020000000000"
+                                  << "NEC1" << Fields{{"D", 4}, {"S", 0xFB}, {"F", 8}, {"E", 0xF7}} << 2;
+    QTest::newRow("Pioneer") << "C00000040000"
+                                "A55A1CE300000000"
+                                "0002010000000000"
+                             << "Pioneer" << Fields{{"D", 165}, {"S", 90}, {"F", 28}, {"E", 227}} << 1;
+    QTest::newRow("RCA-38") << "C00000150000"
+                               "0F00A50000000000"
+                               "0002010000000000"
+                            << "RCA-38" << Fields{{"D", 15}, {"F", 0xA5}} << 1;
 }
 
 void CarrierProtocolsTest::oldRecordsSendAtTheProtocolsCarrier()
@@ -320,8 +332,7 @@ void CarrierProtocolsTest::mceCodes_data()
 
     QTest::newRow("toggle 0") << "MCE" << Fields{{"D", 4}, {"S", 0x0F}, {"F", 0x0C}, {"T", 0}} << 0;
     QTest::newRow("toggle 1, repeated") << "MCE" << Fields{{"D", 4}, {"S", 0x0F}, {"F", 0x0C}, {"T", 1}} << 2;
-    QTest::newRow("largest device, last bit 1") << "MCE" << Fields{{"D", 127}, {"S", 0xFF}, {"F", 0x81}, {"T", 1}}
-                                                << 1;
+    QTest::newRow("largest device, last bit 1") << "MCE" << Fields{{"D", 127}, {"S", 0xFF}, {"F", 0x81}, {"T", 1}} << 1;
     QTest::newRow("all zero") << "MCE" << Fields{{"D", 0}, {"S", 0}, {"F", 0}, {"T", 0}} << 1;
     QTest::newRow("by its alias") << "RC6-6-32" << Fields{{"D", 0x12}, {"S", 0x52}, {"F", 0x7E}, {"T", 0}} << 1;
 }
@@ -362,8 +373,7 @@ void CarrierProtocolsTest::mceCodes()
 void CarrierProtocolsTest::mceFollowsItsIrp()
 {
     const InfraredSignal irp = timed(mceUnits(128, 0x0F, 1, 4, 0x0D), 3);
-    const std::optional<IrSignal> signal =
-        made("MCE", {{"D", 4}, {"S", 0x0F}, {"F", 0x0D}, {"T", 1}}, 2);
+    const std::optional<IrSignal> signal = made("MCE", {{"D", 4}, {"S", 0x0F}, {"F", 0x0D}, {"T", 1}}, 2);
     QVERIFY(signal);
     QCOMPARE(SignalMatch::difference(irp, *signal, 0, 1), QString());
     const auto [name, fields] = RecognisedCode::of(convert(irp));

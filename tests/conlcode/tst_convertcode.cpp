@@ -60,8 +60,9 @@ void ConvertCodeTest::cleanupTestCase()
 void ConvertCodeTest::onlyConvertCodeIsVisible()
 {
     for (const char *name : {"_ZN13CodeConverter7convertB5cxx11ESt17basic_string_viewIcSt11char_traitsIcEE",
-                             "_ZN14KnownProtocols6decodeERK8IrSignal", "_ZN11FormatCodec10regenerateESt17basic_"
-                                                                       "string_viewIcSt11char_traitsIcEES3_"}) {
+                             "_ZN14KnownProtocols6decodeERK8IrSignal",
+                             "_ZN11FormatCodec10regenerateESt17basic_"
+                             "string_viewIcSt11char_traitsIcEES3_"}) {
         QVERIFY2(!dlsym(m_library, name), name);
     }
 }
@@ -82,7 +83,8 @@ void ConvertCodeTest::unusableTextGivesNothing_data()
     QTest::newRow("frame ends on a space") << nec.left(nec.indexOf("FEFE") - 4) + nec.mid(nec.indexOf("FEFE"));
     QTest::newRow("broken separator") << QString(nec).replace(nec.indexOf("FEFE") + 8, 4, "0230");
     QTest::newRow("separator without gap") << nec.left(nec.indexOf("FEFE") + 4) + "EDED";
-    QTest::newRow("empty frame") << nec.left(nec.indexOf("EDED") + 4) + "FEFE0020EDED" + nec.mid(nec.indexOf("EDED") + 4);
+    QTest::newRow("empty frame") << nec.left(nec.indexOf("EDED") + 4) + "FEFE0020EDED"
+                                        + nec.mid(nec.indexOf("EDED") + 4);
     QTest::newRow("cut negative length") << QString::fromStdString(tooFew).left(8) + "FFFF";
 }
 

@@ -72,7 +72,8 @@ void CorpusTest::recordingsConvertAndSendAgain()
         faithful += SignalMatch::difference(recording.signal, *sent, 0.05).isEmpty() ? 1 : 0;
         close += SignalMatch::difference(recording.signal, *sent, 0.10).isEmpty() ? 1 : 0;
         // The transmitter's signal learns back as the same key.
-        const ConverterResult again = ConverterResult::of(CodeConverter::convert(ConverterInput::of(SignalMatch::asSent(*sent))));
+        const ConverterResult again =
+            ConverterResult::of(CodeConverter::convert(ConverterInput::of(SignalMatch::asSent(*sent))));
         const bool same = again.id == result.id && again.partA + again.partB == result.partA + result.partB;
         // A known key keeps its fields and repeats; its stretches may settle
         // on others that copy the sent signal as faithfully.
@@ -109,9 +110,8 @@ void CorpusTest::largestRecordingFitsTheCodeArea()
     const ConverterResult result = ConverterResult::of(CodeConverter::convert(ConverterInput::of(largest->signal)));
     QVERIFY(result.wellFormed);
     const int blocks = int((result.data.size() / 2 + 7) / 8);
-    qInfo("largest recording, %s %s: %d durations, format data %d bytes = %d blocks of 8",
-          qPrintable(largest->remote), qPrintable(largest->name), int(largest->signal.durations.size()),
-          int(result.data.size() / 2), blocks);
+    qInfo("largest recording, %s %s: %d durations, format data %d bytes = %d blocks of 8", qPrintable(largest->remote),
+          qPrintable(largest->name), int(largest->signal.durations.size()), int(result.data.size() / 2), blocks);
     QVERIFY(blocks <= 255);
     QVERIFY(regenerate(result));
 }

@@ -59,13 +59,16 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("Pioneer") << "Pioneer" << Fields{{"D", 165}, {"S", 90}, {"F", 28}, {"E", 227}} << 1;
     QTest::newRow("RC5 toggle") << "RC5" << Fields{{"D", 20}, {"F", 90}, {"T", 1}} << 1;
     QTest::newRow("RC5x") << "RC5x" << Fields{{"D", 3}, {"S", 0x45}, {"F", 0x21}, {"T", 1}} << 1;
-    QTest::newRow("RC5x, S below 64, F ending on 0") << "RC5x" << Fields{{"D", 31}, {"S", 5}, {"F", 0x3E}, {"T", 0}} << 0;
+    QTest::newRow("RC5x, S below 64, F ending on 0")
+        << "RC5x" << Fields{{"D", 31}, {"S", 5}, {"F", 0x3E}, {"T", 0}} << 0;
     QTest::newRow("RC6") << "RC6" << Fields{{"D", 4}, {"F", 12}, {"T", 0}} << 1;
     QTest::newRow("RC6 toggle") << "RC6" << Fields{{"D", 0xD2}, {"F", 0x81}, {"T", 1}} << 2;
     QTest::newRow("Sony12") << "Sony12" << Fields{{"D", 1}, {"F", 21}} << 2;
     QTest::newRow("Sony15") << "Sony15" << Fields{{"D", 0xA4}, {"F", 0x7F}} << 2;
-    QTest::newRow("Sony20, frames closer than a frame gap") << "Sony20" << Fields{{"D", 26}, {"S", 218}, {"F", 95}} << 2;
-    QTest::newRow("Kaseikyo") << "Kaseikyo" << Fields{{"D", 4}, {"S", 0x21}, {"F", 0x17}, {"E", 6}, {"M", 0x54}, {"N", 0x32}} << 1;
+    QTest::newRow("Sony20, frames closer than a frame gap")
+        << "Sony20" << Fields{{"D", 26}, {"S", 218}, {"F", 95}} << 2;
+    QTest::newRow("Kaseikyo") << "Kaseikyo"
+                              << Fields{{"D", 4}, {"S", 0x21}, {"F", 0x17}, {"E", 6}, {"M", 0x54}, {"N", 0x32}} << 1;
     QTest::newRow("Panasonic") << "Panasonic" << Fields{{"D", 0x80}, {"S", 0}, {"F", 0x3D}} << 1;
     QTest::newRow("NEC42, 13-bit device") << "NEC42" << Fields{{"D", 0x1A5C}, {"F", 0x33}} << 2;
     QTest::newRow("Samsung36") << "Samsung36" << Fields{{"D", 0x00}, {"S", 0x57}, {"F", 0x21}, {"E", 9}} << 1;
@@ -130,8 +133,9 @@ void IrpProtocolsTest::remotesOwnTimingIsKept()
     }
     const ConverterResult result = ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal)));
     QCOMPARE(result.known(), known);
-    const std::optional<IrSignal> sent = known ? FormatCodec::regenerate(result.knownRecord(), "")
-                                               : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
+    const std::optional<IrSignal> sent =
+        known ? FormatCodec::regenerate(result.knownRecord(), "")
+              : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
     QVERIFY(sent);
     QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
 }
@@ -167,7 +171,8 @@ void IrpProtocolsTest::fieldsOutOfRangeMakeNoCode_data()
     QTest::newRow("Samsung36 E of 5 bits") << "Samsung36" << Fields{{"D", 1}, {"S", 1}, {"F", 1}, {"E", 16}};
     QTest::newRow("Sharp D of 6 bits") << "Sharp" << Fields{{"D", 32}, {"F", 1}};
     QTest::newRow("RCA D of 5 bits") << "RCA" << Fields{{"D", 16}, {"F", 1}};
-    QTest::newRow("Kaseikyo E of 5 bits") << "Kaseikyo" << Fields{{"D", 1}, {"S", 1}, {"F", 1}, {"E", 16}, {"M", 1}, {"N", 1}};
+    QTest::newRow("Kaseikyo E of 5 bits")
+        << "Kaseikyo" << Fields{{"D", 1}, {"S", 1}, {"F", 1}, {"E", 16}, {"M", 1}, {"N", 1}};
     QTest::newRow("NEC1 without E") << "NEC1" << Fields{{"D", 1}, {"S", 254}, {"F", 1}};
     QTest::newRow("NEC1 with E not ~F") << "NEC1" << Fields{{"D", 1}, {"S", 254}, {"F", 1}, {"E", 1}};
     QTest::newRow("Pioneer with E not ~F") << "Pioneer" << Fields{{"D", 165}, {"S", 90}, {"F", 1}, {"E", 1}};
@@ -190,7 +195,9 @@ void IrpProtocolsTest::brokenChecksStayLearned_data()
     QTest::addColumn<int>("flippedSpace");
 
     // A flipped data bit breaks the protocol's check; its signal is a learned code.
-    QTest::newRow("Kaseikyo checksum") << "Kaseikyo" << Fields{{"D", 4}, {"S", 0x21}, {"F", 0x17}, {"E", 6}, {"M", 0x54}, {"N", 0x32}} << 3 + 2 * 30;
+    QTest::newRow("Kaseikyo checksum") << "Kaseikyo"
+                                       << Fields{{"D", 4}, {"S", 0x21}, {"F", 0x17}, {"E", 6}, {"M", 0x54}, {"N", 0x32}}
+                                       << 3 + 2 * 30;
     QTest::newRow("RCA complement") << "RCA" << Fields{{"D", 3}, {"F", 0x11}} << 3 + 2 * 2;
 }
 

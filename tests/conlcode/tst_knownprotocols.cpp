@@ -253,17 +253,39 @@ void KnownProtocolsTest::jitterKeepsTheCode()
 void KnownProtocolsTest::invalidRecordsSendNothing_data()
 {
     QTest::addColumn<QString>("record");
-    QTest::newRow("sound NEC1 record") << "C00000010000" "10EF20DF00000000" "0000000000000000";
-    QTest::newRow("NECx with a toggle") << "C00000030000" "10EE20DF00000000" "0100000000000000";
-    QTest::newRow("NEC with a toggle") << "C00000010000" "10EF20DF00000000" "0100000000000000";
-    QTest::newRow("repeats without a kind") << "C00000010000" "10EF20DF00000000" "0000030000000000";
-    QTest::newRow("a kind without repeats") << "C00000010000" "10EF20DF00000000" "0001000000000000";
-    QTest::newRow("RC5 device of 6 bits") << "C00000020000" "2000050000000000" "0000000000000000";
-    QTest::newRow("RC5 ditto repeats") << "C00000020000" "0100050000000000" "0001020000000000";
-    QTest::newRow("id no protocol owns") << "C00000050000" "10EF20DF00000000" "0000000000000000";
-    QTest::newRow("dropped record") << "000000010000" "10EF20DF00000000" "0000000000000000";
-    QTest::newRow("short record") << "C00000010000" "10EF20DF00000000" "00000000000000";
-    QTest::newRow("not hex") << "C00000010000" "10EF20DF0000000G" "0000000000000000";
+    QTest::newRow("sound NEC1 record") << "C00000010000"
+                                          "10EF20DF00000000"
+                                          "0000000000000000";
+    QTest::newRow("NECx with a toggle") << "C00000030000"
+                                           "10EE20DF00000000"
+                                           "0100000000000000";
+    QTest::newRow("NEC with a toggle") << "C00000010000"
+                                          "10EF20DF00000000"
+                                          "0100000000000000";
+    QTest::newRow("repeats without a kind") << "C00000010000"
+                                               "10EF20DF00000000"
+                                               "0000030000000000";
+    QTest::newRow("a kind without repeats") << "C00000010000"
+                                               "10EF20DF00000000"
+                                               "0001000000000000";
+    QTest::newRow("RC5 device of 6 bits") << "C00000020000"
+                                             "2000050000000000"
+                                             "0000000000000000";
+    QTest::newRow("RC5 ditto repeats") << "C00000020000"
+                                          "0100050000000000"
+                                          "0001020000000000";
+    QTest::newRow("id no protocol owns") << "C00000050000"
+                                            "10EF20DF00000000"
+                                            "0000000000000000";
+    QTest::newRow("dropped record") << "000000010000"
+                                       "10EF20DF00000000"
+                                       "0000000000000000";
+    QTest::newRow("short record") << "C00000010000"
+                                     "10EF20DF00000000"
+                                     "00000000000000";
+    QTest::newRow("not hex") << "C00000010000"
+                                "10EF20DF0000000G"
+                                "0000000000000000";
 }
 
 void KnownProtocolsTest::invalidRecordsSendNothing()

@@ -95,10 +95,10 @@ void LearnedFormatsTest::keysOfOneRemoteShareTheFormat_data()
 {
     QTest::addColumn<InfraredSignal>("first");
     QTest::addColumn<InfraredSignal>("second");
-    QTest::newRow("pulse distance, 48 bits") << TestSignals::pulseDistance(custom, powerKey)
-                                             << TestSignals::pulseDistance(custom, muteKey);
-    QTest::newRow("pulse distance, repeated") << TestSignals::pulseDistance(repeating(3), powerKey)
-                                              << TestSignals::pulseDistance(repeating(3), muteKey);
+    QTest::newRow("pulse distance, 48 bits")
+        << TestSignals::pulseDistance(custom, powerKey) << TestSignals::pulseDistance(custom, muteKey);
+    QTest::newRow("pulse distance, repeated")
+        << TestSignals::pulseDistance(repeating(3), powerKey) << TestSignals::pulseDistance(repeating(3), muteKey);
     QTest::newRow("pulse width, 13 bits") << TestSignals::pulseWidth(TestSignals::bitsOf(0x095, 13))
                                           << TestSignals::pulseWidth(TestSignals::bitsOf(0xA90, 13));
     // Their data in the parts, two bits a symbol, not as pairs in the format.
@@ -251,7 +251,8 @@ void LearnedFormatsTest::formatsThatDifferNeverShareAnId()
     QVERIFY(strayed.id != clean.id);
     // Sent with the clean key's data, the strayed key would lose its own length.
     QVERIFY(!SignalMatch::difference(stray, *FormatCodec::regenerate(strayed.learnedRecord(), clean.data.toStdString()),
-                                     0.05).isEmpty());
+                                     0.05)
+                 .isEmpty());
 
     LearnedFormat measured = *format;
     LearnedFormat other = *format;
@@ -305,18 +306,17 @@ void LearnedFormatsTest::damagedFormatDataIsRefused()
 void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
 {
     // Counts and positions two bytes each.
-    const std::vector<std::uint8_t> old{
-        0x2D, 40,                // encoding, extra bits, adjustments; carrier 40 kHz
-        0x12, 0x4B, 0x4B, 0x6F,  // one mark, two spaces
-        0x00, 0x01,              // bit 0, bit 1
-        1, 0, 0xF0, 130, 0xE0,   // one frame: 130 bits and the closing mark
-        0x00, 0x02, 0x80,        // the two bits beyond the parts: 1, 0
-        0x00, 0x02,              // two adjustments
-        0x00, 0x03, 0x50,        // the fourth length
-        0x80, 0x00, 0x30};       // the gap after the first sent frame
+    const std::vector<std::uint8_t> old{0x2D, 40,                // encoding, extra bits, adjustments; carrier 40 kHz
+                                        0x12, 0x4B, 0x4B, 0x6F,  // one mark, two spaces
+                                        0x00, 0x01,              // bit 0, bit 1
+                                        1,    0,    0xF0, 130,  0xE0,  // one frame: 130 bits and the closing mark
+                                        0x00, 0x02, 0x80,              // the two bits beyond the parts: 1, 0
+                                        0x00, 0x02,                    // two adjustments
+                                        0x00, 0x03, 0x50,              // the fourth length
+                                        0x80, 0x00, 0x30};             // the gap after the first sent frame
     // Counts and positions as variable-length numbers, each position past the one before.
-    const std::vector<std::uint8_t> compact{0x4D, 40, 0x12, 0x4B, 0x4B, 0x6F, 0x00, 0x01, 1, 0, 0xF0, 130, 0xE0,
-                                            0x02, 0x80, 0x02, 0x03, 0x50, 0xFC, 0xFF, 0x01, 0x30};
+    const std::vector<std::uint8_t> compact{0x4D, 40,   0x12, 0x4B, 0x4B, 0x6F, 0x00, 0x01, 1,    0,    0xF0,
+                                            130,  0xE0, 0x02, 0x80, 0x02, 0x03, 0x50, 0xFC, 0xFF, 0x01, 0x30};
     const std::optional<LearnedFormat> format = LearnedFormat::parse(old);
     QVERIFY(format);
     QCOMPARE(int(format->carrierKHz), 40);
@@ -345,12 +345,11 @@ void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
 
 void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
 {
-    const std::vector<std::uint8_t> bytes{
-        0x71,                          // four symbols, encoding
-        0x14, 0x30,                    // one mark,
-        0x30, 0x48, 0x58, 0x68,        // four spaces
-        0x01, 0x23,                    // the symbols of 00, 01, 10, 11, two a byte
-        1, 0xF3, 0x03, 0xE0};          // one frame: two symbols, a pair, the closing mark
+    const std::vector<std::uint8_t> bytes{0x71,                     // four symbols, encoding
+                                          0x14, 0x30,               // one mark,
+                                          0x30, 0x48, 0x58, 0x68,   // four spaces
+                                          0x01, 0x23,               // the symbols of 00, 01, 10, 11, two a byte
+                                          1,    0xF3, 0x03, 0xE0};  // one frame: two symbols, a pair, the closing mark
     const std::optional<LearnedFormat> format = LearnedFormat::parse(bytes);
     QVERIFY(format);
     QCOMPARE(format->bitCount(), std::size_t(4));
@@ -383,7 +382,8 @@ void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
     parts[0] = 0x40;  // 0 1 0
     const std::optional<IrSignal> sentClosed = closed->signal(parts);
     QVERIFY(sentClosed);
-    QCOMPARE(sentClosed->flatDurations(), (std::vector<int>{mark, spaces[0], mark, LearnedFormat::lengthOfCode(0x48), mark}));
+    QCOMPARE(sentClosed->flatDurations(),
+             (std::vector<int>{mark, spaces[0], mark, LearnedFormat::lengthOfCode(0x48), mark}));
 }
 
 void LearnedFormatsTest::frameLikeTheOneBeforeTakesOneByte()

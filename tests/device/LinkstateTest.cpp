@@ -29,7 +29,8 @@ public:
 
     Observer(RemoteDevice &device, VirtualRemote &remote, std::string remoteid, QString script,
              std::chrono::milliseconds interval = testInterval)
-        : m_remote(remote), m_script(script.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        : m_remote(remote)
+        , m_script(script.split(QLatin1Char(' '), Qt::SkipEmptyParts))
     {
         thread = new linkstate(device, std::move(remoteid), interval);
         connect(thread, &linkstate::linkLost, this, [this] { events << QStringLiteral("lost"); });
@@ -72,7 +73,13 @@ private:
     QStringList m_script;
 };
 
-enum class Comeback { Same, OtherRemote, Unreadable, ChangedPastIdentity };
+enum class Comeback
+{
+    Same,
+    OtherRemote,
+    Unreadable,
+    ChangedPastIdentity
+};
 }  // namespace
 
 Q_DECLARE_METATYPE(Comeback)
@@ -102,20 +109,24 @@ void LinkstateTest::answers_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("endsByItself");
 
-    QTest::newRow("Retry while away, then back")
-        << true << "R R R+" << "lost reconnect lost reconnect lost reconnect restored" << false;
-    QTest::newRow("back before Retry") << true << "R+" << "lost reconnect restored" << false;
-    QTest::newRow("Cancel then OK quits") << true << "C O" << "lost reconnect quit" << true;
-    QTest::newRow("Cancel then OK quits, remote back or not")
-        << true << "C O+" << "lost reconnect quit" << true;
-    QTest::newRow("Cancel then Cancel goes on like Retry")
-        << true << "C C R+" << "lost reconnect quit lost reconnect restored" << false;
-    QTest::newRow("Cancel then Cancel with the remote back")
-        << true << "C C+" << "lost reconnect quit restored" << false;
-    QTest::newRow("no identity: ends after Retry") << false << "R+" << "lost reconnect" << true;
-    QTest::newRow("no identity: ends after the quit box is cancelled")
-        << false << "C C+" << "lost reconnect quit" << true;
-    QTest::newRow("no identity: Cancel then OK") << false << "C O" << "lost reconnect quit" << true;
+    QTest::newRow("Retry while away, then back") << true << "R R R+"
+                                                 << "lost reconnect lost reconnect lost reconnect restored" << false;
+    QTest::newRow("back before Retry") << true << "R+"
+                                       << "lost reconnect restored" << false;
+    QTest::newRow("Cancel then OK quits") << true << "C O"
+                                          << "lost reconnect quit" << true;
+    QTest::newRow("Cancel then OK quits, remote back or not") << true << "C O+"
+                                                              << "lost reconnect quit" << true;
+    QTest::newRow("Cancel then Cancel goes on like Retry") << true << "C C R+"
+                                                           << "lost reconnect quit lost reconnect restored" << false;
+    QTest::newRow("Cancel then Cancel with the remote back") << true << "C C+"
+                                                             << "lost reconnect quit restored" << false;
+    QTest::newRow("no identity: ends after Retry") << false << "R+"
+                                                   << "lost reconnect" << true;
+    QTest::newRow("no identity: ends after the quit box is cancelled") << false << "C C+"
+                                                                       << "lost reconnect quit" << true;
+    QTest::newRow("no identity: Cancel then OK") << false << "C O"
+                                                 << "lost reconnect quit" << true;
 }
 
 void LinkstateTest::answers()

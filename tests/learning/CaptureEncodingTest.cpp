@@ -57,17 +57,16 @@ void CaptureEncodingTest::trimcapture_data()
     const std::string buffer(200, '\0');
     QTest::newRow("no silence") << "83000300" + buffer << std::string("0000");
     QTest::newRow("nineteen 7FFF") << "8300" + repeat("7FFF", 19) + "0000" + buffer << std::string("0000");
-    QTest::newRow("head ends on a mark")
-        << frame + silence + closing38 + "83000300" + buffer << frame + silence + closing38;
+    QTest::newRow("head ends on a mark") << frame + silence + closing38 + "83000300" + buffer
+                                         << frame + silence + closing38;
     QTest::newRow("head ends on a space: whole word dropped")
         << frame + "0500" + silence + closing38 << frame + silence + closing38;
-    QTest::newRow("zero bytes after the silence")
-        << frame + silence + buffer << frame + silence + std::string(8, '\0');
+    QTest::newRow("zero bytes after the silence") << frame + silence + buffer << frame + silence + std::string(8, '\0');
     QTest::newRow("capture ends inside the tail") << frame + silence + "4E" << frame + silence + "4E";
     QTest::newRow("silence first") << silence + closing38 << silence + closing38;
     // 2999 characters, the last four starting with a mark digit.
-    QTest::newRow("last short head kept whole") << alternating(748) + "8308830" + silence + closing38
-                                                << alternating(748) + "8308830" + silence + closing38;
+    QTest::newRow("last short head kept whole")
+        << alternating(748) + "8308830" + silence + closing38 << alternating(748) + "8308830" + silence + closing38;
     QTest::newRow("long, odd words ending on a mark")
         << alternating(751) + silence + closing38 << alternating(751) + silence + closing38;
     // Beyond 3000 characters the head keeps an odd number of whole words,
@@ -79,8 +78,7 @@ void CaptureEncodingTest::trimcapture_data()
     QTest::newRow("long, part word dropped")
         << alternating(751) + "83" + silence + closing38 << alternating(751) + silence + closing38;
     QTest::newRow("long, kept words end on a space: whole word dropped")
-        << alternating(750) + "0500" + "8500" + silence + closing38
-        << alternating(750) + silence + closing38;
+        << alternating(750) + "0500" + "8500" + silence + closing38 << alternating(750) + silence + closing38;
 }
 
 void CaptureEncodingTest::trimcapture()
@@ -100,28 +98,24 @@ void CaptureEncodingTest::encodecapture_data()
     QTest::newRow("empty capture") << std::string("0000") << std::string();
     QTest::newRow("one frame") << frame + silence + closing38 << "1" + header38 + frameDurations + once;
     // Gap = k x 0x7FFF + remainder units; (gap / 3 + 58) / 1000 milliseconds.
-    QTest::newRow("silence of one 7FFF")
-        << frame + "7FFF0000" + "8300" + silence + closing38
-        << "2" + header38 + frameDurations + "FEFE000AEDED" + "00C6" + "EDED";
-    QTest::newRow("silence of two 7FFF")
-        << frame + repeat("7FFF", 2) + "0100" + "8300" + silence + closing38
-        << "2" + header38 + frameDurations + "FEFE0015EDED" + "00C6" + "EDED";
-    QTest::newRow("silence of nineteen 7FFF")
-        << frame + repeat("7FFF", 19) + "0000" + "8300" + silence + closing38
-        << "2" + header38 + frameDurations + "FEFE00CFEDED" + "00C6" + "EDED";
-    QTest::newRow("two silences")
-        << frame + repeat("7FFF", 3) + "1234" + frame + "7FFF0000" + "8300" + silence + closing38
-        << "3" + header38 + frameDurations + "FEFE0022EDED" + frameDurations + "FEFE000AEDED" + "00C6"
-               + "EDED";
+    QTest::newRow("silence of one 7FFF") << frame + "7FFF0000" + "8300" + silence + closing38
+                                         << "2" + header38 + frameDurations + "FEFE000AEDED" + "00C6" + "EDED";
+    QTest::newRow("silence of two 7FFF") << frame + repeat("7FFF", 2) + "0100" + "8300" + silence + closing38
+                                         << "2" + header38 + frameDurations + "FEFE0015EDED" + "00C6" + "EDED";
+    QTest::newRow("silence of nineteen 7FFF") << frame + repeat("7FFF", 19) + "0000" + "8300" + silence + closing38
+                                              << "2" + header38 + frameDurations + "FEFE00CFEDED" + "00C6" + "EDED";
+    QTest::newRow("two silences") << frame + repeat("7FFF", 3) + "1234" + frame + "7FFF0000" + "8300" + silence
+                                         + closing38
+                                  << "3" + header38 + frameDurations + "FEFE0022EDED" + frameDurations + "FEFE000AEDED"
+                                         + "00C6" + "EDED";
     QTest::newRow("silence in a mark position") << "83000300" + silence + closing38 << std::string();
-    QTest::newRow("long mark merged")
-        << "830003007FFF812303008600" + silence + closing38
-        << "1" + header38 + "00C6013A" + "2AD1" + "013A01C6" + once;
+    QTest::newRow("long mark merged") << "830003007FFF812303008600" + silence + closing38
+                                      << "1" + header38 + "00C6013A" + "2AD1" + "013A01C6" + once;
     QTest::newRow("7FFF as a mark") << "830003007FFF03008600" + silence + closing38
                                     << "1" + header38 + "00C6013A" + "2A70" + "013A01C6" + once;
     // 100 / 3 - 58 < 0 and 174 / 3 - 58 = 0 both take four digits; 177 / 3 - 58 = 1.
-    QTest::newRow("marks shorter than the skew") << "8064030080AE030080B1" + silence + closing38
-                                                 << "1" + header38 + "0000013A0000013A0001" + once;
+    QTest::newRow("marks shorter than the skew")
+        << "8064030080AE030080B1" + silence + closing38 << "1" + header38 + "0000013A0000013A0001" + once;
     QTest::newRow("no closing words") << frame + silence << std::string();
     QTest::newRow("one closing word") << frame + silence + "4E4E" << std::string();
     QTest::newRow("not hex") << "830003X08600" + silence + closing38 << std::string();

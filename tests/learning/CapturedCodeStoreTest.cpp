@@ -55,14 +55,13 @@ class RecordWriteFaults : public InterceptingDevice
 {
 public:
     RecordWriteFaults(RemoteDevice &inner, VirtualRemote &remote)
-        : InterceptingDevice(inner), m_remote(remote)
-    {
-    }
+        : InterceptingDevice(inner)
+        , m_remote(remote)
+    { }
 
     bool failRecords = false;
 
-    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                      const char *data) override
+    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data) override
     {
         if (failRecords && std::strlen(data) == 44)
             m_remote.injectFault(VirtualRemote::Operation::WriteData, 1);
@@ -78,13 +77,14 @@ private:
 struct StoreRig
 {
     explicit StoreRig(const CraftedImage &image = CraftedImage())
-        : rig(image), faults(rig.device(), rig.remote()),
-          store(tables, faults, [this](const std::string &input, int carrierHz) {
-              inputs.push_back(input);
-              carriers.push_back(carrierHz);
-              log.push_back("convert");
-              return Conversion{status, status == Conversion::Status::Converted ? answer : "", error};
-          })
+        : rig(image)
+        , faults(rig.device(), rig.remote())
+        , store(tables, faults, [this](const std::string &input, int carrierHz) {
+            inputs.push_back(input);
+            carriers.push_back(carrierHz);
+            log.push_back("convert");
+            return Conversion{status, status == Conversion::Status::Converted ? answer : "", error};
+        })
     {
         auto result = rig.read();
         if (result.outcome != RemoteTablesReader::Outcome::Ok)
@@ -95,8 +95,7 @@ struct StoreRig
         memoryAtLoad = memory();
     }
 
-    CapturedCodeStore::Result learn(const std::string &keycode, int mode = 0,
-                                    const std::string &capture = frameCapture)
+    CapturedCodeStore::Result learn(const std::string &keycode, int mode = 0, const std::string &capture = frameCapture)
     {
         return store.store(capture, keycode, mode, [this] { log.push_back("converting"); });
     }
@@ -110,16 +109,12 @@ struct StoreRig
     {
         return bytes(FactoryImage::keyRecordAddress(index), FactoryImage::keyRecordSize);
     }
-    std::string slot(int slot) const
-    {
-        return bytes(CraftedImage::slotAddress(slot), FactoryImage::allocRecordSize);
-    }
+    std::string slot(int slot) const { return bytes(CraftedImage::slotAddress(slot), FactoryImage::allocRecordSize); }
     std::string entry(int index) const { return tables.keystates[static_cast<std::size_t>(index)]; }
     // Neither the remote nor the working copies changed since loading.
     bool untouched()
     {
-        return rig.device().writes().empty() && memory() == memoryAtLoad
-               && tables.keystates == keystatesAtLoad;
+        return rig.device().writes().empty() && memory() == memoryAtLoad && tables.keystates == keystatesAtLoad;
     }
     // What start-up would read from the remote now agrees with the working copies.
     bool rereadAgrees()
@@ -301,8 +296,7 @@ void CapturedCodeStoreTest::newLearnedFormat()
     // Slot 1, in use from block 2, three blocks; blocks 0-4 marked.
     QCOMPARE(rig.slot(1), std::string("ABCDEF028003"));
     QCOMPARE(rig.bytes(FactoryImage::allocAreaAddress, 2), std::string("F800"));
-    QCOMPARE(rig.bytes(FactoryImage::codeAreaAddress + 2 * FactoryImage::blockSize, formatData.size() / 2),
-             formatData);
+    QCOMPARE(rig.bytes(FactoryImage::codeAreaAddress + 2 * FactoryImage::blockSize, formatData.size() / 2), formatData);
     QVERIFY(rig.rereadAgrees());
     QCOMPARE(rig.rig.read().tables.keystates[static_cast<std::size_t>(index)], rig.entry(index));
     const auto report = rig.check();
@@ -405,8 +399,7 @@ void CapturedCodeStoreTest::notConverted_data()
     QTest::newRow("no delimiters") << Conversion::Status::Converted << "010000" + partA + partB;
     QTest::newRow("short id") << Conversion::Status::Converted << reply("01000");
     QTest::newRow("id not hex") << Conversion::Status::Converted << reply("01000Z");
-    QTest::newRow("short part") << Conversion::Status::Converted
-                                << "010000::" + partA + ":" + partB.substr(2) + ":::";
+    QTest::newRow("short part") << Conversion::Status::Converted << "010000::" + partA + ":" + partB.substr(2) + ":::";
     QTest::newRow("new learned format without data") << Conversion::Status::Converted << reply("ABCDEF");
 }
 
@@ -447,11 +440,9 @@ void CapturedCodeStoreTest::recordWriteFails_data()
 
     const std::string known = reply("2402B7");
     QTest::newRow("downloaded code, known format") << CraftedImage() << std::string("10") << known << false;
-    QTest::newRow("new learned format") << CraftedImage() << std::string("62") << reply("ABCDEF", formatData)
-                                        << false;
+    QTest::newRow("new learned format") << CraftedImage() << std::string("62") << reply("ABCDEF", formatData) << false;
     // The key alone used the format: with its record gone, so is the format.
-    QTest::newRow("same learned format again") << learnedTvKey() << std::string("62") << reply("998877")
-                                               << false;
+    QTest::newRow("same learned format again") << learnedTvKey() << std::string("62") << reply("998877") << false;
     QTest::newRow("learned format another key uses")
         << learnedTvKey().learnedKey(keyIndex(6, 0x62), 3) << std::string("62") << reply("998877") << true;
     QTest::newRow("learned key, known format") << learnedTvKey() << std::string("62") << known << false;
@@ -544,12 +535,12 @@ void CapturedCodeStoreTest::refusedWritesNothing_data()
     const std::string known = reply("2402B7");
     QTest::newRow("every slot in use") << fullSlots() << std::string("62") << 0 << false << learned
                                        << Outcome::NoFreeSlot;
-    QTest::newRow("no room in the code area") << almostFullCodeArea() << std::string("10") << 0 << false
-                                              << learned << Outcome::NoRoom;
+    QTest::newRow("no room in the code area")
+        << almostFullCodeArea() << std::string("10") << 0 << false << learned << Outcome::NoRoom;
     QTest::newRow("key not in the key-code list")
         << CraftedImage() << std::string("11") << 0 << false << known << Outcome::KeyNotListed;
-    QTest::newRow("list names another key there") << CraftedImage() << std::string("62") << 1 << true << known
-                                                  << Outcome::KeyNotListed;
+    QTest::newRow("list names another key there")
+        << CraftedImage() << std::string("62") << 1 << true << known << Outcome::KeyNotListed;
     QTest::newRow("mode past the last") << CraftedImage() << std::string("62") << 8 << false << known
                                         << Outcome::IndexOutside;
     QTest::newRow("negative mode") << CraftedImage() << std::string("62") << -1 << false << known
@@ -590,8 +581,8 @@ void CapturedCodeStoreTest::lastBlocksTakeASmallFormat()
     StoreRig rig(almostFullCodeArea());
     rig.answer = reply("ABCDEF", formatData.substr(0, 32));
     QCOMPARE(rig.learn("10").outcome, Outcome::Stored);
-    const std::uint32_t lastTwo = FactoryImage::codeAreaAddress
-                                  + (FactoryImage::blockCount - 2) * FactoryImage::blockSize;
+    const std::uint32_t lastTwo =
+        FactoryImage::codeAreaAddress + (FactoryImage::blockCount - 2) * FactoryImage::blockSize;
     QCOMPARE(rig.bytes(lastTwo, 16), formatData.substr(0, 32));
 }
 

@@ -29,8 +29,7 @@ class FrameBuilder
 public:
     FrameBuilder &mark(int us) { return add(us); }
     FrameBuilder &space(int us) { return add(-us); }
-    FrameBuilder &bits(unsigned value, int count, bool msbFirst, int zeroMark, int zeroSpace, int oneMark,
-                       int oneSpace)
+    FrameBuilder &bits(unsigned value, int count, bool msbFirst, int zeroMark, int zeroSpace, int oneMark, int oneSpace)
     {
         for (int i = 0; i < count; ++i) {
             const int bit = msbFirst ? count - 1 - i : i;
@@ -131,11 +130,8 @@ Transmission sony12()
 {
     const int unit = 600;
     const unsigned bits = 0x15 | 1u << 7;
-    const Frame frame = FrameBuilder()
-                            .mark(4 * unit)
-                            .space(unit)
-                            .bits(bits, 12, false, unit, unit, 2 * unit, unit)
-                            .extent(45000);
+    const Frame frame =
+        FrameBuilder().mark(4 * unit).space(unit).bits(bits, 12, false, unit, unit, 2 * unit, unit).extent(45000);
     return {40000, {frame, frame, frame}};
 }
 
@@ -223,8 +219,7 @@ void CapturedSignalTest::protocols()
     QVERIFY(QTest::qWaitFor([&] { return completed; }, 5000));
     QCOMPARE(collectedcode.size(), TCollectCode::bufferSize);
 
-    const Decoded decoded =
-        decode(CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(collectedcode)));
+    const Decoded decoded = decode(CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(collectedcode)));
     const int frames = static_cast<int>(transmission.frames.size());
     QCOMPARE(decoded.frameCount, frames);
     QCOMPARE(QString::fromStdString(decoded.header), header);

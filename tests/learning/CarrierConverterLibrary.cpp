@@ -15,8 +15,7 @@ extern "C" __attribute__((visibility("default"))) const char *ConvertCode(const 
     return answer;
 }
 
-extern "C" __attribute__((visibility("default"))) const char *ConvertCodeAtCarrier(const char *code,
-                                                                                   std::int32_t mode,
+extern "C" __attribute__((visibility("default"))) const char *ConvertCodeAtCarrier(const char *code, std::int32_t mode,
                                                                                    std::int32_t carrierHz)
 {
     std::snprintf(answer, sizeof answer, "%d:%s@%d", static_cast<int>(mode), code, static_cast<int>(carrierHz));

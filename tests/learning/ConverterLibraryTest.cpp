@@ -136,10 +136,9 @@ void ConverterLibraryTest::carrierGoesToTheLibraryThatTakesIt_data()
     QTest::addColumn<std::string>("fileName");
     QTest::addColumn<int>("carrierHz");
     QTest::addColumn<std::string>("text");
-    QTest::newRow("library without the carrier") << std::string(QLR_TEST_CONVERTER) << 38000
-                                                 << std::string("2:0100");
-    QTest::newRow("library with the carrier") << std::string(QLR_CARRIER_CONVERTER) << 38000
-                                              << std::string("2:0100@38000");
+    QTest::newRow("library without the carrier") << std::string(QLR_TEST_CONVERTER) << 38000 << std::string("2:0100");
+    QTest::newRow("library with the carrier")
+        << std::string(QLR_CARRIER_CONVERTER) << 38000 << std::string("2:0100@38000");
     QTest::newRow("carrier unknown") << std::string(QLR_CARRIER_CONVERTER) << 0 << std::string("2:0100@0");
 }
 

@@ -78,8 +78,7 @@ void OriginalRemoteTest::everyKeySendsWhatItClaims_data()
     const auto &devices = OriginalDevices::all();
     for (std::size_t d = 0; d < devices.size(); ++d) {
         for (const OriginalKey key : OriginalKeys::all()) {
-            QTest::addRow("%s %s", devices[d].name.c_str(), OriginalKeys::name(key).data())
-                << int(d) << int(key);
+            QTest::addRow("%s %s", devices[d].name.c_str(), OriginalKeys::name(key).data()) << int(d) << int(key);
         }
     }
 }
@@ -108,8 +107,9 @@ void OriginalRemoteTest::everyKeySendsWhatItClaims()
     // What the status line will say is what was sent.
     std::string said = codec->name(*decoded);
     for (const auto &[name, value] : got) {
-        const bool shown = name == "F" || name == "T"
-                           || std::any_of(dev.fields.begin(), dev.fields.end(), [&](const auto &f) { return f.first == name; });
+        const bool shown =
+            name == "F" || name == "T"
+            || std::any_of(dev.fields.begin(), dev.fields.end(), [&](const auto &f) { return f.first == name; });
         if (shown)
             said += " " + name + "=" + std::to_string(value);
     }
@@ -194,20 +194,19 @@ void OriginalRemoteTest::statusParsing_data()
     QTest::addColumn<bool>("attached");
     QTest::addColumn<bool>("other");
     QTest::addColumn<bool>("waiting");
-    QTest::newRow("served") << "attached=yes identity=original capture=armed image=/tmp/r.img" << true << true
-                            << false << true;
+    QTest::newRow("served") << "attached=yes identity=original capture=armed image=/tmp/r.img" << true << true << false
+                            << true;
     QTest::newRow("detached other") << "attached=no identity=other capture=idle image=/x" << true << false << true
                                     << false;
     // The image path comes last and may hold anything, the other keys among it.
-    QTest::newRow("image with words") << "attached=no identity=original capture=idle image=/a capture=armed b"
-                                      << true << false << false << false;
-    QTest::newRow("keys only in the image") << "attached=yes image=/a identity=other capture=idle" << false
-                                            << false << false << false;
+    QTest::newRow("image with words") << "attached=no identity=original capture=idle image=/a capture=armed b" << true
+                                      << false << false << false;
+    QTest::newRow("keys only in the image")
+        << "attached=yes image=/a identity=other capture=idle" << false << false << false << false;
     QTest::newRow("unknown value") << "attached=maybe identity=original capture=idle image=/x" << false << false
                                    << false << false;
     QTest::newRow("empty") << "" << false << false << false << false;
-    QTest::newRow("key prefix") << "attachedx=yes identity=original capture=idle" << false << false << false
-                                << false;
+    QTest::newRow("key prefix") << "attachedx=yes identity=original capture=idle" << false << false << false << false;
 }
 
 void OriginalRemoteTest::statusParsing()
@@ -240,7 +239,8 @@ void OriginalRemoteTest::options_data()
     QTest::newRow("joined") << QStringList{"--socket=/j"} << false << "/j" << false << "";
     QTest::newRow("help") << QStringList{"--help"} << false << "/from/env" << true << "";
     QTest::newRow("no value") << QStringList{"--socket"} << false << "/from/env" << false << "--socket needs a value";
-    QTest::newRow("empty value") << QStringList{"--socket="} << false << "/from/env" << false << "--socket needs a value";
+    QTest::newRow("empty value") << QStringList{"--socket="} << false << "/from/env" << false
+                                 << "--socket needs a value";
     QTest::newRow("unknown") << QStringList{"--image", "x"} << false << "/from/env" << false
                              << "unknown argument --image (see qlr-original --help)";
     QTest::newRow("word") << QStringList{"press"} << false << "/from/env" << false
@@ -250,8 +250,8 @@ void OriginalRemoteTest::options_data()
                                      << "/t" << false << "";
     QTest::newRow("toolkit kept") << QStringList{"-platform", "offscreen"} << false << "/from/env" << false
                                   << "unknown argument -platform (see qlr-original --help)";
-    QTest::newRow("ours among the toolkit's") << QStringList{"-reverse", "--sockets"} << true << "/from/env"
-                                              << false << "unknown argument --sockets (see qlr-original --help)";
+    QTest::newRow("ours among the toolkit's") << QStringList{"-reverse", "--sockets"} << true << "/from/env" << false
+                                              << "unknown argument --sockets (see qlr-original --help)";
 }
 
 void OriginalRemoteTest::options()
@@ -278,7 +278,8 @@ void OriginalRemoteTest::layoutPlacesEveryKeyApart()
     for (const OriginalKey key : OriginalKeys::all()) {
         const RemoteLayout::Place &place = RemoteLayout::placeOf(key);
         QCOMPARE(int(place.key), int(key));
-        QVERIFY(place.x >= RemoteLayout::bodyMargin && place.x + place.w <= RemoteLayout::width - RemoteLayout::bodyMargin);
+        QVERIFY(place.x >= RemoteLayout::bodyMargin
+                && place.x + place.w <= RemoteLayout::width - RemoteLayout::bodyMargin);
         QVERIFY(place.y > 0 && place.y + place.h < RemoteLayout::height);
         QCOMPARE(RemoteLayout::keyAt(place.centerX(), place.centerY()), std::optional(key));
         if (place.round)
@@ -289,8 +290,10 @@ void OriginalRemoteTest::layoutPlacesEveryKeyApart()
             const auto &a = places[i];
             const auto &b = places[j];
             const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
-            QVERIFY2(apart, qPrintable(QString("%1 overlaps %2").arg(OriginalKeys::name(a.key).data(),
-                                                                      OriginalKeys::name(b.key).data())));
+            QVERIFY2(
+                apart,
+                qPrintable(
+                    QString("%1 overlaps %2").arg(OriginalKeys::name(a.key).data(), OriginalKeys::name(b.key).data())));
         }
     }
 }

@@ -28,8 +28,8 @@ public:
         std::string error;
         remote = VirtualRemote::open(options, &error);
         service = std::make_unique<RemoteService>(*remote, "memory");
-        server = std::make_unique<RemoteServer>(*service, RemoteServer::Options{socketPath, geteuid(),
-                                                                                 std::chrono::milliseconds(2000), 8});
+        server = std::make_unique<RemoteServer>(
+            *service, RemoteServer::Options{socketPath, geteuid(), std::chrono::milliseconds(2000), 8});
         if (server->listen(&error))
             thread = std::thread([this] { server->run(); });
     }

@@ -108,12 +108,11 @@ private slots:
                               << QStringList{"pressed@10,20", "clicked@11,21", "released@11,21"};
         QTest::newRow("right") << Qt::RightButton << 1 << 1 << QStringList{"pressed@10,20", "released@11,21"};
         QTest::newRow("middle") << Qt::MiddleButton << 1 << 1 << QStringList{"pressed@10,20", "released@11,21"};
-        QTest::newRow("left, larger moves") << Qt::LeftButton << 3 << 5
-                                            << QStringList{"pressed@10,20", "clicked@13,25", "released@13,25"};
+        QTest::newRow("left, larger moves")
+            << Qt::LeftButton << 3 << 5 << QStringList{"pressed@10,20", "clicked@13,25", "released@13,25"};
         QTest::newRow("left, no moves") << Qt::LeftButton << 0 << 0
                                         << QStringList{"pressed@10,20", "clicked@10,20", "released@10,20"};
-        QTest::newRow("right, no moves") << Qt::RightButton << 0 << 0
-                                         << QStringList{"pressed@10,20", "released@10,20"};
+        QTest::newRow("right, no moves") << Qt::RightButton << 0 << 0 << QStringList{"pressed@10,20", "released@10,20"};
     }
 
     void pressShiftsAndReleaseReturns()
@@ -235,18 +234,26 @@ private slots:
 
     void pathIsOpenedOnEveryPress_data()
     {
-        QTest::addColumn<QString>("path");         // below a temporary folder when it starts with "@"
-        QTest::addColumn<QString>("folderThen");   // the current folder when opened; "" for unchanged
+        QTest::addColumn<QString>("path");        // below a temporary folder when it starts with "@"
+        QTest::addColumn<QString>("folderThen");  // the current folder when opened; "" for unchanged
         QTest::addColumn<bool>("opens");
         QTest::addColumn<QString>("error");
-        QTest::newRow("program with its folder") << "@tools/prog.exe" << "@tools" << true << "";
-        QTest::newRow("bare program name") << "prog.exe" << "" << false << "I/O error 2";
-        QTest::newRow("program in a missing folder") << "/nonexistent/prog.exe" << "" << false << "I/O error 2";
-        QTest::newRow("program in a backslash folder") << "C:\\Tools\\prog.exe" << "" << false << "I/O error 2";
-        QTest::newRow("upper-case EXE") << "@tools/PROG.EXE" << "" << true << "";
-        QTest::newRow("dot in a folder name only") << "@tools.exe/readme" << "" << true << "";
-        QTest::newRow("document name") << "play" << "" << true << "";
-        QTest::newRow("empty") << "" << "" << false << "";
+        QTest::newRow("program with its folder") << "@tools/prog.exe"
+                                                 << "@tools" << true << "";
+        QTest::newRow("bare program name") << "prog.exe"
+                                           << "" << false << "I/O error 2";
+        QTest::newRow("program in a missing folder") << "/nonexistent/prog.exe"
+                                                     << "" << false << "I/O error 2";
+        QTest::newRow("program in a backslash folder") << "C:\\Tools\\prog.exe"
+                                                       << "" << false << "I/O error 2";
+        QTest::newRow("upper-case EXE") << "@tools/PROG.EXE"
+                                        << "" << true << "";
+        QTest::newRow("dot in a folder name only") << "@tools.exe/readme"
+                                                   << "" << true << "";
+        QTest::newRow("document name") << "play"
+                                       << "" << true << "";
+        QTest::newRow("empty") << ""
+                               << "" << false << "";
     }
 
     void pathIsOpenedOnEveryPress()
@@ -272,9 +279,8 @@ private slots:
         QCOMPARE(opened.size(), opens ? 1 : 0);
         if (opens) {
             QCOMPARE(opened.first().second, folderThen.isEmpty() ? before : resolve(folderThen));
-            QCOMPARE(
-                opened.first().first,
-                QUrl::fromLocalFile(QFileInfo(QDir(opened.first().second), resolve(path)).absoluteFilePath()));
+            QCOMPARE(opened.first().first,
+                     QUrl::fromLocalFile(QFileInfo(QDir(opened.first().second), resolve(path)).absoluteFilePath()));
         }
         if (folderThen.isEmpty())
             QCOMPARE(QDir::currentPath(), before);

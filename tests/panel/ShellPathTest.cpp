@@ -14,18 +14,42 @@ private slots:
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("changesFolder");
-        QTest::newRow("full path") << "/opt/tools/prog.exe" << ".exe" << "/opt/tools/" << true;
-        QTest::newRow("bare name") << "prog.exe" << ".exe" << "" << true;
-        QTest::newRow("backslashes") << "C:\\Tools\\prog.exe" << ".exe" << "C:\\Tools\\" << true;
-        QTest::newRow("drive only") << "C:prog.exe" << ".exe" << "C:" << true;
-        QTest::newRow("upper case") << "/opt/PROG.EXE" << ".EXE" << "/opt/" << false;
-        QTest::newRow("mixed case") << "prog.Exe" << ".Exe" << "" << false;
-        QTest::newRow("dot in the folder only") << "/opt/v1.exe/readme" << "" << "/opt/v1.exe/" << false;
-        QTest::newRow("last dot counts") << "setup.exe.txt" << ".txt" << "" << false;
-        QTest::newRow("trailing dot") << "prog." << "." << "" << false;
-        QTest::newRow("no extension") << "play" << "" << "" << false;
-        QTest::newRow("key name with slash") << "POWER/TV" << "" << "POWER/" << false;
-        QTest::newRow("empty") << "" << "" << "" << false;
+        QTest::newRow("full path") << "/opt/tools/prog.exe"
+                                   << ".exe"
+                                   << "/opt/tools/" << true;
+        QTest::newRow("bare name") << "prog.exe"
+                                   << ".exe"
+                                   << "" << true;
+        QTest::newRow("backslashes") << "C:\\Tools\\prog.exe"
+                                     << ".exe"
+                                     << "C:\\Tools\\" << true;
+        QTest::newRow("drive only") << "C:prog.exe"
+                                    << ".exe"
+                                    << "C:" << true;
+        QTest::newRow("upper case") << "/opt/PROG.EXE"
+                                    << ".EXE"
+                                    << "/opt/" << false;
+        QTest::newRow("mixed case") << "prog.Exe"
+                                    << ".Exe"
+                                    << "" << false;
+        QTest::newRow("dot in the folder only") << "/opt/v1.exe/readme"
+                                                << ""
+                                                << "/opt/v1.exe/" << false;
+        QTest::newRow("last dot counts") << "setup.exe.txt"
+                                         << ".txt"
+                                         << "" << false;
+        QTest::newRow("trailing dot") << "prog."
+                                      << "."
+                                      << "" << false;
+        QTest::newRow("no extension") << "play"
+                                      << ""
+                                      << "" << false;
+        QTest::newRow("key name with slash") << "POWER/TV"
+                                             << ""
+                                             << "POWER/" << false;
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "" << false;
     }
 
     void splits()

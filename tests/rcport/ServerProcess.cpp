@@ -113,9 +113,9 @@ bool exchange(int in, int out, int err, const QByteArray &input, ServerProcess::
 }  // namespace
 
 ServerProcess::ServerProcess(QString socketPath, QString imagePath)
-    : m_socketPath(std::move(socketPath)), m_imagePath(std::move(imagePath))
-{
-}
+    : m_socketPath(std::move(socketPath))
+    , m_imagePath(std::move(imagePath))
+{ }
 
 ServerProcess::~ServerProcess()
 {
@@ -165,8 +165,7 @@ void ServerProcess::kill()
         return;
     ::kill(child, SIGKILL);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
 }
 
 ServerProcess::Run ServerProcess::command(const QStringList &arguments, const QByteArray &input) const

@@ -10,9 +10,10 @@ namespace
 {
 constexpr uid_t nobody = 65534;
 
-const QByteArray tvRemote = "Filetype: IR signals file\nVersion: 1\n#\n"
-                            "name: Power\ntype: parsed\nprotocol: NECext\naddress: 00 DF 00 00\ncommand: 1C E3 00 00\n#\n"
-                            "name: Mute\ntype: raw\nfrequency: 38000\nduty_cycle: 0.33\ndata: 9000 4500 560\n";
+const QByteArray tvRemote =
+    "Filetype: IR signals file\nVersion: 1\n#\n"
+    "name: Power\ntype: parsed\nprotocol: NECext\naddress: 00 DF 00 00\ncommand: 1C E3 00 00\n#\n"
+    "name: Mute\ntype: raw\nfrequency: 38000\nduty_cycle: 0.33\ndata: 9000 4500 560\n";
 
 int modeOf(const QString &path)
 {
@@ -22,8 +23,8 @@ int modeOf(const QString &path)
 
 bool isOneErrorLine(const ServerProcess::Run &run)
 {
-    return run.exitCode == 2 && run.out.isEmpty() && run.err.startsWith("qlr-remote: ")
-           && run.err.endsWith('\n') && run.err.count('\n') == 1;
+    return run.exitCode == 2 && run.out.isEmpty() && run.err.startsWith("qlr-remote: ") && run.err.endsWith('\n')
+           && run.err.count('\n') == 1;
 }
 }  // namespace
 
@@ -66,19 +67,18 @@ private slots:
         QTest::newRow("fault detach twice") << QStringList{"fault", "detach-during-capture", "2"} << "once";
         const QString tv = ServerProcess::writeFile(m_dir.filePath("tv.ir"), tvRemote);
         QTest::newRow("press no file") << QStringList{"press"} << "signal file";
-        QTest::newRow("press unknown protocol") << QStringList{"press", "--protocol", "NEC", "--fields", "D=1,F=1"}
-                                                << "unknown protocol 'NEC'";
+        QTest::newRow("press unknown protocol")
+            << QStringList{"press", "--protocol", "NEC", "--fields", "D=1,F=1"} << "unknown protocol 'NEC'";
         QTest::newRow("press field out of range") << QStringList{"press", "--protocol=RC5", "--fields=D=32,F=1"}
                                                   << "field D=32 out of range for RC5 (0 to 31)";
-        QTest::newRow("press no such button") << QStringList{"press", tv, "--button", "Eject"}
-                                              << "has no button 'Eject'";
-        QTest::newRow("press bad pronto") << QStringList{"press", "--pronto", "0000 006D 0002 0000 0156 00AB"}
-                                          << "announces 4";
+        QTest::newRow("press no such button")
+            << QStringList{"press", tv, "--button", "Eject"} << "has no button 'Eject'";
+        QTest::newRow("press bad pronto")
+            << QStringList{"press", "--pronto", "0000 006D 0002 0000 0156 00AB"} << "announces 4";
         QTest::newRow("press option elsewhere") << QStringList{"--button", "Power", "status"} << "belongs to press";
         QTest::newRow("press option without value") << QStringList{"press", tv, "--button"} << "--button needs a value";
         QTest::newRow("press two files") << QStringList{"press", malformed, malformed} << "signal file";
-        QTest::newRow("press unreadable") << QStringList{"press", m_dir.filePath("none.txt")}
-                                          << "cannot read";
+        QTest::newRow("press unreadable") << QStringList{"press", m_dir.filePath("none.txt")} << "cannot read";
         QTest::newRow("press directory") << QStringList{"press", m_dir.path()} << "cannot read";
         QTest::newRow("press malformed") << QStringList{"press", malformed} << "'abc'";
         QTest::newRow("image without serve") << QStringList{"--image", "x.img", "status"} << "serve";
@@ -102,8 +102,8 @@ private slots:
         const QString none = m_dir.filePath("none/socket");
         QTest::newRow("no server") << QStringList{"--socket", none, "status"} << "no server";
         QTest::newRow("socket without value") << QStringList{"status", "--socket"} << "needs a value";
-        QTest::newRow("socket path too long") << QStringList{"--socket=/" + QString(200, 'x'), "attach"}
-                                              << "socket path";
+        QTest::newRow("socket path too long")
+            << QStringList{"--socket=/" + QString(200, 'x'), "attach"} << "socket path";
         QTest::newRow("arguments first") << QStringList{"--socket", none, "dump", "B000", "0"} << "count";
     }
 
@@ -135,8 +135,12 @@ private slots:
         QTest::newRow("detach") << "detach" << QStringList{"USB"};
         QTest::newRow("identity") << "identity" << QStringList{"other|original"};
         QTest::newRow("press") << "press"
-                               << QStringList{"FILE", "--button NAME", "--pronto CODE", "--protocol NAME",
-                                              "--fields", "NEC1        D=0..255 S=0..255 (255-D) F=0..255",
+                               << QStringList{"FILE",
+                                              "--button NAME",
+                                              "--pronto CODE",
+                                              "--protocol NAME",
+                                              "--fields",
+                                              "NEC1        D=0..255 S=0..255 (255-D) F=0..255",
                                               "not waiting for a code"};
         QTest::newRow("dump") << "dump" << QStringList{"ADDR COUNT"};
         QTest::newRow("reset") << "reset" << QStringList{"factory image"};
@@ -176,10 +180,10 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("input");
         const QString tv = ServerProcess::writeFile(m_dir.filePath("tv.ir"), tvRemote);
-        QTest::newRow("protocol and fields") << QStringList{"press", "--protocol", "nec1", "--fields", "D=4,F=8"}
-                                             << QByteArray();
-        QTest::newRow("options before the command") << QStringList{"--protocol=RC5", "--fields=D=1,F=2", "press"}
-                                                    << QByteArray();
+        QTest::newRow("protocol and fields")
+            << QStringList{"press", "--protocol", "nec1", "--fields", "D=4,F=8"} << QByteArray();
+        QTest::newRow("options before the command")
+            << QStringList{"--protocol=RC5", "--fields=D=1,F=2", "press"} << QByteArray();
         QTest::newRow("pronto") << QStringList{"press", "--pronto", "0000 006D 0001 0000 0156 00AB"} << QByteArray();
         QTest::newRow("parsed button") << QStringList{"press", tv, "--button", "Power"} << QByteArray();
         QTest::newRow("raw button") << QStringList{"press", "--button", "mute", tv} << QByteArray();
@@ -202,7 +206,8 @@ private slots:
         const QString tv = ServerProcess::writeFile(m_dir.filePath("tv.ir"), tvRemote);
         const auto run = m_server->command({"press", tv});
         QCOMPARE(run.exitCode, 2);
-        QCOMPARE(run.out, QByteArray("Power  NECext address 0xDF00 command 0xE31C\nMute  raw, 38000 Hz, 3 durations\n"));
+        QCOMPARE(run.out,
+                 QByteArray("Power  NECext address 0xDF00 command 0xE31C\nMute  raw, 38000 Hz, 3 durations\n"));
         QVERIFY(run.err.contains("holds 2 buttons; nothing was pressed"));
     }
 
@@ -317,8 +322,8 @@ private slots:
             QSKIP("planting a directory of another user needs root");
         QVERIFY(QDir(m_dir.path()).mkdir("planted"));
         QVERIFY(chown(m_dir.filePath("planted").toLocal8Bit().constData(), nobody, nobody) == 0);
-        const auto run = ServerProcess::run({"serve", "--socket", m_dir.filePath("planted/socket"), "--image",
-                                             m_dir.filePath("d.img")});
+        const auto run = ServerProcess::run(
+            {"serve", "--socket", m_dir.filePath("planted/socket"), "--image", m_dir.filePath("d.img")});
         QVERIFY2(isOneErrorLine(run), run.err.constData());
         QVERIFY(run.err.contains("another user"));
     }

@@ -63,7 +63,8 @@ bool guardIntact(const QByteArray &buffer, int size)
 class FixedReplyServer
 {
 public:
-    FixedReplyServer(const std::string &path, std::string reply) : m_reply(std::move(reply))
+    FixedReplyServer(const std::string &path, std::string reply)
+        : m_reply(std::move(reply))
     {
         sockaddr_un address;
         std::string error;

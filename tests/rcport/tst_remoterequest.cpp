@@ -20,10 +20,8 @@ std::unique_ptr<VirtualRemote> memoryOnly()
 
 QString hexOf(const std::vector<std::uint8_t> &bytes)
 {
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(bytes.data()),
-                                          static_cast<int>(bytes.size()))
-                                   .toHex()
-                                   .toUpper());
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<int>(bytes.size())).toHex().toUpper());
 }
 }  // namespace
 
@@ -167,8 +165,8 @@ private slots:
         QCOMPARE(ask("readdatav20 6 B0 00 08"), "OK " + QString::fromStdString(hex));
         QVERIFY(m_remote->basicInfo(hex));
         QCOMPARE(ask("RBasicInfo"), "OK " + QString::fromStdString(hex));
-        QCOMPARE(ask("ReadVersion"), "OK " + QString::fromLatin1(FactoryImage::versionText.data(),
-                                                                  FactoryImage::versionText.size()));
+        QCOMPARE(ask("ReadVersion"),
+                 "OK " + QString::fromLatin1(FactoryImage::versionText.data(), FactoryImage::versionText.size()));
         QCOMPARE(ask("readdatav20 6 B0 00 0A"), QString("FAIL"));
         QCOMPARE(ask("readdatav20 8192 00 08 08"), QString("FAIL"));
     }
@@ -184,8 +182,7 @@ private slots:
 
     void linkAndControls()
     {
-        QCOMPARE(ask("status"),
-                 QString("OK attached=yes identity=original capture=idle image=/images/remote one.img"));
+        QCOMPARE(ask("status"), QString("OK attached=yes identity=original capture=idle image=/images/remote one.img"));
         QCOMPARE(ask("link_state"), QString("OK"));
         QCOMPARE(ask("detach"), QString("OK"));
         QCOMPARE(ask("link_state"), QString("FAIL"));
@@ -241,8 +238,9 @@ private slots:
     void survivesMangledRequests()
     {
         const QStringList seeds = {"readdatav20 6 B0 00 08", "writedatav20 0A 50 00 A1B2",
-                                   "dump B000 48", "press carrier=38000 9000 4500 560",
-                                   "fault readdatav20 1", "identity other", "WCodeTypeData 5A01"};
+                                   "dump B000 48",           "press carrier=38000 9000 4500 560",
+                                   "fault readdatav20 1",    "identity other",
+                                   "WCodeTypeData 5A01"};
         std::mt19937 random(815);
         for (int round = 0; round < 3000; ++round) {
             std::string line = seeds[int(random() % seeds.size())].toStdString();

@@ -152,11 +152,17 @@ private slots:
         QTest::addColumn<QString>("override");
         QTest::addColumn<QString>("runtime");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("override wins") << "/x/s" << "/run/user/7" << "/x/s";
-        QTest::newRow("runtime dir") << "" << "/run/user/7" << "/run/user/7/qlr-remote/socket";
+        QTest::newRow("override wins") << "/x/s"
+                                       << "/run/user/7"
+                                       << "/x/s";
+        QTest::newRow("runtime dir") << ""
+                                     << "/run/user/7"
+                                     << "/run/user/7/qlr-remote/socket";
         QTest::newRow("nothing set") << QString() << QString() << "/tmp/qlr-remote-7/socket";
-        QTest::newRow("relative runtime dir") << QString() << "run/user/7" << "/tmp/qlr-remote-7/socket";
-        QTest::newRow("empty runtime dir") << QString() << "" << "/tmp/qlr-remote-7/socket";
+        QTest::newRow("relative runtime dir") << QString() << "run/user/7"
+                                              << "/tmp/qlr-remote-7/socket";
+        QTest::newRow("empty runtime dir") << QString() << ""
+                                           << "/tmp/qlr-remote-7/socket";
     }
 
     void resolvesTheDefaultPath()
@@ -325,12 +331,11 @@ private slots:
         QTest::newRow("huge count") << QByteArray("readdatav20 99999999999999999999999999 B0 00 08\n")
                                     << "ERR count must be 1 to 8192";
         QTest::newRow("negative count") << QByteArray("dump 5000 -16\n") << "ERR count must be 1 to 65536";
-        QTest::newRow("negative fault count") << QByteArray("fault writedatav20 -1\n")
-                                              << "ERR fault count must be 0 to 1000000";
+        QTest::newRow("negative fault count")
+            << QByteArray("fault writedatav20 -1\n") << "ERR fault count must be 0 to 1000000";
         QTest::newRow("huge address") << QByteArray("dump 100000000000000000000 1\n")
                                       << "ERR address must be 1 to 4 hex digits";
-        QTest::newRow("second line ignored") << QByteArray("dump 5000 -1\ndetach\n")
-                                             << "ERR count must be 1 to 65536";
+        QTest::newRow("second line ignored") << QByteArray("dump 5000 -1\ndetach\n") << "ERR count must be 1 to 65536";
     }
 
     void refusesMalformedRequests()

@@ -18,7 +18,10 @@ RemoteTables withSlots()
 {
     RemoteTables tables = withMap(16, "0011011100000000");
     tables.allocrecordcount = 4;
-    tables.allocrecords = "000000000000" "AAAAAA028002" "BBBBBB058003" "CCCCCC050003";
+    tables.allocrecords = "000000000000"
+                          "AAAAAA028002"
+                          "BBBBBB058003"
+                          "CCCCCC050003";
     tables.keyspermode = 2;
     tables.keystates = {"10|2|1|01FFFF", "12|0", "10|2|1|02", "12|1|0|", "10|2|1|02FFFF", "12|0|0|"};
     return tables;
@@ -103,10 +106,13 @@ void BlockAllocatorTest::packblockmap_data()
 {
     QTest::addColumn<QString>("map");
     QTest::addColumn<QString>("packed");
-    QTest::newRow("first and sixteenth") << "1" + QString(14, '0') + "1" << "8001";
-    QTest::newRow("A5") << "10100101" << "A5";
+    QTest::newRow("first and sixteenth") << "1" + QString(14, '0') + "1"
+                                         << "8001";
+    QTest::newRow("A5") << "10100101"
+                        << "A5";
     QTest::newRow("all in use") << QString(24, '1') << "FFFFFF";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void BlockAllocatorTest::packblockmap()
@@ -145,7 +151,10 @@ void BlockAllocatorTest::freeSlot()
     // Block 4 is in use without an owner: freeing slot 2 leaves it alone.
     tables.blockmap[4] = '1';
     QVERIFY(BlockAllocator(tables).freeSlot(2));
-    QCOMPARE(tables.allocrecords, std::string("000000000000" "AAAAAA028002" "000000000000" "CCCCCC050003"));
+    QCOMPARE(tables.allocrecords, std::string("000000000000"
+                                              "AAAAAA028002"
+                                              "000000000000"
+                                              "CCCCCC050003"));
     QCOMPARE(tables.blockmap, std::string("0011100000000000"));
 }
 

@@ -87,7 +87,7 @@ void BlockParserTest::pointerTranslation_data()
     QTest::addColumn<int>("stored");
     QTest::addColumn<int>("ptrbase");
     QTest::addColumn<int>("paramaddr");
-    QTest::addColumn<int>("address");  // -1: refused
+    QTest::addColumn<int>("address");     // -1: refused
     QTest::addColumn<bool>("tableFits");  // a key-state table of 8 records there lies inside memory
 
     QTest::newRow("at ptrbase") << 0x8000 << 0x8000 << 0x1000 << 0 << true;
@@ -108,9 +108,8 @@ void BlockParserTest::pointerTranslation()
     QFETCH(int, paramaddr);
     QFETCH(int, address);
     QFETCH(bool, tableFits);
-    const auto translated = BlockParser::translatePointer(static_cast<std::uint16_t>(stored),
-                                                          static_cast<std::uint16_t>(ptrbase),
-                                                          static_cast<std::uint16_t>(paramaddr));
+    const auto translated = BlockParser::translatePointer(
+        static_cast<std::uint16_t>(stored), static_cast<std::uint16_t>(ptrbase), static_cast<std::uint16_t>(paramaddr));
     QCOMPARE(translated.has_value(), address >= 0);
     if (translated)
         QCOMPARE(int{*translated}, address);
@@ -119,8 +118,8 @@ void BlockParserTest::pointerTranslation()
     RemoteTables tables;
     tables.ptrbase = static_cast<std::uint16_t>(ptrbase);
     tables.paramaddr = static_cast<std::uint16_t>(paramaddr);
-    const std::string why = BlockParser::parseParameterTable(
-        parameterTable(8, 1, 8, 1, static_cast<std::uint16_t>(stored)), tables);
+    const std::string why =
+        BlockParser::parseParameterTable(parameterTable(8, 1, 8, 1, static_cast<std::uint16_t>(stored)), tables);
     QCOMPARE(why.empty(), tableFits);
     if (tableFits)
         QCOMPARE(int{tables.keytableaddr}, address);
@@ -152,10 +151,9 @@ void BlockParserTest::parameterTableRefusesCounts()
     QFETCH(QString, reason);
     RemoteTables tables;
     tables.ptrbase = 0;
-    const std::string text = parameterTable(static_cast<std::uint16_t>(keyrecords),
-                                            static_cast<std::uint8_t>(allocrecords),
-                                            static_cast<std::uint16_t>(blocks),
-                                            static_cast<std::uint8_t>(keyspermode));
+    const std::string text =
+        parameterTable(static_cast<std::uint16_t>(keyrecords), static_cast<std::uint8_t>(allocrecords),
+                       static_cast<std::uint16_t>(blocks), static_cast<std::uint8_t>(keyspermode));
     const std::string why = BlockParser::parseParameterTable(text, tables);
     if (reason.isEmpty()) {
         QVERIFY2(why.empty(), why.c_str());
@@ -211,12 +209,18 @@ void BlockParserTest::keyRecordKinds_data()
     QTest::addColumn<QString>("record");  // leading bytes; the rest is zeros
     QTest::addColumn<QString>("entry");
 
-    QTest::newRow("A0: bit 5 set, no code") << "A00080031234" << "10|0|0|";
-    QTest::newRow("00: no code") << "000000" << "10|0|0|";
-    QTest::newRow("C0: learned kind, known format") << "C00000010000" << "10|2|0|";
-    QTest::newRow("80: downloaded kind") << "800000010000" << "10|1|0|";
-    QTest::newRow("C0 with a learned format") << "C0008003FFFF" << "10|2|1|03FFFF";
-    QTest::newRow("E0 with a learned format: bit 5, no code") << "E0008003FFFF" << "10|0|0|";
+    QTest::newRow("A0: bit 5 set, no code") << "A00080031234"
+                                            << "10|0|0|";
+    QTest::newRow("00: no code") << "000000"
+                                 << "10|0|0|";
+    QTest::newRow("C0: learned kind, known format") << "C00000010000"
+                                                    << "10|2|0|";
+    QTest::newRow("80: downloaded kind") << "800000010000"
+                                         << "10|1|0|";
+    QTest::newRow("C0 with a learned format") << "C0008003FFFF"
+                                              << "10|2|1|03FFFF";
+    QTest::newRow("E0 with a learned format: bit 5, no code") << "E0008003FFFF"
+                                                              << "10|0|0|";
 }
 
 void BlockParserTest::keyRecordKinds()
@@ -256,10 +260,8 @@ void BlockParserTest::keyStateTableRefusesShortOrNonHex_data()
 
     QTest::newRow("one character short") << record.repeated(8).chopped(1);
     QTest::newRow("zero characters where a record is") << record.repeated(7) + QString(QChar(0)).repeated(44);
-    QTest::newRow("learned slot reference not hex")
-        << record.repeated(7) + "C00080" + QString("Z").repeated(38);
-    QTest::newRow("reference byte not hex when a code is held")
-        << record.repeated(7) + "C000G0" + learned.mid(6);
+    QTest::newRow("learned slot reference not hex") << record.repeated(7) + "C00080" + QString("Z").repeated(38);
+    QTest::newRow("reference byte not hex when a code is held") << record.repeated(7) + "C000G0" + learned.mid(6);
 }
 
 void BlockParserTest::keyStateTableRefusesShortOrNonHex()
@@ -278,12 +280,22 @@ void BlockParserTest::blockMapAndRecords_data()
     QTest::addColumn<QString>("records");  // the allocation records
     QTest::addColumn<QString>("blockmap");
 
-    QTest::newRow("A5") << 8 << "A5" << "" << "10100101";
-    QTest::newRow("8005 with 3 blocks marks 5-7") << 16 << "0000" << "123456058003" << "0000011100000000";
-    QTest::newRow("0005 marks nothing") << 16 << "0000" << "123456050003" << "0000000000000000";
-    QTest::newRow("marks add to the map's own bits") << 12 << "8010" << "AAAAAA0A8002" << "1000000000110000";
+    QTest::newRow("A5") << 8 << "A5"
+                        << ""
+                        << "10100101";
+    QTest::newRow("8005 with 3 blocks marks 5-7") << 16 << "0000"
+                                                  << "123456058003"
+                                                  << "0000011100000000";
+    QTest::newRow("0005 marks nothing") << 16 << "0000"
+                                        << "123456050003"
+                                        << "0000000000000000";
+    QTest::newRow("marks add to the map's own bits") << 12 << "8010"
+                                                     << "AAAAAA0A8002"
+                                                     << "1000000000110000";
     // A corrupt record naming blocks past the map marks only the map's own.
-    QTest::newRow("run past the map") << 16 << "0000" << "ABCDEF0E8005" << "0000000000000011";
+    QTest::newRow("run past the map") << 16 << "0000"
+                                      << "ABCDEF0E8005"
+                                      << "0000000000000011";
 }
 
 void BlockParserTest::blockMapAndRecords()
@@ -343,8 +355,7 @@ void BlockParserTest::knownFormats()
         return;
     QCOMPARE(tables.knownformats.size(), static_cast<std::size_t>(count));
     if (count > 0)
-        QCOMPARE(tables.knownformats.back(),
-                 HexText::format(static_cast<std::uint32_t>(0x220000 + count - 1), 6));
+        QCOMPARE(tables.knownformats.back(), HexText::format(static_cast<std::uint32_t>(0x220000 + count - 1), 6));
 }
 
 QTEST_APPLESS_MAIN(BlockParserTest)

@@ -3,7 +3,9 @@
 #include "FactoryImage.h"
 #include "HexText.h"
 
-CraftedImage::CraftedImage() : m_bytes(FactoryImage::build()) {}
+CraftedImage::CraftedImage()
+    : m_bytes(FactoryImage::build())
+{ }
 
 CraftedImage &CraftedImage::learnedKey(int index, int slot)
 {
@@ -14,8 +16,8 @@ CraftedImage &CraftedImage::learnedKey(int index, int slot)
 CraftedImage &CraftedImage::knownKey(int index, std::uint32_t formatid)
 {
     return put(FactoryImage::keyRecordAddress(index),
-               {0xC0, 0x00, 0x00, static_cast<std::uint8_t>(formatid >> 16),
-                static_cast<std::uint8_t>(formatid >> 8), static_cast<std::uint8_t>(formatid)});
+               {0xC0, 0x00, 0x00, static_cast<std::uint8_t>(formatid >> 16), static_cast<std::uint8_t>(formatid >> 8),
+                static_cast<std::uint8_t>(formatid)});
 }
 
 CraftedImage &CraftedImage::clearedKey(int index, int slot)
@@ -24,14 +26,12 @@ CraftedImage &CraftedImage::clearedKey(int index, int slot)
     return put(FactoryImage::keyRecordAddress(index), {0x00});
 }
 
-CraftedImage &CraftedImage::slot(int slot, std::uint32_t formatid, int first, int blocks, bool inuse,
-                                 bool mark)
+CraftedImage &CraftedImage::slot(int slot, std::uint32_t formatid, int first, int blocks, bool inuse, bool mark)
 {
     const auto word = static_cast<std::uint16_t>((inuse ? 0x8000 : 0) | first);
-    put(slotAddress(slot),
-        {static_cast<std::uint8_t>(formatid >> 16), static_cast<std::uint8_t>(formatid >> 8),
-         static_cast<std::uint8_t>(formatid), static_cast<std::uint8_t>(word & 0xFF),
-         static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(blocks)});
+    put(slotAddress(slot), {static_cast<std::uint8_t>(formatid >> 16), static_cast<std::uint8_t>(formatid >> 8),
+                            static_cast<std::uint8_t>(formatid), static_cast<std::uint8_t>(word & 0xFF),
+                            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(blocks)});
     return mark ? markBlocks(first, blocks) : *this;
 }
 

@@ -18,8 +18,7 @@ public:
     // Key record `index` with its code dropped: byte 0 cleared, the rest left.
     CraftedImage &clearedKey(int index, int slot);
     // Allocation record of `slot`; `mark` also sets its blocks in the block map.
-    CraftedImage &slot(int slot, std::uint32_t formatid, int first, int blocks, bool inuse = true,
-                       bool mark = true);
+    CraftedImage &slot(int slot, std::uint32_t formatid, int first, int blocks, bool inuse = true, bool mark = true);
     CraftedImage &markBlocks(int first, int blocks, bool inuse = true);
     CraftedImage &put(std::uint32_t address, const std::vector<std::uint8_t> &bytes);
     CraftedImage &putWord(std::uint32_t address, std::uint16_t value);

@@ -17,18 +17,13 @@ const std::string codeA = "62";
 // Key A uses the format in slot 3 (blocks 10-11), key B the one in slot 5 (blocks 12-14).
 CraftedImage twoFormats()
 {
-    return CraftedImage()
-        .learnedKey(keyA, 3)
-        .slot(3, 0x998877, 10, 2)
-        .learnedKey(keyB, 5)
-        .slot(5, 0x445566, 12, 3);
+    return CraftedImage().learnedKey(keyA, 3).slot(3, 0x998877, 10, 2).learnedKey(keyB, 5).slot(5, 0x445566, 12, 3);
 }
 
 std::vector<std::uint8_t> allocationArea(RemoteRig &rig)
 {
     return rig.memory(FactoryImage::allocAreaAddress,
-                      FactoryImage::blockMapSize
-                          + FactoryImage::allocRecordSize * FactoryImage::allocRecordCount);
+                      FactoryImage::blockMapSize + FactoryImage::allocRecordSize * FactoryImage::allocRecordCount);
 }
 
 std::uint16_t keyAddress(int index)
@@ -47,7 +42,8 @@ std::string digits(int count)
 // The working copies a rig's remote starts with; a failed read aborts the test.
 struct Loaded
 {
-    explicit Loaded(const CraftedImage &image) : rig(image)
+    explicit Loaded(const CraftedImage &image)
+        : rig(image)
     {
         auto result = rig.read();
         if (result.outcome != RemoteTablesReader::Outcome::Ok)
@@ -284,9 +280,8 @@ void LearnedCodeStoreTest::storeformatblocks()
     QCOMPARE(loaded.tables.allocrecords.substr(7 * 12, 12),
              "ABCDEF" + HexText::wordLE(word) + HexText::format(static_cast<std::uint32_t>(blocks), 2));
     // The run and nothing after it.
-    QCOMPARE(
-        loaded.tables.blockmap.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(blocks) + 1),
-        std::string(static_cast<std::size_t>(blocks), '1') + "0");
+    QCOMPARE(loaded.tables.blockmap.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(blocks) + 1),
+             std::string(static_cast<std::size_t>(blocks), '1') + "0");
     const auto address = static_cast<std::uint16_t>(FactoryImage::codeAreaAddress + 8 * first);
     QCOMPARE(loaded.rig.device().writes().size(), std::size_t{1});
     QCOMPARE(CraftedImage::hex(loaded.rig.memory(address, data.size() / 2)), data);
@@ -337,8 +332,11 @@ void LearnedCodeStoreTest::storeformatblocksRefusesBadInput_data()
     QTest::newRow("slot reference not hex") << "ABCDEF" << data << "ZZFFFF";
     QTest::newRow("slot reference too short") << "ABCDEF" << data << "7";
     QTest::newRow("odd number of digits") << "ABCDEF" << data.chopped(1) << "07FFFF";
-    QTest::newRow("data not hex") << "ABCDEF" << data.chopped(2) + "XY" << "07FFFF";
-    QTest::newRow("no data") << "ABCDEF" << "" << "07FFFF";
+    QTest::newRow("data not hex") << "ABCDEF" << data.chopped(2) + "XY"
+                                  << "07FFFF";
+    QTest::newRow("no data") << "ABCDEF"
+                             << ""
+                             << "07FFFF";
     QTest::newRow("format id not hex") << "ABCDEG" << data << "07FFFF";
 }
 

@@ -65,31 +65,29 @@ void MemoryCheckTest::findsProblems_data()
     QTest::newRow("key refers past the records")
         << sharedFormats().learnedKey(CraftedImage::keyIndex(7, 47), 40)
         << QStringList{"mode AUX key 71 (record 383) refers to slot 40, beyond the 32"} << QStringList();
-    QTest::newRow("blocks not marked")
-        << sharedFormats().learnedKey(0, 4).slot(4, 0x444444, 20, 3, true, false)
-        << QStringList{"slot 4 (format 444444) holds blocks 20-22 but 3 of them are free"} << QStringList();
+    QTest::newRow("blocks not marked") << sharedFormats().learnedKey(0, 4).slot(
+        4, 0x444444, 20, 3, true,
+        false) << QStringList{"slot 4 (format 444444) holds blocks 20-22 but 3 of them are free"}
+                                       << QStringList();
     QTest::newRow("one block not marked")
         << sharedFormats().learnedKey(0, 4).slot(4, 0x444444, 20, 3).markBlocks(21, 1, false)
         << QStringList{"but 1 of them are free"} << QStringList();
     QTest::newRow("blocks outside the code area")
         << sharedFormats().learnedKey(0, 4).slot(4, 0x444444, 1018, 4)
-        << QStringList{"slot 4 (format 444444) holds blocks 1018-1021, outside the code area of 1020"}
-        << QStringList();
+        << QStringList{"slot 4 (format 444444) holds blocks 1018-1021, outside the code area of 1020"} << QStringList();
     QTest::newRow("marked blocks no slot owns")
         << sharedFormats().markBlocks(100, 3).markBlocks(500, 1) << QStringList()
         << QStringList{"blocks 100-102 marked in use", "block 500 marked in use"};
     QTest::newRow("spare bits of the map marked")
         << sharedFormats().markBlocks(1021, 2) << QStringList() << QStringList{"blocks 1021-1022 marked"};
-    QTest::newRow("slot no key refers to")
-        << sharedFormats().slot(6, 0x123456, 30, 2) << QStringList()
-        << QStringList{"slot 6 (format 123456) is in use but no key refers to it"};
+    QTest::newRow("slot no key refers to") << sharedFormats().slot(6, 0x123456, 30, 2) << QStringList()
+                                           << QStringList{"slot 6 (format 123456) is in use but no key refers to it"};
     QTest::newRow("a cleared mode")
-        << CraftedImage().clearedKey(CraftedImage::keyIndex(4, 0), 3).slot(3, 0x998877, 10, 2)
-        << QStringList() << QStringList{"slot 3 (format 998877) is in use but no key refers to it"};
-    QTest::newRow("everything at once")
-        << sharedFormats().learnedKey(1, 6).slot(7, 0x777777, 11, 1).markBlocks(40, 2)
-        << QStringList{"refers to slot 6", "slots 3 and 7 both hold block 11"}
-        << QStringList{"blocks 40-41", "slot 7 (format 777777) is in use but no key"};
+        << CraftedImage().clearedKey(CraftedImage::keyIndex(4, 0), 3).slot(3, 0x998877, 10, 2) << QStringList()
+        << QStringList{"slot 3 (format 998877) is in use but no key refers to it"};
+    QTest::newRow("everything at once") << sharedFormats().learnedKey(1, 6).slot(7, 0x777777, 11, 1).markBlocks(40, 2)
+                                        << QStringList{"refers to slot 6", "slots 3 and 7 both hold block 11"}
+                                        << QStringList{"blocks 40-41", "slot 7 (format 777777) is in use but no key"};
     QTest::newRow("tables that cannot be read")
         << CraftedImage().put(FactoryImage::paramAddress + 32, {51})
         << QStringList{"the tables cannot be read: parameter table"} << QStringList();
@@ -125,8 +123,8 @@ void MemoryCheckTest::commandOutputAndStatus_data()
 
     QTest::newRow("consistent") << CraftedImage() << 0 << QStringList();
     QTest::newRow("leak only") << sharedFormats().markBlocks(100, 1) << 0 << QStringList{"leak: "};
-    QTest::newRow("corrupt and leaking")
-        << sharedFormats().learnedKey(1, 6).markBlocks(100, 1) << 1 << QStringList{"corrupt: ", "leak: "};
+    QTest::newRow("corrupt and leaking") << sharedFormats().learnedKey(1, 6).markBlocks(100, 1) << 1
+                                         << QStringList{"corrupt: ", "leak: "};
 }
 
 void MemoryCheckTest::commandOutputAndStatus()

@@ -2,7 +2,9 @@
 
 #include "HexText.h"
 
-RecordingDevice::RecordingDevice(RemoteDevice &inner) : m_inner(inner) {}
+RecordingDevice::RecordingDevice(RemoteDevice &inner)
+    : m_inner(inner)
+{ }
 
 void RecordingDevice::failRead(int number)
 {
@@ -42,8 +44,7 @@ bool RecordingDevice::readdatav20(char *buffer, int count, const char *addrhigh,
     return m_inner.readdatav20(buffer, count, addrhigh, addrlow, selector);
 }
 
-bool RecordingDevice::writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                                   const char *data)
+bool RecordingDevice::writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data)
 {
     const bool ok = m_inner.writedatav20(selector, addrhigh, addrlow, data);
     const auto address = HexText::parse(std::string(addrhigh) + addrlow);

@@ -69,8 +69,7 @@ void RemoteCheckCommandTest::errors_data()
     QTest::addColumn<QString>("message");
     const QString none = m_dir.filePath("none/socket");
     QTest::newRow("no server") << QStringList{"--socket", none, "check"} << "";
-    QTest::newRow("an argument") << QStringList{"--socket", none, "check", "now"}
-                                 << "check takes no arguments";
+    QTest::newRow("an argument") << QStringList{"--socket", none, "check", "now"} << "check takes no arguments";
 }
 
 void RemoteCheckCommandTest::errors()

@@ -16,6 +16,7 @@ std::unique_ptr<VirtualRemote> openRemote(const CraftedImage &image)
 }  // namespace
 
 RemoteRig::RemoteRig(const CraftedImage &image)
-    : m_remote(openRemote(image)), m_device(*m_remote), m_recorder(m_device)
-{
-}
+    : m_remote(openRemote(image))
+    , m_device(*m_remote)
+    , m_recorder(m_device)
+{ }

@@ -53,10 +53,9 @@ void RemoteTablesReaderTest::readsFactoryRemote()
     std::vector<std::string> expected;
     for (int mode = 0; mode < 8; ++mode) {
         for (std::uint8_t code : FactoryImage::keyCodes) {
-            const bool downloaded = std::any_of(FactoryImage::downloadedKeys.begin(),
-                                                FactoryImage::downloadedKeys.end(), [&](const auto &key) {
-                                                    return key.mode == mode && key.keyCode == code;
-                                                });
+            const bool downloaded =
+                std::any_of(FactoryImage::downloadedKeys.begin(), FactoryImage::downloadedKeys.end(),
+                            [&](const auto &key) { return key.mode == mode && key.keyCode == code; });
             expected.push_back(HexText::format(code, 2) + (downloaded ? "|1|0|" : "|0|0|"));
         }
     }
@@ -101,19 +100,16 @@ void RemoteTablesReaderTest::refusesCorruptTables_data()
     const std::uint32_t param = paramAddress;
     QTest::newRow("more keys than key records") << std::vector<Poke>{{param + 32, {51}}} << "cannot hold";
     QTest::newRow("allocation area beyond one read") << std::vector<Poke>{{param + 7, {255}}} << "units";
-    QTest::newRow("code area past the end of memory")
-        << std::vector<Poke>{{param + 8, {0x40, 0x1F}}} << "code area";
+    QTest::newRow("code area past the end of memory") << std::vector<Poke>{{param + 8, {0x40, 0x1F}}} << "code area";
     QTest::newRow("key-state table past the end of memory")
-        << std::vector<Poke>{{configBlockAddress + 6, {0, 0}}, {param + 16, {0x00, 0xF0}}}
-        << "key-state table";
+        << std::vector<Poke>{{configBlockAddress + 6, {0, 0}}, {param + 16, {0x00, 0xF0}}} << "key-state table";
     QTest::newRow("pointer beyond 16 bits")
         << std::vector<Poke>{{configBlockAddress + 6, {0xFF, 0xFF}}, {param + 16, {0x00, 0xF0}}} << "pointer";
     QTest::newRow("parameter table past the end of memory")
         << std::vector<Poke>{{configBlockAddress, {0xF0, 0xFF}}} << "parameter table";
     QTest::newRow("more than 160 known formats")
         << std::vector<Poke>{{formatTableAddress, {161, 0}}} << "known-format table";
-    QTest::newRow("key code with a digit 8")
-        << std::vector<Poke>{{keyCodeListAddress + 1, {0x18}}} << "key code";
+    QTest::newRow("key code with a digit 8") << std::vector<Poke>{{keyCodeListAddress + 1, {0x18}}} << "key code";
 }
 
 void RemoteTablesReaderTest::refusesCorruptTables()

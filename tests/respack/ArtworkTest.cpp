@@ -31,8 +31,7 @@ private:
             for (int x = 0; x < image.width(); ++x) {
                 const QColor colour = image.pixelColor(x, y);
                 const int distance = std::abs(colour.hsvHue() - hue);
-                if (colour.hsvSaturation() > 110 && colour.value() > 120 &&
-                    std::min(distance, 360 - distance) < 20)
+                if (colour.hsvSaturation() > 110 && colour.value() > 120 && std::min(distance, 360 - distance) < 20)
                     ++matching;
             }
         }
@@ -56,8 +55,7 @@ private:
             for (int x = 0; x < a.width(); ++x) {
                 const QRgb p = a.pixel(x, y);
                 const QRgb q = b.pixel(x, y);
-                total +=
-                    std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+                total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
             }
         }
         return total / (3.0 * a.width() * a.height());
@@ -79,8 +77,7 @@ private slots:
         if (stem == ArtNames::singlesPack) {
             for (const QString &name : ArtNames::singles)
                 QVERIFY2(!JpegDecoder::decode(pack.read(name).value_or(QByteArray())).isNull(), qPrintable(name));
-            const QList<GifFrame> animation =
-                GifDecoder::frames(pack.read(ArtNames::animation).value_or(QByteArray()));
+            const QList<GifFrame> animation = GifDecoder::frames(pack.read(ArtNames::animation).value_or(QByteArray()));
             QVERIFY(animation.size() >= 3);
             for (const GifFrame &frame : animation)
                 QCOMPARE(frame.image.size(), QSize(413, 72));
@@ -121,7 +118,10 @@ private slots:
             const double grey = shareOfHue(keyPicture("on1805", index), hue);
             QVERIFY2(coloured > 0.2 && coloured > 2 * grey,
                      qPrintable(QStringLiteral("%1: %2 of the pixels in %3, %4 in grey")
-                                    .arg(key.button).arg(coloured).arg(stem).arg(grey)));
+                                    .arg(key.button)
+                                    .arg(coloured)
+                                    .arg(stem)
+                                    .arg(grey)));
         }
     }
 
@@ -137,11 +137,10 @@ private slots:
             for (const QPoint offset : {QPoint(3, 0), QPoint(-3, 0), QPoint(0, 3), QPoint(0, -3)})
                 shifted = std::max(shifted, meanDifference(picture, face.copy(key.rect.translated(offset))));
             // Resampling the small face blurs its edges; a misplaced key differs far more.
-            QVERIFY2(same < 30 && same * 2.5 < shifted,
-                     qPrintable(QStringLiteral("%1: differs by %2 in place, %3 moved")
-                                    .arg(key.button)
-                                    .arg(same)
-                                    .arg(shifted)));
+            QVERIFY2(
+                same < 30 && same * 2.5 < shifted,
+                qPrintable(
+                    QStringLiteral("%1: differs by %2 in place, %3 moved").arg(key.button).arg(same).arg(shifted)));
         }
     }
 

@@ -118,8 +118,7 @@ private slots:
             QCOMPARE(decoded[i].delayMs, frames[i].delayMs);
             QCOMPARE(largestDifference(decoded[i].image, frames[i].image), 0);
         }
-        QCOMPARE(largestDifference(GifDecoder::firstFrame(GifEncoder::encodeAnimation(frames)), frames[0].image),
-                 0);
+        QCOMPARE(largestDifference(GifDecoder::firstFrame(GifEncoder::encodeAnimation(frames)), frames[0].image), 0);
     }
 
     void framesOfOtherSizesAreRefused()
@@ -173,8 +172,7 @@ private slots:
     void damagedGifGivesNothing_data()
     {
         QTest::addColumn<QByteArray>("data");
-        const QByteArray whole = GifEncoder::encodeAnimation(
-            {{flatPicture(), 100}, {flatPicture().mirrored(), 100}});
+        const QByteArray whole = GifEncoder::encodeAnimation({{flatPicture(), 100}, {flatPicture().mirrored(), 100}});
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("not a GIF") << QByteArray("\x89PNG\r\n\x1a\n.....");
         QTest::newRow("signature only") << whole.left(6);

@@ -129,16 +129,14 @@ void RoundTripTest::carrierGoesTheToolsWay_data()
 
     QTest::newRow("learned at 56 kHz") << QString::fromStdString(learnedLine(56000)) << "learned" << 56000 << true;
     QTest::newRow("learned at 36 kHz") << QString::fromStdString(learnedLine(36000)) << "learned" << 36000 << true;
-    QTest::newRow("learned without carrier") << QString::fromStdString(learnedLine(0)) << "learned" << 38000
-                                             << false;
-    QTest::newRow("NEC frame at 40 kHz is Pioneer") << QString::fromStdString(necLine(40000, false)) << "Pioneer"
-                                                    << 40000 << true;
-    QTest::newRow("NEC frame at 38 kHz") << QString::fromStdString(necLine(38000, false)) << "NEC1" << 38000
-                                         << true;
-    QTest::newRow("NEC at 56 kHz goes out at 56 kHz") << QString::fromStdString(necLine(56000)) << "NEC1"
-                                                      << 56000 << true;
-    QTest::newRow("NEC at 200 kHz goes out at NEC's own") << QString::fromStdString(necLine(200000)) << "NEC1"
-                                                          << 38400 << false;
+    QTest::newRow("learned without carrier") << QString::fromStdString(learnedLine(0)) << "learned" << 38000 << false;
+    QTest::newRow("NEC frame at 40 kHz is Pioneer")
+        << QString::fromStdString(necLine(40000, false)) << "Pioneer" << 40000 << true;
+    QTest::newRow("NEC frame at 38 kHz") << QString::fromStdString(necLine(38000, false)) << "NEC1" << 38000 << true;
+    QTest::newRow("NEC at 56 kHz goes out at 56 kHz")
+        << QString::fromStdString(necLine(56000)) << "NEC1" << 56000 << true;
+    QTest::newRow("NEC at 200 kHz goes out at NEC's own")
+        << QString::fromStdString(necLine(200000)) << "NEC1" << 38400 << false;
 }
 
 void RoundTripTest::carrierGoesTheToolsWay()
@@ -161,21 +159,35 @@ void RoundTripTest::parsedSignalsComeBackAsTheirProtocol_data()
     QTest::addColumn<QString>("protocol");
     QTest::addColumn<QString>("fields");
 
-    QTest::newRow("NEC") << R"({"protocol":"NEC","address":4,"command":8})" << "NEC1" << R"({"D":4,"S":251,"F":8,"E":247})";
-    QTest::newRow("NECext, 16-bit command") << R"({"protocol":"NECext","address":65280,"command":4660})" << "NEC1-f16"
+    QTest::newRow("NEC") << R"({"protocol":"NEC","address":4,"command":8})"
+                         << "NEC1"
+                         << R"({"D":4,"S":251,"F":8,"E":247})";
+    QTest::newRow("NECext, 16-bit command") << R"({"protocol":"NECext","address":65280,"command":4660})"
+                                            << "NEC1-f16"
                                             << R"({"D":0,"S":255,"F":52,"E":18})";
-    QTest::newRow("Samsung32") << R"({"protocol":"Samsung32","address":7,"command":2})" << "NECx1"
+    QTest::newRow("Samsung32") << R"({"protocol":"Samsung32","address":7,"command":2})"
+                               << "NECx1"
                                << R"({"D":7,"S":7,"F":2,"E":253})";
-    QTest::newRow("RC5X") << R"({"protocol":"RC5X","address":5,"command":2})" << "RC5" << R"({"D":5,"F":66,"T":0})";
-    QTest::newRow("SIRC20") << R"({"protocol":"SIRC20","address":7002,"command":95})" << "Sony20"
+    QTest::newRow("RC5X") << R"({"protocol":"RC5X","address":5,"command":2})"
+                          << "RC5"
+                          << R"({"D":5,"F":66,"T":0})";
+    QTest::newRow("SIRC20") << R"({"protocol":"SIRC20","address":7002,"command":95})"
+                            << "Sony20"
                             << R"({"D":26,"S":218,"F":95})";
-    QTest::newRow("Kaseikyo of Denon") << R"({"protocol":"Kaseikyo","address":3298369,"command":368})" << "Kaseikyo"
+    QTest::newRow("Kaseikyo of Denon") << R"({"protocol":"Kaseikyo","address":3298369,"command":368})"
+                                       << "Kaseikyo"
                                        << R"({"D":4,"S":1,"F":23,"E":6,"M":84,"N":50})";
-    QTest::newRow("Kaseikyo of Panasonic") << R"({"protocol":"Kaseikyo","address":2097792,"command":1})" << "Panasonic"
+    QTest::newRow("Kaseikyo of Panasonic") << R"({"protocol":"Kaseikyo","address":2097792,"command":1})"
+                                           << "Panasonic"
                                            << R"({"D":128,"S":16,"F":0})";
-    QTest::newRow("NEC42") << R"({"protocol":"NEC42","address":28,"command":9})" << "NEC42" << R"({"D":28,"F":9})";
-    QTest::newRow("RCA") << R"({"protocol":"RCA","address":15,"command":84})" << "RCA" << R"({"D":15,"F":84})";
-    QTest::newRow("Pioneer") << R"({"protocol":"Pioneer","address":165,"command":28})" << "Pioneer"
+    QTest::newRow("NEC42") << R"({"protocol":"NEC42","address":28,"command":9})"
+                           << "NEC42"
+                           << R"({"D":28,"F":9})";
+    QTest::newRow("RCA") << R"({"protocol":"RCA","address":15,"command":84})"
+                         << "RCA"
+                         << R"({"D":15,"F":84})";
+    QTest::newRow("Pioneer") << R"({"protocol":"Pioneer","address":165,"command":28})"
+                             << "Pioneer"
                              << R"({"D":165,"S":90,"F":28,"E":227})";
 }
 

@@ -70,8 +70,7 @@ bool FaultingDevice::readdatav20(char *buffer, int count, const char *addrhigh, 
     return m_inner.readdatav20(buffer, count, addrhigh, addrlow, selector);
 }
 
-bool FaultingDevice::writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                                  const char *data)
+bool FaultingDevice::writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data)
 {
     before(Operation::WriteData);
     return m_inner.writedatav20(selector, addrhigh, addrlow, data);

@@ -17,7 +17,10 @@ class FaultingDevice : public RemoteDevice
 public:
     using Operation = VirtualRemote::Operation;
 
-    explicit FaultingDevice(VirtualRemote &remote) : m_inner(remote), m_remote(remote) {}
+    explicit FaultingDevice(VirtualRemote &remote)
+        : m_inner(remote)
+        , m_remote(remote)
+    { }
 
     // The `nth` call of `op` from now (1 = the next) and the `count` - 1 after it fail.
     void failCall(Operation op, int nth, int count);
@@ -37,10 +40,8 @@ public:
 
     bool link_state() override;
     bool ReadVersion(char *buffer) override;
-    bool readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow,
-                     const char *selector) override;
-    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                      const char *data) override;
+    bool readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow, const char *selector) override;
+    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data) override;
     bool WCodeTypeData(const char *data) override;
     bool SetCodeCarrierWave() override;
     bool RCollectCodeInfo(char *buffer) override;

@@ -3,7 +3,8 @@
 #include <QObject>
 #include <QTimer>
 
-RandomBoxes::RandomBoxes(std::uint32_t seed) : m_random(seed)
+RandomBoxes::RandomBoxes(std::uint32_t seed)
+    : m_random(seed)
 {
     MessageBoxes::setPresenter(this);
 }
@@ -43,8 +44,7 @@ void RandomBoxes::openOwned(const MessageBoxes::Box &box, QObject *owner,
     later(owner, box, std::move(done));
 }
 
-void RandomBoxes::later(QObject *context, const MessageBoxes::Box &box,
-                        std::function<void(MessageBoxes::Button)> done)
+void RandomBoxes::later(QObject *context, const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done)
 {
     ++m_unanswered;
     auto answered = [this, box, done = std::move(done)] {

@@ -34,8 +34,7 @@ public:
     long shown(const QString &text) const { return m_texts.value(text); }
 
 private:
-    void later(QObject *context, const MessageBoxes::Box &box,
-               std::function<void(MessageBoxes::Button)> done);
+    void later(QObject *context, const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done);
     MessageBoxes::Button answer(const MessageBoxes::Box &box);
 
     std::mt19937 m_random;

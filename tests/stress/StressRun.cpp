@@ -24,14 +24,22 @@ using Button = MessageBoxes::Button;
 const char *operationName(Operation op)
 {
     switch (op) {
-    case Operation::LinkState: return "LinkState";
-    case Operation::ReadVersion: return "ReadVersion";
-    case Operation::ReadData: return "ReadData";
-    case Operation::WriteData: return "WriteData";
-    case Operation::WriteCodeTypeData: return "WriteCodeTypeData";
-    case Operation::SetCodeCarrierWave: return "SetCodeCarrierWave";
-    case Operation::CollectCodeInfo: return "CollectCodeInfo";
-    case Operation::BasicInfo: return "BasicInfo";
+    case Operation::LinkState:
+        return "LinkState";
+    case Operation::ReadVersion:
+        return "ReadVersion";
+    case Operation::ReadData:
+        return "ReadData";
+    case Operation::WriteData:
+        return "WriteData";
+    case Operation::WriteCodeTypeData:
+        return "WriteCodeTypeData";
+    case Operation::SetCodeCarrierWave:
+        return "SetCodeCarrierWave";
+    case Operation::CollectCodeInfo:
+        return "CollectCodeInfo";
+    case Operation::BasicInfo:
+        return "BasicInfo";
     }
     return "?";
 }
@@ -437,8 +445,7 @@ std::string StressRun::unrest() const
     if (m_window->ykqbox->isHidden())
         why += "panel hidden, ";
     if (const QThread *capture = m_window->collectthread)
-        why += std::string("capture thread ")
-               + (capture->isInterruptionRequested() ? "stopping, " : "running, ")
+        why += std::string("capture thread ") + (capture->isInterruptionRequested() ? "stopping, " : "running, ")
                + (m_remote->captureArmed() ? "armed" : "not armed");
     return why;
 }
@@ -506,8 +513,7 @@ void StressRun::countFaults()
     for (std::size_t op = 0; op < 8; ++op) {
         const long failures = m_device->failures(static_cast<Operation>(op));
         if (failures > 0)
-            m_report.faultsByKind[operationName(static_cast<Operation>(op)) + std::string(" fails")] =
-                failures;
+            m_report.faultsByKind[operationName(static_cast<Operation>(op)) + std::string(" fails")] = failures;
     }
     m_report.faultsByKind["unplugged before a call"] = m_device->detaches();
     m_report.faultsByKind["slow calls"] = m_slowCalls;
@@ -545,8 +551,8 @@ StressRun::Report StressRun::run()
 
         std::vector<std::string> differences;
         if (!rested)
-            differences.push_back("not at rest after " + std::to_string(m_options.bound.count()) + " ms ("
-                                  + unrest() + ")");
+            differences.push_back("not at rest after " + std::to_string(m_options.bound.count()) + " ms (" + unrest()
+                                  + ")");
         if (!windowGone()) {
             for (std::string &line : check())
                 differences.push_back(std::move(line));

@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -57,8 +57,8 @@ public:
         long learned = 0;    // keys without a learned code that got one
         long relearned = 0;  // learned keys that got a new code
         long deleted = 0;
-        long cleared = 0;    // clearings of a mode that removed learned codes
-        long keyless = 0;    // start-ups that could not read the remote's key data
+        long cleared = 0;  // clearings of a mode that removed learned codes
+        long keyless = 0;  // start-ups that could not read the remote's key data
         std::vector<Violation> first;
         std::map<std::string, long> done;    // operations by name
         std::map<std::string, double> took;  // seconds by operation name
@@ -129,9 +129,9 @@ private:
     RandomBoxes m_boxes;
     StressSignals m_signals;
     std::shared_ptr<std::atomic<std::int64_t>> m_seconds;
-    bool m_otherRemote = false;  // the next plug-in brings another remote
+    bool m_otherRemote = false;                // the next plug-in brings another remote
     std::vector<std::uint8_t> m_keylessImage;  // the memory when a window opened without key data
-    bool m_relearning = false;   // the key a signal was pressed for held a learned code
+    bool m_relearning = false;                 // the key a signal was pressed for held a learned code
     long m_slowCalls = 0;
     int m_reconnectAsks = 0;
     Report m_report;

@@ -108,12 +108,18 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("essence");
-        QTest::newRow("dropped") << "12|0" << "12|0";
-        QTest::newRow("read without code") << "12|0|0|" << "12|0";
-        QTest::newRow("known, with its id") << "12|2|0|F70000" << "12|2|0";
-        QTest::newRow("new learned slot") << "12|2|1|05FFFF" << "12|2|1|05";
-        QTest::newRow("stored learned slot") << "12|2|1|05" << "12|2|1|05";
-        QTest::newRow("downloaded") << "12|1|0|" << "12|1|0";
+        QTest::newRow("dropped") << "12|0"
+                                 << "12|0";
+        QTest::newRow("read without code") << "12|0|0|"
+                                           << "12|0";
+        QTest::newRow("known, with its id") << "12|2|0|F70000"
+                                            << "12|2|0";
+        QTest::newRow("new learned slot") << "12|2|1|05FFFF"
+                                          << "12|2|1|05";
+        QTest::newRow("stored learned slot") << "12|2|1|05"
+                                             << "12|2|1|05";
+        QTest::newRow("downloaded") << "12|1|0|"
+                                    << "12|1|0";
     }
 
     void essenceKeepsWhatARecordTells()
@@ -214,10 +220,8 @@ private slots:
                 found += QStringLiteral("\n  op %1: %2")
                              .arg(violation.operation)
                              .arg(QString::fromStdString(violation.what));
-            QVERIFY2(report.violations == 0, qPrintable(QStringLiteral("seed %1, %2 violation(s):")
-                                                            .arg(seed)
-                                                            .arg(report.violations)
-                                                        + found));
+            QVERIFY2(report.violations == 0,
+                     qPrintable(QStringLiteral("seed %1, %2 violation(s):").arg(seed).arg(report.violations) + found));
             QCOMPARE(report.operations, 300L);
             met.faults += report.faults;
             met.boxes += report.boxes;

@@ -22,8 +22,7 @@ bool InterceptingDevice::readdatav20(char *buffer, int count, const char *addrhi
     return m_inner.readdatav20(buffer, count, addrhigh, addrlow, selector);
 }
 
-bool InterceptingDevice::writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                                      const char *data)
+bool InterceptingDevice::writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data)
 {
     ++writes;
     return m_inner.writedatav20(selector, addrhigh, addrlow, data);

@@ -10,7 +10,9 @@
 class InterceptingDevice : public RemoteDevice
 {
 public:
-    explicit InterceptingDevice(RemoteDevice &inner) : m_inner(inner) {}
+    explicit InterceptingDevice(RemoteDevice &inner)
+        : m_inner(inner)
+    { }
 
     // Replaces ReadVersion: the text (empty: the call fails).
     std::function<std::string()> version;
@@ -21,10 +23,8 @@ public:
 
     bool link_state() override { return m_inner.link_state(); }
     bool ReadVersion(char *buffer) override;
-    bool readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow,
-                     const char *selector) override;
-    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow,
-                      const char *data) override;
+    bool readdatav20(char *buffer, int count, const char *addrhigh, const char *addrlow, const char *selector) override;
+    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data) override;
     bool WCodeTypeData(const char *data) override { return m_inner.WCodeTypeData(data); }
     bool SetCodeCarrierWave() override { return m_inner.SetCodeCarrierWave(); }
     bool RCollectCodeInfo(char *buffer) override { return m_inner.RCollectCodeInfo(buffer); }

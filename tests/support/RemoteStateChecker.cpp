@@ -31,8 +31,7 @@ std::string RemoteStateChecker::essence(const std::string &entry)
     return code + "|" + kind + "|" + flag;
 }
 
-std::vector<std::string> RemoteStateChecker::compare(const RemoteTables &tool,
-                                                     const std::vector<std::uint8_t> &image)
+std::vector<std::string> RemoteStateChecker::compare(const RemoteTables &tool, const std::vector<std::uint8_t> &image)
 {
     std::vector<std::string> differences;
     MemoryImageDevice device(image);
@@ -50,9 +49,9 @@ std::vector<std::string> RemoteStateChecker::compare(const RemoteTables &tool,
             const std::string ours = essence(tool.keystates[i]);
             const std::string theirs = essence(remote.keystates[i]);
             if (ours != theirs)
-                differences.push_back("entry " + std::to_string(i) + " (mode " + std::to_string(i / std::size_t(
-                                          std::max(remote.keyspermode, 1))) + "): tool \"" + tool.keystates[i]
-                                      + "\", remote \"" + remote.keystates[i] + "\"");
+                differences.push_back("entry " + std::to_string(i) + " (mode "
+                                      + std::to_string(i / std::size_t(std::max(remote.keyspermode, 1))) + "): tool \""
+                                      + tool.keystates[i] + "\", remote \"" + remote.keystates[i] + "\"");
         }
     }
     compareText("block map", tool.blockmap, remote.blockmap, differences);

@@ -29,9 +29,9 @@ std::string text(const char *value)
 }
 }  // namespace
 
-VirtualRemoteDevice::VirtualRemoteDevice(VirtualRemote &remote) : m_remote(remote)
-{
-}
+VirtualRemoteDevice::VirtualRemoteDevice(VirtualRemote &remote)
+    : m_remote(remote)
+{ }
 
 bool VirtualRemoteDevice::link_state()
 {

@@ -18,8 +18,7 @@ LearnedRemote::LearnedRemote()
     m_tables = std::move(read.tables);
 }
 
-CapturedCodeStore::Result LearnedRemote::learn(const InfraredSignal &signal, int mode,
-                                               const std::string &keycode)
+CapturedCodeStore::Result LearnedRemote::learn(const InfraredSignal &signal, int mode, const std::string &keycode)
 {
     // As the capture thread polls: a fresh zeroed buffer, taken whole.
     std::string collectedcode;
@@ -43,8 +42,7 @@ int LearnedRemote::recordAddress(int mode, const std::string &keycode) const
 {
     for (int position = 0; position < m_tables.keyspermode; ++position) {
         if (KeyStateEntry::hasKeyCode(m_tables.keystates[static_cast<std::size_t>(position)], keycode))
-            return m_tables.keytableaddr
-                   + BlockLayout::keyRecordBytes * (mode * m_tables.keyspermode + position);
+            return m_tables.keytableaddr + BlockLayout::keyRecordBytes * (mode * m_tables.keyspermode + position);
     }
     return -1;
 }

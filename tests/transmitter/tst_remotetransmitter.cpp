@@ -95,34 +95,29 @@ void RemoteTransmitterTest::learnedKeySendsThePressedSignal_data()
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<int>("sentHz");
     using TestSignals::NecRepeat;
-    QTest::newRow("NEC, ditto repeats") << TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 3)
-                                        << Kind::Known << 38000;
-    QTest::newRow("NEC, full repeats") << TestSignals::nec(0x20, 0xDF, 0x41, NecRepeat::Full, 2)
-                                       << Kind::Known << 38000;
-    QTest::newRow("NEC at 36 kHz") << at(TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 1), 36000)
-                                   << Kind::Known << 36000;
+    QTest::newRow("NEC, ditto repeats") << TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 3) << Kind::Known
+                                        << 38000;
+    QTest::newRow("NEC, full repeats") << TestSignals::nec(0x20, 0xDF, 0x41, NecRepeat::Full, 2) << Kind::Known
+                                       << 38000;
+    QTest::newRow("NEC at 36 kHz") << at(TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 1), 36000) << Kind::Known
+                                   << 36000;
     QTest::newRow("NEC without carrier: its own")
         << at(TestSignals::nec(0x04, 0xFB, 0x08, NecRepeat::Ditto, 1), 0) << Kind::Known << 38400;
     QTest::newRow("Pioneer: NEC at 40 kHz")
         << at(TestSignals::nec(0x20, 0xDF, 0x41, NecRepeat::Full, 2), 40000) << Kind::Known << 40000;
     QTest::newRow("RC5, toggle set") << TestSignals::rc5(5, 0x35, 1, 2) << Kind::Known << 36000;
     QTest::newRow("RC5, extended F") << TestSignals::rc5(20, 0x4A, 0, 0) << Kind::Known << 36000;
-    QTest::newRow("RC5 captured at 38 kHz") << at(TestSignals::rc5(5, 0x35, 1, 2), 38000) << Kind::Known
-                                            << 38000;
-    QTest::newRow("RC5 without carrier: its own") << at(TestSignals::rc5(5, 0x35, 1, 2), 0) << Kind::Known
-                                                  << 36000;
-    QTest::newRow("custom pulse distance") << TestSignals::pulseDistance({}, powerBits) << Kind::LearnedNew
-                                           << 38000;
-    QTest::newRow("custom at 56 kHz") << at(TestSignals::pulseDistance({}, powerBits), 56000)
-                                      << Kind::LearnedNew << 56000;
-    QTest::newRow("custom without carrier") << at(TestSignals::pulseDistance({}, powerBits), 0)
-                                            << Kind::LearnedNew << LearnedFormat::defaultCarrierHz;
-    QTest::newRow("custom, repeated") << at(TestSignals::pulseDistance(thrice, muteBits), 33000)
-                                      << Kind::LearnedNew << 33000;
-    QTest::newRow("duty cycle") << TestSignals::dutyCycle(TestSignals::bitsOf(0x5A3C, 16))
-                                << Kind::LearnedNew << 38000;
-    QTest::newRow("irregular, kept as pairs") << at(TestSignals::irregular(), 40000) << Kind::LearnedNew
-                                              << 40000;
+    QTest::newRow("RC5 captured at 38 kHz") << at(TestSignals::rc5(5, 0x35, 1, 2), 38000) << Kind::Known << 38000;
+    QTest::newRow("RC5 without carrier: its own") << at(TestSignals::rc5(5, 0x35, 1, 2), 0) << Kind::Known << 36000;
+    QTest::newRow("custom pulse distance") << TestSignals::pulseDistance({}, powerBits) << Kind::LearnedNew << 38000;
+    QTest::newRow("custom at 56 kHz") << at(TestSignals::pulseDistance({}, powerBits), 56000) << Kind::LearnedNew
+                                      << 56000;
+    QTest::newRow("custom without carrier")
+        << at(TestSignals::pulseDistance({}, powerBits), 0) << Kind::LearnedNew << LearnedFormat::defaultCarrierHz;
+    QTest::newRow("custom, repeated") << at(TestSignals::pulseDistance(thrice, muteBits), 33000) << Kind::LearnedNew
+                                      << 33000;
+    QTest::newRow("duty cycle") << TestSignals::dutyCycle(TestSignals::bitsOf(0x5A3C, 16)) << Kind::LearnedNew << 38000;
+    QTest::newRow("irregular, kept as pairs") << at(TestSignals::irregular(), 40000) << Kind::LearnedNew << 40000;
 }
 
 void RemoteTransmitterTest::learnedKeySendsThePressedSignal()
@@ -201,8 +196,8 @@ void RemoteTransmitterTest::downloadedKeysSendNec1()
         QCOMPARE(sent.signal.carrierHz, 38400);  // part B holds no carrier: NEC's own
         // The published timing of the protocol, from the first frame's device address on.
         const std::uint8_t device = code->fields[0];
-        const auto nec = TestSignals::nec(device, static_cast<std::uint8_t>(~device), key.keyCode,
-                                          TestSignals::NecRepeat::Ditto, 1);
+        const auto nec =
+            TestSignals::nec(device, static_cast<std::uint8_t>(~device), key.keyCode, TestSignals::NecRepeat::Ditto, 1);
         const QString differs = difference(nec, sent.signal, tolerance);
         QVERIFY2(differs.isEmpty(), qPrintable(name + ": " + differs));
     }
@@ -226,20 +221,20 @@ void RemoteTransmitterTest::nothingIsSent_data()
     const int cbl45 = CraftedImage::keyIndex(1, 27);
     QTest::newRow("never held a code") << crafted(CraftedImage()) << 1 << "45" << Outcome::NoCode
                                        << "mode CBL key 45 holds no code";
-    QTest::newRow("code dropped") << crafted(CraftedImage().clearedKey(cbl45, 0).slot(0, 0x2A0102, 0, 1))
-                                  << 1 << "45" << Outcome::NoCode << "holds no code";
+    QTest::newRow("code dropped") << crafted(CraftedImage().clearedKey(cbl45, 0).slot(0, 0x2A0102, 0, 1)) << 1 << "45"
+                                  << Outcome::NoCode << "holds no code";
     QTest::newRow("bit 5 set") << crafted(CraftedImage().put(tv10, {0xA0})) << 0 << "10" << Outcome::NoCode
                                << "mode TV key 10 holds no code";
     QTest::newRow("mode past the last") << crafted(CraftedImage()) << 8 << "10" << Outcome::KeyNotListed
                                         << "there is no device mode 8";
     QTest::newRow("key not listed") << crafted(CraftedImage()) << 0 << "11" << Outcome::KeyNotListed
                                     << "key 11 is not in the remote's key-code list";
-    QTest::newRow("blank memory lists no keys") << ImageMaker([] { return std::vector<std::uint8_t>(65536); })
-                                                << 0 << "10" << Outcome::KeyNotListed << "key 10 is not";
-    QTest::newRow("tables refused")
-        << crafted(CraftedImage().putWord(FactoryImage::paramAddress + FactoryImage::keyRecordCountOffset,
-                                          10))
-        << 0 << "10" << Outcome::TablesUnreadable << "tables cannot be read: parameter table: 10 key records";
+    QTest::newRow("blank memory lists no keys") << ImageMaker([] { return std::vector<std::uint8_t>(65536); }) << 0
+                                                << "10" << Outcome::KeyNotListed << "key 10 is not";
+    QTest::newRow("tables refused") << crafted(
+        CraftedImage().putWord(FactoryImage::paramAddress + FactoryImage::keyRecordCountOffset, 10))
+                                    << 0 << "10" << Outcome::TablesUnreadable
+                                    << "tables cannot be read: parameter table: 10 key records";
     QTest::newRow("short image") << ImageMaker([] { return std::vector<std::uint8_t>(100); }) << 0 << "10"
                                  << Outcome::TablesUnreadable << "100 bytes";
 
@@ -247,13 +242,12 @@ void RemoteTransmitterTest::nothingIsSent_data()
     QTest::newRow("downloaded format 210000")
         << crafted(CraftedImage().put(tv12, {0x80, 0x00, 0x00, 0x21, 0x00, 0x00})) << 0 << "12"
         << Outcome::FormatUnknown << "mode TV key 12 holds a code of format 210000";
-    QTest::newRow("NEC1, repeat of no kind")
-        << crafted(CraftedImage().put(tv10 + 15, {0x07})) << 0 << "10" << Outcome::PartsInvalid
-        << "holds no valid code of format 010000";
+    QTest::newRow("NEC1, repeat of no kind") << crafted(CraftedImage().put(tv10 + 15, {0x07})) << 0 << "10"
+                                             << Outcome::PartsInvalid << "holds no valid code of format 010000";
 
     // Learned records whose format cannot be found.
-    QTest::newRow("slot free") << crafted(CraftedImage().learnedKey(cbl45, 3)) << 1 << "45"
-                               << Outcome::SlotFree << "mode CBL key 45 refers to slot 3, which is free";
+    QTest::newRow("slot free") << crafted(CraftedImage().learnedKey(cbl45, 3)) << 1 << "45" << Outcome::SlotFree
+                               << "mode CBL key 45 refers to slot 3, which is free";
     QTest::newRow("slot beyond the records") << crafted(CraftedImage().learnedKey(cbl45, 40)) << 1 << "45"
                                              << Outcome::SlotBeyond << "beyond the 32 allocation records";
     QTest::newRow("blocks past the code area")
@@ -262,23 +256,20 @@ void RemoteTransmitterTest::nothingIsSent_data()
     QTest::newRow("first block far past the code area")
         << crafted(CraftedImage().learnedKey(cbl45, 2).slot(2, 0x2A0102, 0x7FF0, 1, true, false)) << 1 << "45"
         << Outcome::BlocksOutside << "outside the code area";
-    QTest::newRow("empty blocks") << crafted(CraftedImage().learnedKey(cbl45, 2).slot(2, 0x2A0102, 10, 2))
-                                  << 1 << "45" << Outcome::FormatDataInvalid
+    QTest::newRow("empty blocks") << crafted(CraftedImage().learnedKey(cbl45, 2).slot(2, 0x2A0102, 10, 2)) << 1 << "45"
+                                  << Outcome::FormatDataInvalid
                                   << "slot 2 (format 2A0102) holds blocks 10-11 but no learned format";
-    QTest::newRow("one empty block") << crafted(CraftedImage().learnedKey(cbl45, 2).slot(2, 0x2A0102, 7, 1))
-                                     << 1 << "45" << Outcome::FormatDataInvalid << "holds block 7 but";
-    QTest::newRow("slot of no blocks")
-        << crafted(CraftedImage().learnedKey(cbl45, 2).slot(2, 0x2A0102, 10, 0)) << 1 << "45"
-        << Outcome::FormatDataInvalid << "holds no blocks";
+    QTest::newRow("one empty block") << crafted(CraftedImage().learnedKey(cbl45, 2).slot(2, 0x2A0102, 7, 1)) << 1
+                                     << "45" << Outcome::FormatDataInvalid << "holds block 7 but";
+    QTest::newRow("slot of no blocks") << crafted(CraftedImage().learnedKey(cbl45, 2).slot(2, 0x2A0102, 10, 0)) << 1
+                                       << "45" << Outcome::FormatDataInvalid << "holds no blocks";
 
     // Learned for real, then damaged.
     const auto custom = TestSignals::pulseDistance({}, powerBits);
-    QTest::newRow("format data overwritten")
-        << learnedThen(custom, 1, "45",
-                       [](LearnedRemote &, std::vector<std::uint8_t> &image) {
-                           image[FactoryImage::codeAreaAddress] = 0xFF;
-                       })
-        << 1 << "45" << Outcome::FormatDataInvalid << "slot 0";
+    QTest::newRow("format data overwritten") << learnedThen(
+        custom, 1, "45",
+        [](LearnedRemote &, std::vector<std::uint8_t> &image) { image[FactoryImage::codeAreaAddress] = 0xFF; })
+                                             << 1 << "45" << Outcome::FormatDataInvalid << "slot 0";
     QTest::newRow("bits past the format's")
         << learnedThen(custom, 1, "45",
                        [](LearnedRemote &remote, std::vector<std::uint8_t> &image) {

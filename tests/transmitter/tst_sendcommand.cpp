@@ -28,8 +28,8 @@ const LearnedKey learnedKeys[] = {
 
 bool isOneErrorLine(const ServerProcess::Run &run, int exitCode)
 {
-    return run.exitCode == exitCode && run.out.isEmpty() && run.err.startsWith("qlr-remote: ")
-           && run.err.endsWith('\n') && run.err.count('\n') == 1;
+    return run.exitCode == exitCode && run.out.isEmpty() && run.err.startsWith("qlr-remote: ") && run.err.endsWith('\n')
+           && run.err.count('\n') == 1;
 }
 
 QByteArray bytesOf(const std::vector<std::uint8_t> &image)
@@ -65,8 +65,7 @@ void SendCommandTest::initTestCase()
     QVERIFY(m_dir.isValid());
     LearnedRemote remote;
     for (const LearnedKey &key : learnedKeys)
-        QCOMPARE(remote.learn(key.signal, key.modeNumber, key.keycode).outcome,
-                 CapturedCodeStore::Outcome::Stored);
+        QCOMPARE(remote.learn(key.signal, key.modeNumber, key.keycode).outcome, CapturedCodeStore::Outcome::Stored);
     // CBL 45 refers to a slot that nothing fills; AUX 10 holds a downloaded code
     // of a format the remote knows and no protocol here sends.
     QVERIFY(remote.remote().poke(static_cast<std::uint16_t>(remote.recordAddress(1, "45")),
@@ -122,7 +121,9 @@ void SendCommandTest::pressedBackItIsLearnedAgain_data()
     const auto power = FactoryImage::downloadedRecord(0, 0x10);
     const QString parts = QString::fromStdString(CraftedImage::hex({power.begin() + 6, power.end()}));
     const QString heard = QString("%1").arg(power[14] | 38 << 1, 2, 16, QChar('0')).toUpper();
-    QTest::newRow("TV 10") << "TV" << "10" << "010000::" + parts.left(16) + ":" + heard + parts.mid(18) + ":::";
+    QTest::newRow("TV 10") << "TV"
+                           << "10"
+                           << "010000::" + parts.left(16) + ":" + heard + parts.mid(18) + ":::";
 }
 
 void SendCommandTest::pressedBackItIsLearnedAgain()
@@ -148,10 +149,8 @@ void SendCommandTest::nothingToSend_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("reason");
     QTest::newRow("no code") << QStringList{"CBL", "10"} << "mode CBL key 10 holds no code";
-    QTest::newRow("slot free") << QStringList{"CBL", "45"}
-                               << "mode CBL key 45 refers to slot 5, which is free";
-    QTest::newRow("key not listed") << QStringList{"TV", "11"}
-                                    << "key 11 is not in the remote's key-code list";
+    QTest::newRow("slot free") << QStringList{"CBL", "45"} << "mode CBL key 45 refers to slot 5, which is free";
+    QTest::newRow("key not listed") << QStringList{"TV", "11"} << "key 11 is not in the remote's key-code list";
     QTest::newRow("format without protocol") << QStringList{"AUX", "10"} << "format 210000";
 }
 

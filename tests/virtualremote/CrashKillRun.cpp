@@ -54,7 +54,10 @@ std::string writeRequest(const Write &write)
 class Expectation
 {
 public:
-    Expectation() : m_bytes(FactoryImage::build()), m_owner(m_bytes.size(), -1) {}
+    Expectation()
+        : m_bytes(FactoryImage::build())
+        , m_owner(m_bytes.size(), -1)
+    { }
 
     void take(const Write &write)
     {
@@ -101,8 +104,8 @@ private:
 
 std::optional<std::vector<std::uint8_t>> readMemory(const std::string &socket)
 {
-    const auto reply = RemoteClient::call(socket, "dump 0 " + std::to_string(FactoryImage::memorySize),
-                                          std::chrono::seconds(5));
+    const auto reply =
+        RemoteClient::call(socket, "dump 0 " + std::to_string(FactoryImage::memorySize), std::chrono::seconds(5));
     auto bytes = HexText::bytes(reply.data);
     if (reply.status != Status::Ok || !bytes || bytes->size() != FactoryImage::memorySize)
         return std::nullopt;
@@ -136,8 +139,8 @@ CrashKillRun::Figures CrashKillRun::run(const Options &options)
         if (round == options.rounds)
             break;
 
-        const auto life = std::chrono::milliseconds(
-            std::uniform_int_distribution<long>(0, options.longestLife.count())(random));
+        const auto life =
+            std::chrono::milliseconds(std::uniform_int_distribution<long>(0, options.longestLife.count())(random));
         const pid_t pid = static_cast<pid_t>(server.pid());
         std::thread killer([pid, life] {
             std::this_thread::sleep_for(life);
@@ -148,8 +151,7 @@ CrashKillRun::Figures CrashKillRun::run(const Options &options)
             const std::size_t length = random() % 4 == 0
                                            ? std::uniform_int_distribution<std::size_t>(1, longestWrite)(random)
                                            : std::uniform_int_distribution<std::size_t>(1, 64)(random);
-            const std::size_t offset =
-                std::uniform_int_distribution<std::size_t>(areaBegin, areaEnd - length)(random);
+            const std::size_t offset = std::uniform_int_distribution<std::size_t>(areaBegin, areaEnd - length)(random);
             const Write write{next++, offset, length};
             if (RemoteClient::call(socket.toStdString(), writeRequest(write)).status != Status::Ok) {
                 inFlight = write;

@@ -24,12 +24,12 @@ public:
 
     struct Figures
     {
-        int rounds = 0;                // kills and restarts done
-        long acknowledged = 0;         // writes the server replied OK to
-        long lost = 0;                 // acknowledged writes missing after a restart
-        long halfApplied = 0;          // writes found partly in memory
-        long inFlightApplied = 0;      // writes cut off by the kill but found whole
-        QString problem;               // why the run ended early; empty when it did not
+        int rounds = 0;            // kills and restarts done
+        long acknowledged = 0;     // writes the server replied OK to
+        long lost = 0;             // acknowledged writes missing after a restart
+        long halfApplied = 0;      // writes found partly in memory
+        long inFlightApplied = 0;  // writes cut off by the kill but found whole
+        QString problem;           // why the run ended early; empty when it did not
     };
 
     static Figures run(const Options &options);

@@ -22,8 +22,7 @@ bool deathIsDue(std::atomic<int> &left)
     return left.load() > 0 && --left == 0;
 }
 
-template<typename Function>
-Function real(const char *name)
+template <typename Function> Function real(const char *name)
 {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }

@@ -78,8 +78,7 @@ private slots:
             ids << table.mid(4 + 12 * i, 6);
             QCOMPARE(table.mid(10 + 12 * i, 6), QString("000000"));
         }
-        QCOMPARE(ids, QStringList({"010000", "020000", "030000", "050000", "0C0000", "220155", "2301A0",
-                                   "2402B7"}));
+        QCOMPARE(ids, QStringList({"010000", "020000", "030000", "050000", "0C0000", "220155", "2301A0", "2402B7"}));
     }
 
     void keyStates()
@@ -88,9 +87,9 @@ private slots:
         const QString table = read(*m_remote, 0x2000, 400 * 44 / 16 + 1);
         QCOMPARE(table.size(), 8808 * 2);
         const QString codes = read(*m_remote, 0x1021, 6).left(96);
-        const std::set<QString> expected = {
-            "0|10", "0|12", "0|13", "0|14", "0|15", "0|16", "0|17", "0|20", "0|21", "0|22", "0|24",
-            "0|26", "0|27", "0|30", "0|31", "0|33", "3|10", "3|53", "3|54", "3|61"};
+        const std::set<QString> expected = {"0|10", "0|12", "0|13", "0|14", "0|15", "0|16", "0|17",
+                                            "0|20", "0|21", "0|22", "0|24", "0|26", "0|27", "0|30",
+                                            "0|31", "0|33", "3|10", "3|53", "3|54", "3|61"};
         std::set<QString> downloaded;
         std::set<QString> codeData;
         for (int index = 0; index < 384; ++index) {
@@ -100,7 +99,7 @@ private slots:
                 QCOMPARE(record, QString(44, '0'));
                 continue;
             }
-            QCOMPARE(flags & 0x40, 0);  // kind 1: downloaded, not learned
+            QCOMPARE(flags & 0x40, 0);                    // kind 1: downloaded, not learned
             QCOMPARE(record.mid(2, 4), QString("0000"));  // a known format
             QCOMPARE(record.mid(6, 6), QString("010000"));
             downloaded.insert(QString::number(index / 48) + "|" + codes.mid(2 * (index % 48), 2));

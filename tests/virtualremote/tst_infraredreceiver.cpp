@@ -142,10 +142,11 @@ private slots:
         QTest::newRow("long mark") << 15000.0 << 600.0 << QList<int>{0x7FFF, 0x8000 | (45174 - 0x7FFF), 1626};
         QTest::newRow("longest mark") << 50000.0 << 600.0 << QList<int>{0x7FFF, 0xFFFF, 1626};
         QTest::newRow("mark of one word") << 10864.0 << 600.0 << QList<int>{0x8000 | 32766, 1626};
-        QTest::newRow("space of two words exactly") << 600.0 << 2 * 0x7FFF / 3.0 + 58
-                                                    << QList<int>{0x8000 | 1974, 0x7FFF, 0x7FFF, 0};
-        QTest::newRow("space of nineteen words") << 600.0 << 19 * 0x7FFF / 3.0 + 58 + 100
-                                                 << QList<int>{0x8000 | 1974} + QList<int>(19, 0x7FFF) + QList<int>{300};
+        QTest::newRow("space of two words exactly")
+            << 600.0 << 2 * 0x7FFF / 3.0 + 58 << QList<int>{0x8000 | 1974, 0x7FFF, 0x7FFF, 0};
+        QTest::newRow("space of nineteen words")
+            << 600.0 << 19 * 0x7FFF / 3.0 + 58 + 100
+            << QList<int>{0x8000 | 1974} + QList<int>(19, 0x7FFF) + QList<int>{300};
     }
 
     void longDurations()
@@ -246,8 +247,7 @@ private slots:
             signal.push_back(d);
         }
         for (std::size_t from = 0; from < signal.size(); from += 1001) {
-            std::vector<double> part(signal.begin() + from,
-                                     signal.begin() + std::min(signal.size(), from + 1001));
+            std::vector<double> part(signal.begin() + from, signal.begin() + std::min(signal.size(), from + 1001));
             // Each capture ends on its last mark.
             for (int kind = 0; kind < 2; ++kind) {
                 if (part.size() % 2 == 0) {

@@ -39,14 +39,14 @@ bool write(VirtualRemote &remote, std::uint16_t address, const std::string &hex)
 
 int modeOf(const QString &path)
 {
-    struct stat status{};
+    struct stat status
+    { };
     return ::lstat(path.toLocal8Bit().constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
 }
 
 // Runs `body` in a child process and returns how the child ended: its exit
 // code, or -1 when it did not exit on its own.
-template<typename Body>
-int inChild(Body body)
+template <typename Body> int inChild(Body body)
 {
     const pid_t child = ::fork();
     if (child == 0) {
@@ -89,7 +89,8 @@ private slots:
         const QString image = path("new.img");
         QVERIFY(openImage(image));
         QCOMPARE(contents(image), factoryBytes());
-        struct stat status{};
+        struct stat status
+        { };
         QCOMPARE(::stat(image.toLocal8Bit().constData(), &status), 0);
         QCOMPARE(status.st_mode & 0777, mode_t(0600));
     }
@@ -336,8 +337,7 @@ private slots:
                  }),
                  DiskFaults::killedExitCode);
         std::string error;
-        QCOMPARE(WriteJournal::open(journal, FactoryImage::memorySize, &error)->takePending().size(),
-                 std::size_t{1});
+        QCOMPARE(WriteJournal::open(journal, FactoryImage::memorySize, &error)->takePending().size(), std::size_t{1});
         QVERIFY(QFile::remove(image));
         QCOMPARE(inChild([&] {
                      if (write > 0)

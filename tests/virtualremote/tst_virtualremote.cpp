@@ -74,18 +74,42 @@ private slots:
         QTest::addColumn<QString>("hi");
         QTest::addColumn<QString>("lo");
         QTest::addColumn<QString>("selector");
-        QTest::newRow("write selector") << 1 << "B0" << "00" << "0A";
-        QTest::newRow("short selector") << 1 << "B0" << "00" << "8";
-        QTest::newRow("no selector") << 1 << "B0" << "00" << "";
-        QTest::newRow("count 0") << 0 << "B0" << "00" << "08";
-        QTest::newRow("count -1") << -1 << "B0" << "00" << "08";
-        QTest::newRow("count INT_MAX") << INT_MAX << "00" << "00" << "08";
-        QTest::newRow("past the end") << 2 << "FF" << "F8" << "08";
-        QTest::newRow("whole memory and one") << 8193 << "00" << "00" << "08";
-        QTest::newRow("high not hex") << 1 << "G0" << "00" << "08";
-        QTest::newRow("high one digit") << 1 << "B" << "00" << "08";
-        QTest::newRow("low three digits") << 1 << "B0" << "000" << "08";
-        QTest::newRow("low empty") << 1 << "B0" << "" << "08";
+        QTest::newRow("write selector") << 1 << "B0"
+                                        << "00"
+                                        << "0A";
+        QTest::newRow("short selector") << 1 << "B0"
+                                        << "00"
+                                        << "8";
+        QTest::newRow("no selector") << 1 << "B0"
+                                     << "00"
+                                     << "";
+        QTest::newRow("count 0") << 0 << "B0"
+                                 << "00"
+                                 << "08";
+        QTest::newRow("count -1") << -1 << "B0"
+                                  << "00"
+                                  << "08";
+        QTest::newRow("count INT_MAX") << INT_MAX << "00"
+                                       << "00"
+                                       << "08";
+        QTest::newRow("past the end") << 2 << "FF"
+                                      << "F8"
+                                      << "08";
+        QTest::newRow("whole memory and one") << 8193 << "00"
+                                              << "00"
+                                              << "08";
+        QTest::newRow("high not hex") << 1 << "G0"
+                                      << "00"
+                                      << "08";
+        QTest::newRow("high one digit") << 1 << "B"
+                                        << "00"
+                                        << "08";
+        QTest::newRow("low three digits") << 1 << "B0"
+                                          << "000"
+                                          << "08";
+        QTest::newRow("low empty") << 1 << "B0"
+                                   << ""
+                                   << "08";
     }
 
     void readRefusesBadRequests()
@@ -116,15 +140,42 @@ private slots:
         QTest::addColumn<QString>("hi");
         QTest::addColumn<QString>("lo");
         QTest::addColumn<QString>("hex");
-        QTest::newRow("not hex") << "0A" << "50" << "00" << "A1G2";
-        QTest::newRow("odd length") << "0A" << "50" << "00" << "A1A";
-        QTest::newRow("empty data") << "0A" << "50" << "00" << "";
-        QTest::newRow("blank inside") << "0A" << "50" << "00" << "A1 2";
-        QTest::newRow("read selector") << "08" << "50" << "00" << "A1A2";
-        QTest::newRow("other selector") << "0B" << "50" << "00" << "A1A2";
-        QTest::newRow("selector three digits") << "00A" << "50" << "00" << "A1A2";
-        QTest::newRow("past the end") << "0A" << "FF" << "FF" << "A1A2";
-        QTest::newRow("bad address") << "0A" << "5" << "000" << "A1A2";
+        QTest::newRow("not hex") << "0A"
+                                 << "50"
+                                 << "00"
+                                 << "A1G2";
+        QTest::newRow("odd length") << "0A"
+                                    << "50"
+                                    << "00"
+                                    << "A1A";
+        QTest::newRow("empty data") << "0A"
+                                    << "50"
+                                    << "00"
+                                    << "";
+        QTest::newRow("blank inside") << "0A"
+                                      << "50"
+                                      << "00"
+                                      << "A1 2";
+        QTest::newRow("read selector") << "08"
+                                       << "50"
+                                       << "00"
+                                       << "A1A2";
+        QTest::newRow("other selector") << "0B"
+                                        << "50"
+                                        << "00"
+                                        << "A1A2";
+        QTest::newRow("selector three digits") << "00A"
+                                               << "50"
+                                               << "00"
+                                               << "A1A2";
+        QTest::newRow("past the end") << "0A"
+                                      << "FF"
+                                      << "FF"
+                                      << "A1A2";
+        QTest::newRow("bad address") << "0A"
+                                     << "5"
+                                     << "000"
+                                     << "A1A2";
     }
 
     void writeRefusesBadRequests()
@@ -135,8 +186,7 @@ private slots:
         QFETCH(QString, hex);
         auto remote = memoryOnly();
         const auto before = remote->dump(0, VirtualRemote::memorySize);
-        QVERIFY(!remote->writeData(selector.toStdString(), hi.toStdString(), lo.toStdString(),
-                                   hex.toStdString()));
+        QVERIFY(!remote->writeData(selector.toStdString(), hi.toStdString(), lo.toStdString(), hex.toStdString()));
         QVERIFY(remote->dump(0, VirtualRemote::memorySize) == before);
     }
 
