@@ -14,9 +14,9 @@ std::int64_t steadySeconds()
 }  // namespace
 
 TCollectCode::TCollectCode(RemoteDevice &device, Clock clock, std::shared_ptr<Result> result)
-    : device_(device)
-    , clock_(clock ? std::move(clock) : Clock(steadySeconds))
-    , result_(std::move(result))
+    : m_device(device)
+    , m_clock(clock ? std::move(clock) : Clock(steadySeconds))
+    , m_result(std::move(result))
 { }
 
 TCollectCode *TCollectCode::start(RemoteDevice &device, std::string &collectedcode, QObject *context,
@@ -43,22 +43,22 @@ TCollectCode *TCollectCode::start(RemoteDevice &device, std::string &collectedco
 void TCollectCode::run()
 {
     // Taken before capture mode is set: the time that takes counts against the window.
-    const std::int64_t startStamp = clock_();
-    if (!device_.SetCodeCarrierWave())
+    const std::int64_t startStamp = m_clock();
+    if (!m_device.SetCodeCarrierWave())
         return;
     while (!isInterruptionRequested()) {
-        if (clock_() - startStamp > windowSeconds)
+        if (m_clock() - startStamp > windowSeconds)
             return;
         // A fresh zeroed buffer per poll: the library is not told its size and
         // writes only the code, so nothing of an earlier poll may linger.
         auto buffer = std::make_unique<char[]>(bufferSize);
-        if (device_.RCollectCodeInfo(buffer.get())) {
-            const std::lock_guard<std::mutex> filled(result_->lock);
-            result_->code.assign(buffer.get(), bufferSize);
+        if (m_device.RCollectCodeInfo(buffer.get())) {
+            const std::lock_guard<std::mutex> filled(m_result->lock);
+            m_result->code.assign(buffer.get(), bufferSize);
             return;
         }
         buffer.reset();
-        if (!device_.link_state())
+        if (!m_device.link_state())
             return;
     }
 }

@@ -51,8 +51,8 @@ private:
 
     TCollectCode(RemoteDevice &device, Clock clock, std::shared_ptr<Result> result);
 
-    RemoteDevice &device_;
-    const Clock clock_;
+    RemoteDevice &m_device;
+    const Clock m_clock;
     // Shared with the completion connection, which may outlive this object's last poll.
-    const std::shared_ptr<Result> result_;
+    const std::shared_ptr<Result> m_result;
 };

@@ -61,14 +61,14 @@ private:
     bool pause();
     Reply ask(void (linkstate::*question)());
 
-    RemoteDevice &device_;
-    const std::string remoteid_;
-    const std::chrono::milliseconds interval_;
+    RemoteDevice &m_device;
+    const std::string m_remoteid;
+    const std::chrono::milliseconds m_interval;
 
     // Standard primitives rather than Qt's: the thread sanitizer sees them.
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stop_ = false;
-    bool replied_ = false;
-    bool accepted_ = false;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    bool m_replied = false;
+    bool m_accepted = false;
 };
