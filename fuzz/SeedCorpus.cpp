@@ -3,7 +3,6 @@
 // receiver's captures, the converter's inputs, the parts and format data of
 // the learned codes they convert to, and server sessions that press them. The hand-made seeds (Pronto codes, other
 // requests) live beside them. Usage: fuzz_seeds IRCORPUS_DIR CORPUS_DIR
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,7 +13,7 @@
 #include "CodeConverter.h"
 #include "EncodedCapture.h"
 #include "FactoryImage.h"
-#include "HexDigits.h"
+#include "HexText.h"
 #include "InfraredReceiver.h"
 #include "JsonValue.h"
 #include "SignalFile.h"
@@ -33,11 +32,8 @@ void write(const std::filesystem::path &path, const std::string &text)
 std::string captureText(const std::vector<std::uint16_t> &words)
 {
     std::string text;
-    for (const std::uint16_t word : words) {
-        char digits[5];
-        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(word));
-        text += digits;
-    }
+    for (const std::uint16_t word : words)
+        text += HexText::format(word, 4);
     return text;
 }
 
@@ -99,8 +95,8 @@ int main(int argc, char **argv)
         const std::string code = CodeConverter::convert(input);
         if (code.size() <= 44 || code.compare(41, 3, ":::") != 0)
             continue;
-        const auto parts = HexDigits::bytes(code.substr(8, 16) + code.substr(25, 16));
-        const auto format = HexDigits::bytes(code.substr(44));
+        const auto parts = HexText::bytes(code.substr(8, 16) + code.substr(25, 16));
+        const auto format = HexText::bytes(code.substr(44));
         if (parts && format)
             write(corpus / "formatdata" / name,
                   std::string(parts->begin(), parts->end()) + std::string(format->begin(), format->end()));

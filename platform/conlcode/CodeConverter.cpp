@@ -4,7 +4,7 @@
 
 #include "DurationText.h"
 #include "FormatDigest.h"
-#include "HexDigits.h"
+#include "HexText.h"
 #include "KnownProtocols.h"
 #include "LearnedFormatBuilder.h"
 
@@ -50,8 +50,8 @@ void dropCutFrame(IrSignal &signal)
 
 std::string result(std::uint32_t id, const std::array<std::uint8_t, 16> &parts, const std::vector<std::uint8_t> &data)
 {
-    return HexDigits::format(id, 6) + "::" + HexDigits::format(parts.data(), 8) + ":"
-           + HexDigits::format(parts.data() + 8, 8) + ":::" + HexDigits::format(data.data(), data.size());
+    return HexText::format(id, 6) + "::" + HexText::formatBytes(parts.data(), 8) + ":"
+           + HexText::formatBytes(parts.data() + 8, 8) + ":::" + HexText::formatBytes(data.data(), data.size());
 }
 }  // namespace
 

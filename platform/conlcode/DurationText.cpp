@@ -1,6 +1,6 @@
 #include "DurationText.h"
 
-#include "HexDigits.h"
+#include "HexText.h"
 
 namespace
 {
@@ -32,7 +32,7 @@ std::string_view withoutHeaderRest(std::string_view text)
     const std::string_view head = text.substr(0, rest);
     const bool headerEnd = std::string_view("0000").ends_with(head)
                            || (rest <= 2 && std::string_view("12").ends_with(head))
-                           || (rest == 3 && HexDigits::value(head[0]) >= 0 && head.substr(1) == "12");
+                           || (rest == 3 && HexText::digitValue(head[0]) >= 0 && head.substr(1) == "12");
     return headerEnd ? text.substr(rest) : text;
 }
 
@@ -70,7 +70,7 @@ std::optional<IrSignal> DurationText::parse(std::string_view whole)
             if (text.size() - pos < 2 * word || !complete(frame)) {
                 return std::nullopt;
             }
-            const std::optional<std::uint32_t> gapMs = HexDigits::number(next());
+            const std::optional<std::uint32_t> gapMs = HexText::parse(next());
             if (!gapMs || !same(next(), closing)) {
                 return std::nullopt;
             }
@@ -83,13 +83,13 @@ std::optional<IrSignal> DurationText::parse(std::string_view whole)
             continue;
         }
         if (same(token, negativeHigh)) {
-            if (pos == text.size() || !HexDigits::number(next())) {
+            if (pos == text.size() || !HexText::parse(next())) {
                 return std::nullopt;
             }
             frame.durations.push_back(0);
             continue;
         }
-        const std::optional<std::uint32_t> length = HexDigits::number(token);
+        const std::optional<std::uint32_t> length = HexText::parse(token);
         if (!length) {
             return std::nullopt;
         }

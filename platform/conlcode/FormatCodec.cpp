@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "HexDigits.h"
+#include "HexText.h"
 #include "KnownProtocols.h"
 #include "LearnedFormat.h"
 
@@ -17,7 +17,7 @@ constexpr std::uint8_t learnedFormat = 0x80;
 
 std::optional<IrSignal> FormatCodec::regenerate(std::string_view recordHex, std::string_view formatDataHex)
 {
-    const std::optional<std::vector<std::uint8_t>> record = HexDigits::bytes(recordHex);
+    const std::optional<std::vector<std::uint8_t>> record = HexText::bytes(recordHex);
     if (!record || record->size() != recordBytes || (*record)[0] != storedCode || (*record)[1] != 0) {
         return std::nullopt;
     }
@@ -36,7 +36,7 @@ std::optional<IrSignal> FormatCodec::regenerate(std::string_view recordHex, std:
     if (kind != learnedFormat) {
         return std::nullopt;
     }
-    const std::optional<std::vector<std::uint8_t>> data = HexDigits::bytes(formatDataHex);
+    const std::optional<std::vector<std::uint8_t>> data = HexText::bytes(formatDataHex);
     if (!data) {
         return std::nullopt;
     }

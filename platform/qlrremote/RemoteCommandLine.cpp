@@ -409,14 +409,12 @@ void RemoteCommandLine::printStatus(const std::string &data)
 
 bool RemoteCommandLine::printDump(const RemoteRequest &request, const std::string &data)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
     constexpr std::size_t lineDigits = 32;
     if (data.size() != 2 * static_cast<std::size_t>(request.count))
         return false;
     unsigned address = request.address;
     for (std::size_t at = 0; at < data.size(); at += lineDigits, address += lineDigits / 2) {
-        m_out << digits[address >> 12 & 15] << digits[address >> 8 & 15] << digits[address >> 4 & 15]
-              << digits[address & 15] << ' ';
+        m_out << HexText::format(address, 4) << ' ';
         for (std::size_t byte = at; byte < std::min(at + lineDigits, data.size()); byte += 2)
             m_out << ' ' << data.substr(byte, 2);
         m_out << '\n';

@@ -1,5 +1,6 @@
 #include "RemoteService.h"
 
+#include "HexText.h"
 #include "RemoteRequest.h"
 #include "VirtualRemote.h"
 
@@ -25,18 +26,6 @@ std::string lineSafe(bool success, const std::string &data)
             return "ERR the remote returned unprintable text";
     }
     return result(success, data);
-}
-
-std::string hexBytes(const std::vector<std::uint8_t> &bytes)
-{
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (const auto byte : bytes) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 0x0F];
-    }
-    return hex;
 }
 }  // namespace
 
@@ -90,8 +79,10 @@ std::string RemoteService::execute(const RemoteRequest &request)
         return ok();
     case Op::Press:
         return result(m_remote.press(request.signal));
-    case Op::Dump:
-        return ok(hexBytes(m_remote.dump(request.address, static_cast<std::size_t>(request.count))));
+    case Op::Dump: {
+        const std::vector<std::uint8_t> bytes = m_remote.dump(request.address, static_cast<std::size_t>(request.count));
+        return ok(HexText::formatBytes(bytes.data(), bytes.size()));
+    }
     case Op::Reset:
         return result(m_remote.reset());
     case Op::Fault:

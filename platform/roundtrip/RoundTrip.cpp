@@ -7,7 +7,7 @@
 
 #include "CapturedCodeStore.h"
 #include "CodeConverter.h"
-#include "HexDigits.h"
+#include "HexText.h"
 #include "JsonValue.h"
 #include "KnownProtocols.h"
 #include "LearnedFormat.h"
@@ -128,10 +128,10 @@ std::string protocolOf(const std::string &converted, ProtocolCodec::Fields &fiel
 {
     const std::size_t idEnd = converted.find("::");
     const std::size_t dataStart = converted.find(":::");
-    const std::optional<std::vector<std::uint8_t>> id = HexDigits::bytes(converted.substr(0, idEnd));
+    const std::optional<std::vector<std::uint8_t>> id = HexText::bytes(converted.substr(0, idEnd));
     const std::optional<std::vector<std::uint8_t>> parts =
-        HexDigits::bytes(converted.substr(idEnd + 2, 16) + converted.substr(idEnd + 19, 16));
-    const std::optional<std::vector<std::uint8_t>> data = HexDigits::bytes(converted.substr(dataStart + 3));
+        HexText::bytes(converted.substr(idEnd + 2, 16) + converted.substr(idEnd + 19, 16));
+    const std::optional<std::vector<std::uint8_t>> data = HexText::bytes(converted.substr(dataStart + 3));
     if (!id || id->size() != 3 || !parts || parts->size() != 16 || !data) {
         return "raw";
     }

@@ -62,11 +62,7 @@ bool isMark(std::int64_t value)
 // the text would shift.
 void appendLength(std::string &text, std::int64_t length)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    const auto value = static_cast<std::uint32_t>(std::max<std::int64_t>(length, 0));
-    const char word[] = {digits[value >> 12 & 0xF], digits[value >> 8 & 0xF], digits[value >> 4 & 0xF],
-                         digits[value & 0xF]};
-    text.append(word, sizeof word);
+    text += HexText::format(static_cast<std::uint32_t>(std::max<std::int64_t>(length, 0)), 4);
 }
 
 // Carrier in kHz from the first three bytes of the closing words, as

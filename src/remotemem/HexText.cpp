@@ -5,6 +5,11 @@
 
 namespace HexText
 {
+namespace
+{
+constexpr char upperDigits[] = "0123456789ABCDEF";
+}
+
 int digitValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -53,14 +58,12 @@ std::optional<std::uint8_t> byteAt(std::string_view text, std::size_t offset)
 
 std::string format(std::uint32_t value, int digits)
 {
-    static constexpr char digitsOf[] = "0123456789ABCDEF";
-    std::string text;
-    do {
-        text.insert(text.begin(), digitsOf[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    if (static_cast<int>(text.size()) < digits)
-        text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
+    int needed = 1;
+    for (std::uint32_t rest = value >> 4; rest != 0; rest >>= 4)
+        ++needed;
+    std::string text(static_cast<std::size_t>(std::max(needed, digits)), '0');
+    for (auto at = text.rbegin(); value != 0; ++at, value >>= 4)
+        *at = upperDigits[value & 0xF];
     return text;
 }
 
@@ -82,11 +85,10 @@ std::optional<std::vector<std::uint8_t>> bytes(std::string_view text)
 
 std::string formatBytes(const std::uint8_t *bytes, std::size_t count)
 {
-    static constexpr char digitsOf[] = "0123456789ABCDEF";
     std::string text(2 * count, '0');
     for (std::size_t i = 0; i < count; ++i) {
-        text[2 * i] = digitsOf[bytes[i] >> 4];
-        text[2 * i + 1] = digitsOf[bytes[i] & 0xF];
+        text[2 * i] = upperDigits[bytes[i] >> 4];
+        text[2 * i + 1] = upperDigits[bytes[i] & 0xF];
     }
     return text;
 }

@@ -7,14 +7,16 @@
 #include <vector>
 
 // All data exchanged with the remote is hex text, two digits per byte, most
-// significant digit first; 16-bit words in its memory are little-endian.
-// Character positions in the system's texts are 1-based where the remote's
-// layouts are described; these helpers take 0-based offsets.
+// significant digit first, upper case out and either case in; 16-bit words in
+// its memory are little-endian. Character positions in the system's texts are
+// 1-based where the remote's layouts are described; these helpers take 0-based
+// offsets.
 namespace HexText
 {
 // Value of one hex digit, or -1.
 int digitValue(char c);
-// The value of hex text, as "$" + text would parse: empty or non-hex text fails.
+// The value of exactly `text.size()` digits, as "$" + text would parse: empty
+// text, more than eight digits or a non-digit fails.
 std::optional<std::uint32_t> parse(std::string_view text);
 // The little-endian word whose four digits start at `offset`: its two digit
 // pairs swapped, then parsed. Fails when the text is short or not hex.

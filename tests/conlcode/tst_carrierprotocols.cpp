@@ -4,7 +4,7 @@
 #include "ConverterInput.h"
 #include "ConverterResult.h"
 #include "FormatCodec.h"
-#include "HexDigits.h"
+#include "HexText.h"
 #include "KnownProtocols.h"
 #include "LearnedFormat.h"
 #include "RecognisedCode.h"
@@ -439,7 +439,7 @@ void CarrierProtocolsTest::learnedFormatKeepsItsCarrier()
     const ConverterResult result = convert(signal);
     QVERIFY(result.wellFormed);
     QVERIFY(!result.known());
-    const std::optional<std::vector<std::uint8_t>> data = HexDigits::bytes(result.data.toStdString());
+    const std::optional<std::vector<std::uint8_t>> data = HexText::bytes(result.data.toStdString());
     QVERIFY(data && !data->empty());
     QCOMPARE((*data)[0] & 0xF0, version);
     const std::optional<LearnedFormat> format = LearnedFormat::parse(*data);

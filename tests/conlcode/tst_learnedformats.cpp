@@ -5,7 +5,7 @@
 #include "ConverterResult.h"
 #include "FormatCodec.h"
 #include "FormatDigest.h"
-#include "HexDigits.h"
+#include "HexText.h"
 #include "LearnedFormat.h"
 #include "SignalMatch.h"
 #include "TestSignals.h"
@@ -26,7 +26,7 @@ std::optional<IrSignal> regenerate(const ConverterResult &result)
 
 std::optional<LearnedFormat> formatOf(const ConverterResult &result)
 {
-    const auto bytes = HexDigits::bytes(result.data.toStdString());
+    const auto bytes = HexText::bytes(result.data.toStdString());
     return bytes ? LearnedFormat::parse(*bytes) : std::nullopt;
 }
 
