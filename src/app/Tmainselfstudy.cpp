@@ -74,6 +74,8 @@ Tmainselfstudy::Tmainselfstudy(RemoteDevice &device, QWidget *parent)
 {
     setObjectName(QStringLiteral("mainselfstudy"));
     setWindowTitle(QStringLiteral("自学习"));
+    // A button whose path fails to open says so in a notice, like every box of the program.
+    IBtn::setErrorHandler(&MessageBoxes::notice);
     createControls();
     FormCreate();
 }

@@ -1,9 +1,9 @@
 #include "IBtn.h"
 
 #include "CursorRegistry.h"
-#include "MessageBoxes.h"
 #include "ShellPath.h"
 
+#include <QDebug>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -120,7 +120,7 @@ void IBtn::openPath()
         if (installedErrorHandler())
             installedErrorHandler()(message);
         else
-            MessageBoxes::notice(message);
+            qWarning().noquote() << message;
         return;
     }
     const QUrl url = QUrl::fromLocalFile(QFileInfo(m_path).absoluteFilePath());

@@ -57,8 +57,8 @@ public:
 
     // How a press opens `Path`; an empty function restores the desktop's "open".
     static void setOpener(Opener opener);
-    // Where a press reports a failed change of folder; an empty function
-    // restores the default, a notice box.
+    // Where a press reports a failed change of folder: the program shows it as
+    // a notice. Without a handler (an empty function) it goes to the log.
     static void setErrorHandler(ErrorHandler handler);
 
 signals:

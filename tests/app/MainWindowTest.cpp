@@ -376,6 +376,20 @@ private slots:
         QCOMPARE(expected.size(), 48);
         QCOMPARE(window.clicked, expected);
     }
+
+    // A right press: it opens the path but is no click.
+    void aButtonsFailedFolderChangeIsShownAsANotice()
+    {
+        IBtn *button = shown().beginstudyibtn;
+        const QString before = QDir::currentPath();
+        button->setPath("prog.exe");
+        boxes->then(MessageBoxes::Button::Ok);
+        QTest::mousePress(button, Qt::RightButton, {}, QPoint(40, 12));
+        QTest::mouseRelease(button, Qt::RightButton, {}, QPoint(39, 11));
+        QCOMPARE(boxes->texts(), QStringList{"I/O error 2"});
+        QCOMPARE(boxes->shown().first().caption, QStringLiteral("Information"));
+        QCOMPARE(QDir::currentPath(), before);
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
