@@ -1,0 +1,244 @@
+#include <QtTest>
+
+#include "JsonValue.h"
+#include "RoundTrip.h"
+
+namespace
+{
+JsonValue answerTo(const std::string &line, RoundTrip::Totals &totals)
+{
+    const std::string text = RoundTrip::run(line, totals);
+    const std::optional<JsonValue> answer = JsonValue::parse(text);
+    return answer ? *answer : JsonValue();
+}
+
+// NEC1 D=0x20 F=0x02 as a remote of its own timing sends it: marks 640 us,
+// one frame and one ditto, or the frame alone.
+std::string necLine(int carrierHz, bool ditto = true)
+{
+    std::string durations = "9400,4450";
+    const std::uint32_t bits = 0x20u | 0xDFu << 8 | 0x02u << 16 | 0xFDu << 24;
+    for (int i = 0; i < 32; ++i) {
+        durations += ",640," + std::string((bits >> i & 1) != 0 ? "1620" : "500");
+    }
+    durations += ditto ? ",640,40000,9400,2200,640" : ",640";
+    return "{\"frequency\":" + std::to_string(carrierHz) + ",\"durations\":[" + durations + "]}";
+}
+
+std::string text(const JsonValue *value)
+{
+    return value && value->kind() == JsonValue::Kind::String ? value->asString() : std::string();
+}
+
+double number(const JsonValue *value)
+{
+    return value && value->kind() == JsonValue::Kind::Number ? value->asNumber() : -1;
+}
+}  // namespace
+
+class RoundTripTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void jsonReadsWhatItWrites();
+    void badJsonIsRefused_data();
+    void badJsonIsRefused();
+    void rawNecKeepsItsTiming();
+    void carrierCounts();
+    void carrierGoesTheToolsWay_data();
+    void carrierGoesTheToolsWay();
+    void parsedSignalsComeBackAsTheirProtocol_data();
+    void parsedSignalsComeBackAsTheirProtocol();
+    void badSignalsGetAnError_data();
+    void badSignalsGetAnError();
+    void learnedCodeCostsItsBlocks();
+};
+
+void RoundTripTest::jsonReadsWhatItWrites()
+{
+    const std::string line = R"({"a":[1,-2.5,true,null],"b\"":"x\\y\n","c":{}})";
+    const std::optional<JsonValue> value = JsonValue::parse(line);
+    QVERIFY(value);
+    QCOMPARE(value->write(), line);
+    QCOMPARE(number(&value->member("a")->items()[1]), -2.5);
+    QCOMPARE(text(value->member("b\"")), std::string("x\\y\n"));
+    QCOMPARE(JsonValue::parse(R"("\u00e9")")->asString(), std::string("\xC3\xA9"));
+}
+
+void RoundTripTest::badJsonIsRefused_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::newRow("unclosed object") << R"({"a":1)";
+    QTest::newRow("trailing text") << R"({"a":1} x)";
+    QTest::newRow("no value") << R"({"a":})";
+    QTest::newRow("bare word") << "nothing";
+    QTest::newRow("unclosed string") << R"({"a":"b)";
+    QTest::newRow("deep nesting") << QString(100, '[') + QString(100, ']');
+}
+
+void RoundTripTest::badJsonIsRefused()
+{
+    QFETCH(QString, line);
+    std::string error;
+    QVERIFY(!JsonValue::parse(line.toStdString(), &error));
+    QVERIFY(!error.empty());
+}
+
+void RoundTripTest::rawNecKeepsItsTiming()
+{
+    RoundTrip::Totals totals;
+    const JsonValue answer = answerTo(necLine(38000), totals);
+    QCOMPARE(text(answer.member("protocol")), std::string("NEC1"));
+    QCOMPARE(answer.member("fields")->write(), std::string(R"({"D":32,"S":223,"F":2,"E":253})"));
+    QCOMPARE(number(answer.member("bytes")), 22.0);
+    QVERIFY(answer.member("faithful")->asBool());
+    // Within 5 % of the longest mark, 9400 us.
+    QVERIFY(number(answer.member("worst_us")) <= 470);
+    QCOMPARE(answer.member("sent")->member("durations")->items().size(), std::size_t(2 + 64 + 1 + 1 + 3));
+    QCOMPARE(totals.rawFaithful, 1);
+    QCOMPARE(totals.rawKnown, 1);
+}
+
+void RoundTripTest::carrierCounts()
+{
+    RoundTrip::Totals totals;
+    // 200 kHz is more than a known code keeps: it goes out at NEC's own.
+    const JsonValue answer = answerTo(necLine(200000), totals);
+    QVERIFY(!answer.member("faithful")->asBool());
+    QCOMPARE(totals.rawTimingFaithful, 1);
+}
+
+// 20 bits of no known protocol.
+std::string learnedLine(int carrierHz)
+{
+    std::string durations = "3000,3000";
+    for (int i = 0; i < 20; ++i) {
+        durations += ",500," + std::string(i % 3 == 0 ? "1500" : "500");
+    }
+    return "{\"frequency\":" + std::to_string(carrierHz) + ",\"durations\":[" + durations + ",500]}";
+}
+
+// The capture's carrier reaches the converter through the encoded capture's header.
+void RoundTripTest::carrierGoesTheToolsWay_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<int>("sentHz");
+    QTest::addColumn<bool>("faithful");
+
+    QTest::newRow("learned at 56 kHz") << QString::fromStdString(learnedLine(56000)) << "learned" << 56000 << true;
+    QTest::newRow("learned at 36 kHz") << QString::fromStdString(learnedLine(36000)) << "learned" << 36000 << true;
+    QTest::newRow("learned without carrier") << QString::fromStdString(learnedLine(0)) << "learned" << 38000 << false;
+    QTest::newRow("NEC frame at 40 kHz is Pioneer")
+        << QString::fromStdString(necLine(40000, false)) << "Pioneer" << 40000 << true;
+    QTest::newRow("NEC frame at 38 kHz") << QString::fromStdString(necLine(38000, false)) << "NEC1" << 38000 << true;
+    QTest::newRow("NEC at 56 kHz goes out at 56 kHz")
+        << QString::fromStdString(necLine(56000)) << "NEC1" << 56000 << true;
+    QTest::newRow("NEC at 200 kHz goes out at NEC's own")
+        << QString::fromStdString(necLine(200000)) << "NEC1" << 38400 << false;
+}
+
+void RoundTripTest::carrierGoesTheToolsWay()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, protocol);
+    QFETCH(int, sentHz);
+    QFETCH(bool, faithful);
+    RoundTrip::Totals totals;
+    const JsonValue answer = answerTo(line.toStdString(), totals);
+    QCOMPARE(QString::fromStdString(text(answer.member("protocol"))), protocol);
+    QCOMPARE(number(answer.member("sent")->member("frequency")), double(sentHz));
+    QCOMPARE(answer.member("faithful")->asBool(), faithful);
+    QCOMPARE(totals.rawTimingFaithful, 1);
+}
+
+void RoundTripTest::parsedSignalsComeBackAsTheirProtocol_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<QString>("fields");
+
+    QTest::newRow("NEC") << R"({"protocol":"NEC","address":4,"command":8})"
+                         << "NEC1"
+                         << R"({"D":4,"S":251,"F":8,"E":247})";
+    QTest::newRow("NECext, 16-bit command") << R"({"protocol":"NECext","address":65280,"command":4660})"
+                                            << "NEC1-f16"
+                                            << R"({"D":0,"S":255,"F":52,"E":18})";
+    QTest::newRow("Samsung32") << R"({"protocol":"Samsung32","address":7,"command":2})"
+                               << "NECx1"
+                               << R"({"D":7,"S":7,"F":2,"E":253})";
+    QTest::newRow("RC5X") << R"({"protocol":"RC5X","address":5,"command":2})"
+                          << "RC5"
+                          << R"({"D":5,"F":66,"T":0})";
+    QTest::newRow("SIRC20") << R"({"protocol":"SIRC20","address":7002,"command":95})"
+                            << "Sony20"
+                            << R"({"D":26,"S":218,"F":95})";
+    QTest::newRow("Kaseikyo of Denon") << R"({"protocol":"Kaseikyo","address":3298369,"command":368})"
+                                       << "Kaseikyo"
+                                       << R"({"D":4,"S":1,"F":23,"E":6,"M":84,"N":50})";
+    QTest::newRow("Kaseikyo of Panasonic") << R"({"protocol":"Kaseikyo","address":2097792,"command":1})"
+                                           << "Panasonic"
+                                           << R"({"D":128,"S":16,"F":0})";
+    QTest::newRow("NEC42") << R"({"protocol":"NEC42","address":28,"command":9})"
+                           << "NEC42"
+                           << R"({"D":28,"F":9})";
+    QTest::newRow("RCA") << R"({"protocol":"RCA","address":15,"command":84})"
+                         << "RCA"
+                         << R"({"D":15,"F":84})";
+    QTest::newRow("Pioneer") << R"({"protocol":"Pioneer","address":165,"command":28})"
+                             << "Pioneer"
+                             << R"({"D":165,"S":90,"F":28,"E":227})";
+}
+
+void RoundTripTest::parsedSignalsComeBackAsTheirProtocol()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, protocol);
+    QFETCH(QString, fields);
+    RoundTrip::Totals totals;
+    const JsonValue answer = answerTo(line.toStdString(), totals);
+    QCOMPARE(QString::fromStdString(text(answer.member("protocol"))), protocol);
+    QCOMPARE(QString::fromStdString(answer.member("fields")->write()), fields);
+    QCOMPARE(QString::fromStdString(answer.member("expected")->member("fields")->write()), fields);
+    QVERIFY(answer.member("faithful")->asBool());
+    QCOMPARE(totals.parsedRecognised, 1);
+}
+
+void RoundTripTest::badSignalsGetAnError_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::newRow("not JSON") << "{";
+    QTest::newRow("an array") << "[1,2]";
+    QTest::newRow("zero duration") << R"({"frequency":38000,"durations":[9000,0,560]})";
+    QTest::newRow("durations not numbers") << R"({"durations":["a"]})";
+    QTest::newRow("three durations: no code") << R"({"durations":[9000,4500,560]})";
+    QTest::newRow("unknown protocol") << R"({"protocol":"XYZ","address":1,"command":1})";
+    QTest::newRow("Sony15 address beyond 8 bits") << R"({"protocol":"SIRC15","address":6650,"command":1})";
+    QTest::newRow("no address") << R"({"protocol":"NEC","command":1})";
+}
+
+void RoundTripTest::badSignalsGetAnError()
+{
+    QFETCH(QString, line);
+    RoundTrip::Totals totals;
+    const JsonValue answer = answerTo(line.toStdString(), totals);
+    QVERIFY(!text(answer.member("error")).empty());
+    QCOMPARE(totals.errors, 1);
+}
+
+void RoundTripTest::learnedCodeCostsItsBlocks()
+{
+    // A learned format takes whole blocks.
+    RoundTrip::Totals totals;
+    const JsonValue answer = answerTo(learnedLine(38000), totals);
+    QCOMPARE(text(answer.member("protocol")), std::string("learned"));
+    QCOMPARE(answer.member("fields")->write(), std::string("{}"));
+    const double bytes = number(answer.member("bytes"));
+    QVERIFY(bytes > 22);
+    QCOMPARE(std::fmod(bytes - 22, 8.0), 0.0);
+    QVERIFY(answer.member("faithful")->asBool());
+}
+
+QTEST_GUILESS_MAIN(RoundTripTest)
+#include "RoundTripTest.moc"
