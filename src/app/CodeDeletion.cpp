@@ -8,18 +8,12 @@
 #include "IBtn.h"
 #include "LearnedCodeStore.h"
 #include "MessageBoxes.h"
+#include "ModeSlice.h"
 #include "RemoteDevice.h"
 #include "Tmainselfstudy.h"
 
 namespace
 {
-constexpr char learnedKind = '2';
-
-bool isLearnedEntry(const std::string &entry)
-{
-    return entry.size() > 3 && entry[3] == learnedKind;
-}
-
 void neverLearned()
 {
     MessageBoxes::notice(QStringLiteral("This button is never done for learning before!"));
@@ -47,35 +41,24 @@ void CodeDeletion::IBtn78Click()
     w.showhintpanel();
 }
 
-int CodeDeletion::entryindex(const QString &code, bool ignoreCase) const
-{
-    const RemoteTables &tables = w.tables;
-    const std::string wanted = code.toStdString();
-    const int begin = w.devicemode * tables.keyspermode;
-    const int end = std::min(int(tables.keystates.size()), begin + tables.keyspermode);
-    for (int i = begin; i < end; ++i) {
-        const std::string_view keycode = std::string_view(tables.keystates[std::size_t(i)]).substr(0, 2);
-        if (ignoreCase ? HexText::sameDigits(keycode, wanted) : keycode == wanted)
-            return i;
-    }
-    return -1;
-}
-
 void CodeDeletion::deletekey(IBtn *key)
 {
     if (!w.pendingkeys.isEmpty())
         w.pendingkeys.removeFirst();
-    const int found = entryindex(key->code(), false);
-    if (found < 0 || !isLearnedEntry(w.tables.keystates[std::size_t(found)])) {
+    const std::string code = key->code().toStdString();
+    const auto found = ModeSlice(w.tables, w.devicemode).find(code, KeyStateEntry::CodeMatch::Exact);
+    if (!found || !KeyStateEntry::isLearned(w.tables.keystates[*found])) {
         neverLearned();
         return;
     }
     w.runstate_lab->clear();
     if (!MessageBoxes::confirmation(QStringLiteral("Sure to delete the learned code of this button?")))
         return;
-    const int index = entryindex(key->code(), true);
+    // The record to drop is found as the remote's memory names keys: letter case ignored.
+    const auto entry = ModeSlice(w.tables, w.devicemode).find(code, KeyStateEntry::CodeMatch::IgnoringCase);
+    const int index = entry ? static_cast<int>(*entry) : -1;
     // A code the remote still holds stays the key's, in its entry and on its picture.
-    if (LearnedCodeStore(w.tables, w.device()).releasekeycode(index, key->code().toStdString())) {
+    if (LearnedCodeStore(w.tables, w.device()).releasekeycode(index, code)) {
         MessageBoxes::notice(QString::fromLatin1(CapturedCodeStore::deletedFaillyNotice));
         return;
     }
@@ -101,13 +84,7 @@ void CodeDeletion::delallstudykeyClick()
         return;
     }
     RemoteTables &tables = w.tables;
-    const int begin = w.devicemode * tables.keyspermode;
-    const int end = std::min(int(tables.keystates.size()), begin + tables.keyspermode);
-    std::vector<int> learned;
-    for (int i = begin; i < end; ++i) {
-        if (isLearnedEntry(tables.keystates[std::size_t(i)]))
-            learned.push_back(i);
-    }
+    const std::vector<std::size_t> learned = ModeSlice(tables, w.devicemode).learned();
     if (learned.empty()) {
         MessageBoxes::notice(QStringLiteral("No code can be deleted！"));
         return;
@@ -116,13 +93,11 @@ void CodeDeletion::delallstudykeyClick()
         return;
     // Only the records' first byte goes: the formats they used stay allocated
     // for the keys of other modes. A key whose record the remote kept stays learned.
-    for (int index : learned) {
+    for (const std::size_t index : learned) {
         const HexText::Address where =
             HexText::address(static_cast<std::uint16_t>(tables.keytableaddr + BlockLayout::keyRecordBytes * index));
-        if (w.device().writedatav20(tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), "00")) {
-            std::string &entry = tables.keystates[std::size_t(index)];
-            entry = entry.substr(0, 2) + "|0";
-        }
+        if (w.device().writedatav20(tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), "00"))
+            tables.keystates[index] = KeyStateEntry::unlearned(tables.keystates[index]);
     }
     w.refreshkeypictures();
     w.runstate_lab->setText(QStringLiteral("Clearing is finished!"));

@@ -18,8 +18,5 @@ public:
     void delallstudykeyClick();
 
 private:
-    // Index of the current mode's first entry for `code`; -1 when none.
-    int entryindex(const QString &code, bool ignoreCase) const;
-
     Tmainselfstudy &w;
 };

@@ -6,13 +6,12 @@
 #include "HintAnimationPlayer.h"
 #include "IBtn.h"
 #include "MessageBoxes.h"
+#include "ModeSlice.h"
 #include "RemotePanel.h"
 #include "Tmainselfstudy.h"
 
 namespace
 {
-const char *const learnedKind = "2";
-
 QString name(const IBtn *key)
 {
     return RemotePanel::displayName(key);
@@ -62,23 +61,9 @@ void LearningSession::stoplearning()
         w.collectthread->requestInterruption();
 }
 
-bool LearningSession::isLearned(const QString &code) const
-{
-    const RemoteTables &tables = w.tables;
-    const std::string wanted = code.toStdString();
-    const std::size_t begin = std::size_t(w.devicemode) * std::size_t(tables.keyspermode);
-    const std::size_t end = std::min(tables.keystates.size(), begin + std::size_t(tables.keyspermode));
-    for (std::size_t i = begin; i < end; ++i) {
-        const std::string &entry = tables.keystates[i];
-        if (entry.compare(0, 2, wanted) == 0 && entry.compare(3, 1, learnedKind) == 0)
-            return true;
-    }
-    return false;
-}
-
 void LearningSession::learnkey(IBtn *key)
 {
-    if (isLearned(key->code())
+    if (ModeSlice(w.tables, w.devicemode).isLearned(key->code().toStdString())
         && !MessageBoxes::question(name(key) + QStringLiteral("button has learnt, do you need to learn again?")))
         return;
     w.setkeypicture(key, w.pictures.selectedpics);

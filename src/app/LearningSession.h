@@ -29,7 +29,6 @@ public:
 private:
     void startlearning();
     void stoplearning();
-    bool isLearned(const QString &code) const;
     void showanimation();
     void hideanimation(const QPixmap &hint);
     void showoutcome(const CapturedCodeStore::Result &result, IBtn *key);

@@ -369,8 +369,7 @@ void Tmainselfstudy::selectmode(int mode, const QString &text)
 
 void Tmainselfstudy::refreshkeypictures()
 {
-    const std::map<std::string, ModeSlice::Kind> kinds =
-        ModeSlice(tables.keystates, devicemode, tables.keyspermode).kinds();
+    const std::map<std::string, KeyStateEntry::Kind> kinds = ModeSlice(tables, devicemode).kinds();
     for (IBtn *button : findChildren<IBtn *>()) {
         const auto found = kinds.find(button->code().toStdString());
         if (found == kinds.end())
@@ -380,16 +379,16 @@ void Tmainselfstudy::refreshkeypictures()
     }
 }
 
-const QList<QPixmap> &Tmainselfstudy::keypictureset(ModeSlice::Kind kind, bool pending) const
+const QList<QPixmap> &Tmainselfstudy::keypictureset(KeyStateEntry::Kind kind, bool pending) const
 {
     if (pending)
         return pictures.selectedpics;
     switch (kind) {
-    case ModeSlice::Kind::Learned:
+    case KeyStateEntry::Kind::Learned:
         return pictures.learnedpics;
-    case ModeSlice::Kind::Downloaded:
+    case KeyStateEntry::Kind::Downloaded:
         return pictures.downloadedpics;
-    case ModeSlice::Kind::None:
+    case KeyStateEntry::Kind::None:
         break;
     }
     return pictures.normalpics;
@@ -397,7 +396,7 @@ const QList<QPixmap> &Tmainselfstudy::keypictureset(ModeSlice::Kind kind, bool p
 
 bool Tmainselfstudy::modehaslearned() const
 {
-    return ModeSlice(tables.keystates, devicemode, tables.keyspermode).hasLearned();
+    return ModeSlice(tables, devicemode).hasLearned();
 }
 
 void Tmainselfstudy::updatedeletebuttons()
@@ -463,15 +462,8 @@ void Tmainselfstudy::setLinkInterval(std::chrono::milliseconds interval)
 
 void Tmainselfstudy::markunlearned(const QString &code)
 {
-    const std::string wanted = code.toStdString();
-    const std::size_t begin = std::size_t(devicemode) * std::size_t(tables.keyspermode);
-    const std::size_t end = std::min(tables.keystates.size(), begin + std::size_t(tables.keyspermode));
-    for (std::size_t i = begin; i < end; ++i) {
-        if (tables.keystates[i].compare(0, 2, wanted) == 0) {
-            tables.keystates[i] = wanted + "|0";
-            return;
-        }
-    }
+    if (const auto index = ModeSlice(tables, devicemode).find(code.toStdString(), KeyStateEntry::CodeMatch::Exact))
+        tables.keystates[*index] = KeyStateEntry::unlearned(tables.keystates[*index]);
 }
 
 void Tmainselfstudy::showhintpanel()

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "ModeSlice.h"
+#include "KeyStateEntry.h"
 #include "Pictures.h"
 #include "RemoteTables.h"
 #include "TCollectCode.h"
@@ -50,7 +50,7 @@ public:
     // `keystates`; keys without an entry keep their picture.
     void refreshkeypictures();
     // The picture a key shows: selected while it waits for its code, else that of its kind.
-    const QList<QPixmap> &keypictureset(ModeSlice::Kind kind, bool pending) const;
+    const QList<QPixmap> &keypictureset(KeyStateEntry::Kind kind, bool pending) const;
     bool modehaslearned() const;
     // The delete buttons are usable only in a mode with learned keys and while
     // the remote is attached (the link monitor hides the panel while it is away).

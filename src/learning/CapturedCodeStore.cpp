@@ -9,6 +9,7 @@
 #include "EncodedCapture.h"
 #include "HexText.h"
 #include "KeyStateEntry.h"
+#include "ModeSlice.h"
 #include "RemoteDevice.h"
 
 namespace
@@ -89,15 +90,15 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     const std::string reference =
         known ? "0|" + code->formatid : "1|" + (choice->kind == FormatKind::LearnedStored ? slot : m_slotref);
 
-    const auto position = keyposition(keycode);
+    const auto position = ModeSlice::keyPosition(m_tables, keycode);
     if (!position)
         return end(Outcome::KeyNotListed);
-    const int index = devicemode * m_tables.keyspermode + *position;
+    const int index = devicemode * m_tables.keyspermode + static_cast<int>(*position);
     if (index < 0 || static_cast<std::size_t>(index) >= m_tables.keystates.size() || !recordfits(index))
         return end(Outcome::IndexOutside);
     std::string &entry = m_tables.keystates[static_cast<std::size_t>(index)];
     // The list must name the same key at its place in every mode, or another key's record would go.
-    if (!KeyStateEntry::hasKeyCode(entry, keycode))
+    if (!KeyStateEntry::hasKeyCode(entry, keycode, KeyStateEntry::CodeMatch::IgnoringCase))
         return end(Outcome::KeyNotListed);
     // Room for a new format is made sure of first: a key record must never refer to a free slot.
     if (choice->kind == FormatKind::LearnedNew && !m_store.findfreerun(code->formatdata))
@@ -111,7 +112,7 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
             || !m_store.writeallocationarea(before))
             return end(Outcome::RecordWriteFailed);
     }
-    const std::string listedcode = m_tables.keystates[static_cast<std::size_t>(*position)].substr(0, 2);
+    const std::string listedcode = m_tables.keystates[*position].substr(0, 2);
     // A drop that fails frees nothing; the new record, once written, replaces the old one all the same.
     const std::optional<int> oldslot = KeyStateEntry::learnedSlot(entry);
     const bool dropfailed =
@@ -123,14 +124,14 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
         // The entry says what the remote holds. When the old code was dropped, a
         // stored format that this key alone used has lost its last key with it.
         if (!dropfailed)
-            entry = listedcode + "|0";
+            entry = KeyStateEntry::unlearned(listedcode);
         // An old record still there may refer to a stored format's slot; never to a new one.
         if (choice->kind == FormatKind::LearnedNew || (choice->kind == FormatKind::LearnedStored && !dropfailed))
             freeunused(choice->slot, index);
         return end(Outcome::RecordWriteFailed);
     }
 
-    entry = listedcode + "|2|" + reference;
+    entry = KeyStateEntry::learned(listedcode, reference);
     if (dropfailed && oldslot && *oldslot != choice->slot)
         freeunused(*oldslot, index);
     result.notices.push_back(receivedNotice);
@@ -151,15 +152,6 @@ std::optional<CapturedCodeStore::Choice> CapturedCodeStore::chooseformat(const s
         const auto record = allocator.record(slot);
         if (record && !record->inuse)
             return Choice{FormatKind::LearnedNew, slot};
-    }
-    return std::nullopt;
-}
-
-std::optional<int> CapturedCodeStore::keyposition(const std::string &keycode) const
-{
-    for (std::size_t i = 0; i < m_tables.keystates.size(); ++i) {
-        if (KeyStateEntry::hasKeyCode(m_tables.keystates[i], keycode))
-            return static_cast<int>(i);
     }
     return std::nullopt;
 }

@@ -83,7 +83,6 @@ private:
     };
 
     std::optional<Choice> chooseformat(const std::string &formatid) const;
-    std::optional<int> keyposition(const std::string &keycode) const;
     // Frees `slot` when no entry but the one at `index` refers to it.
     void freeunused(int slot, int index);
     bool recordfits(int index) const;

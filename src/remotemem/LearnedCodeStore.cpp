@@ -32,7 +32,8 @@ bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::
 {
     // A wrong index would clear another key's record.
     if (index < 0 || static_cast<std::size_t>(index) >= m_tables.keystates.size()
-        || !KeyStateEntry::hasKeyCode(m_tables.keystates[static_cast<std::size_t>(index)], keycode))
+        || !KeyStateEntry::hasKeyCode(m_tables.keystates[static_cast<std::size_t>(index)], keycode,
+                                      KeyStateEntry::CodeMatch::IgnoringCase))
         return true;
     const std::uint32_t address =
         m_tables.keytableaddr + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);

@@ -6,7 +6,7 @@
 #include "CaptureEncoding.h"
 #include "CodeConverter.h"
 #include "EncodedCapture.h"
-#include "KeyStateEntry.h"
+#include "ModeSlice.h"
 #include "RemoteTablesReader.h"
 #include "TCollectCode.h"
 
@@ -40,11 +40,11 @@ std::vector<std::uint8_t> LearnedRemote::image() const
 
 int LearnedRemote::recordAddress(int mode, const std::string &keycode) const
 {
-    for (int position = 0; position < m_tables.keyspermode; ++position) {
-        if (KeyStateEntry::hasKeyCode(m_tables.keystates[static_cast<std::size_t>(position)], keycode))
-            return m_tables.keytableaddr + BlockLayout::keyRecordBytes * (mode * m_tables.keyspermode + position);
-    }
-    return -1;
+    // The first mode's entries are the remote's key-code list.
+    const auto position = ModeSlice(m_tables, 0).find(keycode, KeyStateEntry::CodeMatch::IgnoringCase);
+    if (!position)
+        return -1;
+    return m_tables.keytableaddr + BlockLayout::keyRecordBytes * (mode * m_tables.keyspermode + int(*position));
 }
 
 std::string LearnedRemote::convertCapture(const std::string &collectedcode)

@@ -226,17 +226,17 @@ std::string StressRun::pick(std::initializer_list<std::pair<int, std::function<s
 bool StressRun::isLearned(const QString &code) const
 {
     const RemoteTables &tables = m_window->tables;
-    const auto kinds = ModeSlice(tables.keystates, m_window->devicemode, tables.keyspermode).kinds();
+    const auto kinds = ModeSlice(tables, m_window->devicemode).kinds();
     const auto kind = kinds.find(code.toStdString());
-    return kind != kinds.end() && kind->second == ModeSlice::Kind::Learned;
+    return kind != kinds.end() && kind->second == KeyStateEntry::Kind::Learned;
 }
 
 int StressRun::learnedInMode() const
 {
     const RemoteTables &tables = m_window->tables;
-    const auto kinds = ModeSlice(tables.keystates, m_window->devicemode, tables.keyspermode).kinds();
+    const auto kinds = ModeSlice(tables, m_window->devicemode).kinds();
     return int(std::count_if(kinds.begin(), kinds.end(),
-                             [](const auto &kind) { return kind.second == ModeSlice::Kind::Learned; }));
+                             [](const auto &kind) { return kind.second == KeyStateEntry::Kind::Learned; }));
 }
 
 QList<IBtn *> StressRun::learnableKeys() const
@@ -466,8 +466,7 @@ std::vector<std::string> StressRun::checkPictures() const
 {
     std::vector<std::string> wrong;
     const RemoteTables &tables = m_window->tables;
-    const std::map<std::string, ModeSlice::Kind> kinds =
-        ModeSlice(tables.keystates, m_window->devicemode, tables.keyspermode).kinds();
+    const std::map<std::string, KeyStateEntry::Kind> kinds = ModeSlice(tables, m_window->devicemode).kinds();
     for (IBtn *key : m_window->ykqbox->findChildren<IBtn *>()) {
         const auto kind = kinds.find(key->code().toStdString());
         if (kind == kinds.end())
@@ -478,9 +477,10 @@ std::vector<std::string> StressRun::checkPictures() const
         if (expected.isNull() || key->picture().cacheKey() == expected.cacheKey()
             || key->picture().toImage() == expected.toImage())
             continue;
-        wrong.push_back("key " + key->code().toStdString() + " does not show its "
-                        + (pending ? std::string("selected") : "kind " + std::to_string(int(kind->second)))
-                        + " picture");
+        wrong.push_back(
+            "key " + key->code().toStdString() + " does not show its "
+            + (pending ? std::string("selected") : "kind " + std::string(1, static_cast<char>(kind->second)))
+            + " picture");
     }
     return wrong;
 }

@@ -5,6 +5,7 @@
 
 #include "FakeDisplayMode.h"
 #include "IBtn.h"
+#include "ModeSlice.h"
 
 WindowRig::WindowRig()
     : m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
@@ -48,12 +49,8 @@ void WindowRig::click(const QString &name) const
 
 int WindowRig::entry(int mode, const QString &code) const
 {
-    const RemoteTables &tables = m_window->tables;
-    for (int i = mode * tables.keyspermode; i < (mode + 1) * tables.keyspermode; ++i) {
-        if (QString::fromStdString(tables.keystates[std::size_t(i)].substr(0, 2)) == code)
-            return i;
-    }
-    return -1;
+    const auto index = ModeSlice(m_window->tables, mode).find(code.toStdString(), KeyStateEntry::CodeMatch::Exact);
+    return index ? int(*index) : -1;
 }
 
 bool WindowRig::setKind(int mode, const QString &code, char kind)

@@ -8,10 +8,10 @@
 #include "BlockLayout.h"
 #include "FormatCodec.h"
 #include "HexText.h"
-#include "KeyStateEntry.h"
 #include "KnownProtocols.h"
 #include "LearnedFormat.h"
 #include "MemoryImageDevice.h"
+#include "ModeSlice.h"
 #include "RemoteTablesReader.h"
 #include "SignalFile.h"
 
@@ -107,14 +107,11 @@ RemoteTransmitter::Result RemoteTransmitter::send(const std::vector<std::uint8_t
         return refused(Outcome::KeyNotListed, "there is no device mode " + std::to_string(mode));
     const std::string key = "mode " + modeName(mode) + " key " + std::string(keycode);
 
-    // The first mode's entries list every key in the order of the others.
-    const auto listed = tables.keystates.begin();
-    const auto found = std::find_if(listed, listed + tables.keyspermode, [keycode](const std::string &entry) {
-        return KeyStateEntry::hasKeyCode(entry, keycode);
-    });
-    if (found == listed + tables.keyspermode)
+    // The first mode's entries are the remote's key-code list.
+    const auto position = ModeSlice(tables, 0).find(keycode, KeyStateEntry::CodeMatch::IgnoringCase);
+    if (!position)
         return refused(Outcome::KeyNotListed, "key " + std::string(keycode) + " is not in the remote's key-code list");
-    const int index = mode * tables.keyspermode + static_cast<int>(found - listed);
+    const int index = mode * tables.keyspermode + static_cast<int>(*position);
     // The reader made sure that every mode's key records lie inside the memory.
     const std::size_t address =
         tables.keytableaddr + std::size_t{BlockLayout::keyRecordBytes} * static_cast<std::size_t>(index);

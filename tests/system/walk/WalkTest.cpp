@@ -8,6 +8,7 @@
 
 #include "FakeDisplayMode.h"
 #include "IBtn.h"
+#include "ModeSlice.h"
 #include "OriginalWindow.h"
 #include "RcportDevice.h"
 #include "RemoteLayout.h"
@@ -57,13 +58,9 @@ private:
     // The key's kind digit in `mode`, as the tool holds it; 0 when it has no entry.
     static char kindOf(const Tmainselfstudy &window, int mode, const QString &code)
     {
-        const RemoteTables &tables = window.tables;
-        for (int i = mode * tables.keyspermode; i < (mode + 1) * tables.keyspermode; ++i) {
-            const std::string &entry = tables.keystates[std::size_t(i)];
-            if (entry.size() > 3 && QString::fromStdString(entry.substr(0, 2)) == code)
-                return entry[3];
-        }
-        return 0;
+        const auto index = ModeSlice(window.tables, mode).find(code.toStdString(), KeyStateEntry::CodeMatch::Exact);
+        const auto kind = index ? KeyStateEntry::kind(window.tables.keystates[*index]) : std::nullopt;
+        return kind ? static_cast<char>(*kind) : 0;
     }
 
     // Clicks `code` on the tool's picture, waits for the remote to listen and

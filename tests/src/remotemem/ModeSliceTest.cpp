@@ -2,7 +2,7 @@
 
 #include "ModeSlice.h"
 
-using Kind = ModeSlice::Kind;
+using Kind = KeyStateEntry::Kind;
 using Kinds = std::map<std::string, Kind>;
 Q_DECLARE_METATYPE(Kinds)
 
@@ -13,13 +13,12 @@ class ModeSliceTest : public QObject
 
 private:
     // Three modes of three entries each.
-    static std::vector<std::string> list(std::vector<std::string> tv, std::vector<std::string> cbl,
-                                         std::vector<std::string> sat)
+    static RemoteTables tables()
     {
-        std::vector<std::string> all = tv;
-        all.insert(all.end(), cbl.begin(), cbl.end());
-        all.insert(all.end(), sat.begin(), sat.end());
-        return all;
+        RemoteTables tables;
+        tables.keyspermode = 3;
+        tables.keystates = {"10|1|0", "12|0|0", "13|2|1|0000", "12|1|0", "10|0|0", "12|2|0", "12|1|0", "12|7|0", "1"};
+        return tables;
     }
 
 private slots:
@@ -39,11 +38,37 @@ private slots:
         QFETCH(int, mode);
         QFETCH(Kinds, expected);
         QFETCH(bool, learned);
-        const std::vector<std::string> keystates =
-            list({"10|1|0", "12|0|0", "13|2|1|0000"}, {"12|1|0", "10|0|0", "12|2|0"}, {"12|1|0", "12|7|0", "1"});
-        const ModeSlice slice(keystates, mode, 3);
+        const RemoteTables keys = tables();
+        const ModeSlice slice(keys, mode);
         QCOMPARE(slice.kinds(), expected);
         QCOMPARE(slice.hasLearned(), learned);
+    }
+
+    // A key's entry is looked for in the mode alone.
+    void findsTheKeyInTheMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("keycode");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("learned");
+        QTest::newRow("TV, learned") << 0 << "13" << 2 << true;
+        // The first entry of 12 is downloaded; the learned one after it counts.
+        QTest::newRow("CBL, first of two") << 1 << "12" << 3 << true;
+        QTest::newRow("learned in another mode") << 1 << "13" << -1 << false;
+        QTest::newRow("not a key code") << 2 << "1" << -1 << false;
+    }
+
+    void findsTheKeyInTheMode()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, keycode);
+        QFETCH(int, index);
+        QFETCH(bool, learned);
+        const RemoteTables keys = tables();
+        const ModeSlice slice(keys, mode);
+        const auto found = slice.find(keycode.toStdString(), KeyStateEntry::CodeMatch::Exact);
+        QCOMPARE(found ? int(*found) : -1, index);
+        QCOMPARE(slice.isLearned(keycode.toStdString()), learned);
     }
 
     void aSliceHoldsOnlyWhatTheListHas_data()
@@ -62,8 +87,10 @@ private slots:
         QFETCH(int, mode);
         QFETCH(int, keyspermode);
         QFETCH(int, codes);
-        const std::vector<std::string> keystates{"10|2|0", "12|2|0", "13|2|0", "14|2|0"};
-        const ModeSlice slice(keystates, mode, keyspermode);
+        RemoteTables keys;
+        keys.keyspermode = keyspermode;
+        keys.keystates = {"10|2|0", "12|2|0", "13|2|0", "14|2|0"};
+        const ModeSlice slice(keys, mode);
         QCOMPARE(int(slice.kinds().size()), codes);
         QCOMPARE(slice.hasLearned(), codes > 0);
     }
