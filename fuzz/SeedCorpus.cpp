@@ -9,13 +9,16 @@
 #include <string>
 #include <vector>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include "CaptureEncoding.h"
 #include "CodeConverter.h"
 #include "EncodedCapture.h"
 #include "FactoryImage.h"
 #include "HexText.h"
 #include "InfraredReceiver.h"
-#include "JsonValue.h"
 #include "SignalFile.h"
 #include "SparseImage.h"
 
@@ -43,20 +46,21 @@ std::vector<InfraredSignal> spreadOfRecordings(const std::filesystem::path &rawF
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
-    std::vector<InfraredSignal> signals;
+    std::vector<InfraredSignal> spread;
     for (std::size_t i = 0; i < recordings && !lines.empty(); ++i) {
-        const auto value = JsonValue::parse(lines[i * lines.size() / recordings]);
-        const JsonValue *durations = value ? value->member("durations") : nullptr;
-        const JsonValue *frequency = value ? value->member("frequency") : nullptr;
-        if (durations == nullptr || frequency == nullptr)
+        const QJsonObject value =
+            QJsonDocument::fromJson(QByteArray::fromStdString(lines[i * lines.size() / recordings])).object();
+        const QJsonValue durations = value.value(QStringLiteral("durations"));
+        const QJsonValue frequency = value.value(QStringLiteral("frequency"));
+        if (durations.isUndefined() || frequency.isUndefined())
             continue;
         InfraredSignal signal;
-        signal.carrierHz = static_cast<int>(frequency->asNumber());
-        for (const JsonValue &duration : durations->items())
-            signal.durations.push_back(duration.asNumber());
-        signals.push_back(signal);
+        signal.carrierHz = static_cast<int>(frequency.toDouble());
+        for (const QJsonValue duration : durations.toArray())
+            signal.durations.push_back(duration.toDouble());
+        spread.push_back(signal);
     }
-    return signals;
+    return spread;
 }
 }  // namespace
 
@@ -70,18 +74,18 @@ int main(int argc, char **argv)
     const auto image = SparseImage::compress(FactoryImage::build());
     write(corpus / "blocks/factory", std::string(image.begin(), image.end()));
 
-    const auto signals = spreadOfRecordings(std::filesystem::path(argv[1]) / "raw.jsonl");
-    if (signals.empty()) {
+    const auto spread = spreadOfRecordings(std::filesystem::path(argv[1]) / "raw.jsonl");
+    if (spread.empty()) {
         std::cerr << "no recordings in " << argv[1] << "\n";
         return 1;
     }
-    for (std::size_t i = 0; i < signals.size(); ++i) {
+    for (std::size_t i = 0; i < spread.size(); ++i) {
         const std::string name = "raw" + std::to_string(i);
-        const std::string durations = SignalFile::format(signals[i]);
+        const std::string durations = SignalFile::format(spread[i]);
         write(corpus / "signalfile" / name, durations + "\n");
         write(corpus / "request" / name,
               "SetCodeCarrierWave\nstatus\npress " + durations + "\nRCollectCodeInfo\nstatus\n");
-        const auto words = InfraredReceiver::capture(signals[i]);
+        const auto words = InfraredReceiver::capture(spread[i]);
         if (!words)
             continue;
         const std::string capture = captureText(*words);

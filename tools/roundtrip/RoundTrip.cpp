@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include "CapturedCodeStore.h"
 #include "CodeConverter.h"
 #include "HexText.h"
-#include "JsonValue.h"
 #include "KnownProtocols.h"
 #include "LearnedFormat.h"
 #include "ParsedSignal.h"
@@ -39,58 +42,65 @@ struct Input
     std::optional<ParsedSignal::Irp> expected;
 };
 
-JsonValue fieldsJson(const ProtocolCodec::Fields &fields)
+QJsonObject fieldsJson(const ProtocolCodec::Fields &fields)
 {
-    JsonValue object = JsonValue::object();
+    QJsonObject object;
     for (const auto &[name, value] : fields) {
-        object.set(name, JsonValue::number(value));
+        object.insert(QString::fromStdString(name), value);
     }
     return object;
 }
 
-JsonValue errorLine(const std::string &what, RoundTrip::Totals &totals)
+std::string lineOf(const QJsonObject &object)
 {
-    ++totals.errors;
-    return JsonValue::object().set("error", JsonValue::string(what));
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
-std::optional<Input> inputOf(const JsonValue &line, std::string &why)
+std::string errorLine(const std::string &what, RoundTrip::Totals &totals)
+{
+    ++totals.errors;
+    return lineOf({{QStringLiteral("error"), QString::fromStdString(what)}});
+}
+
+bool isWholeNumber(const QJsonValue &value)
+{
+    return value.isDouble() && value.toDouble() == std::floor(value.toDouble());
+}
+
+std::optional<Input> inputOf(const QJsonObject &line, std::string &why)
 {
     Input input;
-    const JsonValue *durations = line.member("durations");
-    const JsonValue *protocol = line.member("protocol");
-    if (durations) {
-        const JsonValue *frequency = line.member("frequency");
-        if (durations->kind() != JsonValue::Kind::Array
-            || (frequency
-                && (frequency->kind() != JsonValue::Kind::Number || frequency->asNumber() < minimumCarrierHz))) {
+    const QJsonValue durations = line.value(QStringLiteral("durations"));
+    const QJsonValue protocol = line.value(QStringLiteral("protocol"));
+    if (!durations.isUndefined()) {
+        const QJsonValue frequency = line.value(QStringLiteral("frequency"));
+        if (!durations.isArray()
+            || (!frequency.isUndefined() && (!frequency.isDouble() || frequency.toDouble() < minimumCarrierHz))) {
             why = "\"durations\" must be an array and \"frequency\" a carrier in Hz";
             return std::nullopt;
         }
-        input.signal.carrierHz = frequency ? static_cast<int>(std::lround(frequency->asNumber())) : 38000;
-        for (const JsonValue &value : durations->items()) {
-            if (value.kind() != JsonValue::Kind::Number || !(value.asNumber() > 0)) {
+        input.signal.carrierHz = frequency.isUndefined() ? 38000 : static_cast<int>(std::lround(frequency.toDouble()));
+        for (const QJsonValue value : durations.toArray()) {
+            if (!value.isDouble() || !(value.toDouble() > 0)) {
                 why = "a duration is not a positive number of microseconds";
                 return std::nullopt;
             }
-            input.signal.durations.push_back(value.asNumber());
+            input.signal.durations.push_back(value.toDouble());
         }
         return input;
     }
-    if (!protocol || protocol->kind() != JsonValue::Kind::String) {
+    if (!protocol.isString()) {
         why = "neither \"durations\" nor \"protocol\"";
         return std::nullopt;
     }
-    const JsonValue *address = line.member("address");
-    const JsonValue *command = line.member("command");
-    if (!address || !command || address->kind() != JsonValue::Kind::Number || command->kind() != JsonValue::Kind::Number
-        || address->asNumber() != std::floor(address->asNumber())
-        || command->asNumber() != std::floor(command->asNumber())) {
+    const QJsonValue address = line.value(QStringLiteral("address"));
+    const QJsonValue command = line.value(QStringLiteral("command"));
+    if (!isWholeNumber(address) || !isWholeNumber(command)) {
         why = "a parsed signal needs whole numbers \"address\" and \"command\"";
         return std::nullopt;
     }
-    input.expected = ParsedSignal::irpOf(protocol->asString(), static_cast<long long>(address->asNumber()),
-                                         static_cast<long long>(command->asNumber()), why);
+    input.expected = ParsedSignal::irpOf(protocol.toString().toStdString(), static_cast<long long>(address.toDouble()),
+                                         static_cast<long long>(command.toDouble()), why);
     if (!input.expected) {
         return std::nullopt;
     }
@@ -152,13 +162,13 @@ std::string protocolOf(const std::string &converted, ProtocolCodec::Fields &fiel
     return format && !format->alphabet.empty() ? "learned" : "raw";
 }
 
-JsonValue signalJson(const IrSignal &signal)
+QJsonObject signalJson(const IrSignal &signal)
 {
-    JsonValue durations = JsonValue::array();
+    QJsonArray durations;
     for (const int d : signal.flatDurations()) {
-        durations.append(JsonValue::number(d));
+        durations.append(d);
     }
-    return JsonValue::object().set("frequency", JsonValue::number(signal.carrierHz)).set("durations", durations);
+    return {{QStringLiteral("frequency"), signal.carrierHz}, {QStringLiteral("durations"), durations}};
 }
 }  // namespace
 
@@ -185,19 +195,26 @@ RoundTrip::Match RoundTrip::compare(const InfraredSignal &original, const IrSign
 std::string RoundTrip::run(std::string_view line, Totals &totals)
 {
     ++totals.lines;
-    std::string why;
-    const std::optional<JsonValue> json = JsonValue::parse(line, &why);
-    if (!json || json->kind() != JsonValue::Kind::Object) {
-        return errorLine(json ? "not a JSON object" : "not JSON: " + why, totals).write();
+    QJsonParseError parsing;
+    const QJsonDocument json =
+        QJsonDocument::fromJson(QByteArray(line.data(), static_cast<qsizetype>(line.size())), &parsing);
+    if (parsing.error != QJsonParseError::NoError) {
+        return errorLine("not JSON: " + parsing.errorString().toStdString() + " at character "
+                             + std::to_string(parsing.offset + 1),
+                         totals);
     }
-    const std::optional<Input> input = inputOf(*json, why);
+    if (!json.isObject()) {
+        return errorLine("not a JSON object", totals);
+    }
+    std::string why;
+    const std::optional<Input> input = inputOf(json.object(), why);
     if (!input) {
-        return errorLine(why, totals).write();
+        return errorLine(why, totals);
     }
     std::string error;
     const std::unique_ptr<VirtualRemote> remote = VirtualRemote::open({{}, std::chrono::microseconds(0)}, &error);
     if (!remote) {
-        return errorLine("no virtual remote: " + error, totals).write();
+        return errorLine("no virtual remote: " + error, totals);
     }
     VirtualRemoteDevice device(*remote);
     RemoteTablesReader::Result tables = RemoteTablesReader::read(device);
@@ -205,7 +222,7 @@ std::string RoundTrip::run(std::string_view line, Totals &totals)
     remote->setCodeCarrierWave();
     if (tables.outcome != RemoteTablesReader::Outcome::Ok || !remote->press(input->signal)
         || !remote->collectCodeInfo(capture)) {
-        return errorLine("the receiver took no capture of the signal", totals).write();
+        return errorLine("the receiver took no capture of the signal", totals);
     }
     std::string converted;
     // The carrier reaches the converter as the tool passes it: from the encoded capture's header.
@@ -214,12 +231,12 @@ std::string RoundTrip::run(std::string_view line, Totals &totals)
         return Conversion{Conversion::Status::Converted, converted, {}};
     });
     if (store.store(capture, keycode, 0).outcome != CapturedCodeStore::Outcome::Stored) {
-        return errorLine("no code learned from the signal", totals).write();
+        return errorLine("no code learned from the signal", totals);
     }
     const RemoteTransmitter::Result sent =
         RemoteTransmitter::send(remote->dump(0, VirtualRemote::memorySize), 0, keycode);
     if (!sent.sent()) {
-        return errorLine("the transmitter sent nothing: " + sent.reason, totals).write();
+        return errorLine("the transmitter sent nothing: " + sent.reason, totals);
     }
     ProtocolCodec::Fields fields;
     std::size_t dataBytes = 0;
@@ -228,25 +245,26 @@ std::string RoundTrip::run(std::string_view line, Totals &totals)
     const Match match = compare(input->signal, sent.signal);
     totals.bytes += static_cast<long long>(bytes);
 
-    JsonValue answer = JsonValue::object();
-    answer.set("protocol", JsonValue::string(protocol)).set("fields", fieldsJson(fields));
-    answer.set("bytes", JsonValue::number(static_cast<double>(bytes)));
-    answer.set("faithful", JsonValue::boolean(match.faithful)).set("worst_us", JsonValue::number(match.worstUs));
-    answer.set("sent", signalJson(sent.signal));
+    QJsonObject answer{{QStringLiteral("protocol"), QString::fromStdString(protocol)},
+                       {QStringLiteral("fields"), fieldsJson(fields)},
+                       {QStringLiteral("bytes"), static_cast<qint64>(bytes)},
+                       {QStringLiteral("faithful"), match.faithful},
+                       {QStringLiteral("worst_us"), match.worstUs},
+                       {QStringLiteral("sent"), signalJson(sent.signal)}};
     if (input->expected) {
         ++totals.parsed;
         totals.parsedFaithful += match.faithful ? 1 : 0;
         totals.parsedRecognised += protocol == input->expected->protocol && fields == input->expected->fields ? 1 : 0;
-        answer.set("expected", JsonValue::object()
-                                   .set("protocol", JsonValue::string(input->expected->protocol))
-                                   .set("fields", fieldsJson(input->expected->fields)));
+        answer.insert(QStringLiteral("expected"),
+                      QJsonObject{{QStringLiteral("protocol"), QString::fromStdString(input->expected->protocol)},
+                                  {QStringLiteral("fields"), fieldsJson(input->expected->fields)}});
     } else {
         ++totals.raw;
         totals.rawFaithful += match.faithful ? 1 : 0;
         totals.rawTimingFaithful += match.timingFaithful ? 1 : 0;
         totals.rawKnown += protocol != "learned" && protocol != "raw" ? 1 : 0;
     }
-    return answer.write();
+    return lineOf(answer);
 }
 
 std::size_t RoundTrip::keyBytes(std::size_t formatBytes)

@@ -1,15 +1,22 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
-#include "JsonValue.h"
 #include "RoundTrip.h"
 
 namespace
 {
-JsonValue answerTo(const std::string &line, RoundTrip::Totals &totals)
+QJsonObject objectOf(const std::string &text)
+{
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
+}
+
+// The answer is one line: nothing of it may break the line.
+QJsonObject answerTo(const std::string &line, RoundTrip::Totals &totals)
 {
     const std::string text = RoundTrip::run(line, totals);
-    const std::optional<JsonValue> answer = JsonValue::parse(text);
-    return answer ? *answer : JsonValue();
+    return text.find('\n') == std::string::npos ? objectOf(text) : QJsonObject();
 }
 
 // NEC1 D=0x20 F=0x02 as a remote of its own timing sends it: marks 640 us,
@@ -24,16 +31,6 @@ std::string necLine(int carrierHz, bool ditto = true)
     durations += ditto ? ",640,40000,9400,2200,640" : ",640";
     return "{\"frequency\":" + std::to_string(carrierHz) + ",\"durations\":[" + durations + "]}";
 }
-
-std::string text(const JsonValue *value)
-{
-    return value && value->kind() == JsonValue::Kind::String ? value->asString() : std::string();
-}
-
-double number(const JsonValue *value)
-{
-    return value && value->kind() == JsonValue::Kind::Number ? value->asNumber() : -1;
-}
 }  // namespace
 
 class RoundTripTest : public QObject
@@ -41,9 +38,7 @@ class RoundTripTest : public QObject
     Q_OBJECT
 
 private slots:
-    void jsonReadsWhatItWrites();
-    void badJsonIsRefused_data();
-    void badJsonIsRefused();
+    void errorsKeepWhatTheLineSaid();
     void rawNecKeepsItsTiming();
     void carrierCounts();
     void carrierGoesTheToolsWay_data();
@@ -55,47 +50,25 @@ private slots:
     void learnedCodeCostsItsBlocks();
 };
 
-void RoundTripTest::jsonReadsWhatItWrites()
+// A name read with escapes comes back in the error as it was meant.
+void RoundTripTest::errorsKeepWhatTheLineSaid()
 {
-    const std::string line = R"({"a":[1,-2.5,true,null],"b\"":"x\\y\n","c":{}})";
-    const std::optional<JsonValue> value = JsonValue::parse(line);
-    QVERIFY(value);
-    QCOMPARE(value->write(), line);
-    QCOMPARE(number(&value->member("a")->items()[1]), -2.5);
-    QCOMPARE(text(value->member("b\"")), std::string("x\\y\n"));
-    QCOMPARE(JsonValue::parse(R"("\u00e9")")->asString(), std::string("\xC3\xA9"));
-}
-
-void RoundTripTest::badJsonIsRefused_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::newRow("unclosed object") << R"({"a":1)";
-    QTest::newRow("trailing text") << R"({"a":1} x)";
-    QTest::newRow("no value") << R"({"a":})";
-    QTest::newRow("bare word") << "nothing";
-    QTest::newRow("unclosed string") << R"({"a":"b)";
-    QTest::newRow("deep nesting") << QString(100, '[') + QString(100, ']');
-}
-
-void RoundTripTest::badJsonIsRefused()
-{
-    QFETCH(QString, line);
-    std::string error;
-    QVERIFY(!JsonValue::parse(line.toStdString(), &error));
-    QVERIFY(!error.empty());
+    RoundTrip::Totals totals;
+    const QJsonObject answer = answerTo(R"({"protocol":"X\"Y\\\u00e9\n","address":1,"command":1})", totals);
+    QCOMPARE(answer.value("error").toString(), QString::fromUtf8("no protocol definition for X\"Y\\\u00e9\n"));
 }
 
 void RoundTripTest::rawNecKeepsItsTiming()
 {
     RoundTrip::Totals totals;
-    const JsonValue answer = answerTo(necLine(38000), totals);
-    QCOMPARE(text(answer.member("protocol")), std::string("NEC1"));
-    QCOMPARE(answer.member("fields")->write(), std::string(R"({"D":32,"S":223,"F":2,"E":253})"));
-    QCOMPARE(number(answer.member("bytes")), 22.0);
-    QVERIFY(answer.member("faithful")->asBool());
+    const QJsonObject answer = answerTo(necLine(38000), totals);
+    QCOMPARE(answer.value("protocol").toString(), "NEC1");
+    QCOMPARE(answer.value("fields").toObject(), objectOf(R"({"D":32,"S":223,"F":2,"E":253})"));
+    QCOMPARE(answer.value("bytes").toDouble(-1), 22.0);
+    QVERIFY(answer.value("faithful").toBool());
     // Within 5 % of the longest mark, 9400 us.
-    QVERIFY(number(answer.member("worst_us")) <= 470);
-    QCOMPARE(answer.member("sent")->member("durations")->items().size(), std::size_t(2 + 64 + 1 + 1 + 3));
+    QVERIFY(answer.value("worst_us").toDouble(471) <= 470);
+    QCOMPARE(answer.value("sent")["durations"].toArray().size(), 2 + 64 + 1 + 1 + 3);
     QCOMPARE(totals.rawFaithful, 1);
     QCOMPARE(totals.rawKnown, 1);
 }
@@ -104,8 +77,8 @@ void RoundTripTest::carrierCounts()
 {
     RoundTrip::Totals totals;
     // 200 kHz is more than a known code keeps: it goes out at NEC's own.
-    const JsonValue answer = answerTo(necLine(200000), totals);
-    QVERIFY(!answer.member("faithful")->asBool());
+    const QJsonObject answer = answerTo(necLine(200000), totals);
+    QVERIFY(!answer.value("faithful").toBool(true));
     QCOMPARE(totals.rawTimingFaithful, 1);
 }
 
@@ -146,10 +119,10 @@ void RoundTripTest::carrierGoesTheToolsWay()
     QFETCH(int, sentHz);
     QFETCH(bool, faithful);
     RoundTrip::Totals totals;
-    const JsonValue answer = answerTo(line.toStdString(), totals);
-    QCOMPARE(QString::fromStdString(text(answer.member("protocol"))), protocol);
-    QCOMPARE(number(answer.member("sent")->member("frequency")), double(sentHz));
-    QCOMPARE(answer.member("faithful")->asBool(), faithful);
+    const QJsonObject answer = answerTo(line.toStdString(), totals);
+    QCOMPARE(answer.value("protocol").toString(), protocol);
+    QCOMPARE(answer.value("sent")["frequency"].toDouble(-1), double(sentHz));
+    QCOMPARE(answer.value("faithful").toBool(!faithful), faithful);
     QCOMPARE(totals.rawTimingFaithful, 1);
 }
 
@@ -197,11 +170,11 @@ void RoundTripTest::parsedSignalsComeBackAsTheirProtocol()
     QFETCH(QString, protocol);
     QFETCH(QString, fields);
     RoundTrip::Totals totals;
-    const JsonValue answer = answerTo(line.toStdString(), totals);
-    QCOMPARE(QString::fromStdString(text(answer.member("protocol"))), protocol);
-    QCOMPARE(QString::fromStdString(answer.member("fields")->write()), fields);
-    QCOMPARE(QString::fromStdString(answer.member("expected")->member("fields")->write()), fields);
-    QVERIFY(answer.member("faithful")->asBool());
+    const QJsonObject answer = answerTo(line.toStdString(), totals);
+    QCOMPARE(answer.value("protocol").toString(), protocol);
+    QCOMPARE(answer.value("fields").toObject(), objectOf(fields.toStdString()));
+    QCOMPARE(answer.value("expected")["fields"].toObject(), objectOf(fields.toStdString()));
+    QVERIFY(answer.value("faithful").toBool());
     QCOMPARE(totals.parsedRecognised, 1);
 }
 
@@ -209,6 +182,12 @@ void RoundTripTest::badSignalsGetAnError_data()
 {
     QTest::addColumn<QString>("line");
     QTest::newRow("not JSON") << "{";
+    QTest::newRow("unclosed object") << R"({"a":1)";
+    QTest::newRow("trailing text") << R"({"a":1} x)";
+    QTest::newRow("no value") << R"({"a":})";
+    QTest::newRow("bare word") << "nothing";
+    QTest::newRow("unclosed string") << R"({"a":"b)";
+    QTest::newRow("deep nesting") << QString(100, '[') + QString(100, ']');
     QTest::newRow("an array") << "[1,2]";
     QTest::newRow("zero duration") << R"({"frequency":38000,"durations":[9000,0,560]})";
     QTest::newRow("durations not numbers") << R"({"durations":["a"]})";
@@ -222,8 +201,8 @@ void RoundTripTest::badSignalsGetAnError()
 {
     QFETCH(QString, line);
     RoundTrip::Totals totals;
-    const JsonValue answer = answerTo(line.toStdString(), totals);
-    QVERIFY(!text(answer.member("error")).empty());
+    const QJsonObject answer = answerTo(line.toStdString(), totals);
+    QVERIFY(!answer.value("error").toString().isEmpty());
     QCOMPARE(totals.errors, 1);
 }
 
@@ -231,13 +210,13 @@ void RoundTripTest::learnedCodeCostsItsBlocks()
 {
     // A learned format takes whole blocks.
     RoundTrip::Totals totals;
-    const JsonValue answer = answerTo(learnedLine(38000), totals);
-    QCOMPARE(text(answer.member("protocol")), std::string("learned"));
-    QCOMPARE(answer.member("fields")->write(), std::string("{}"));
-    const double bytes = number(answer.member("bytes"));
+    const QJsonObject answer = answerTo(learnedLine(38000), totals);
+    QCOMPARE(answer.value("protocol").toString(), "learned");
+    QCOMPARE(answer.value("fields"), QJsonValue(QJsonObject()));
+    const double bytes = answer.value("bytes").toDouble(-1);
     QVERIFY(bytes > 22);
     QCOMPARE(std::fmod(bytes - 22, 8.0), 0.0);
-    QVERIFY(answer.member("faithful")->asBool());
+    QVERIFY(answer.value("faithful").toBool());
 }
 
 QTEST_GUILESS_MAIN(RoundTripTest)
