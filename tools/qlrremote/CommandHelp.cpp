@@ -4,7 +4,7 @@
 #include <array>
 
 #include "ProtocolFields.h"
-#include "RemoteCommandLine.h"
+#include "ServeCommand.h"
 #include "SocketPath.h"
 
 namespace
@@ -122,7 +122,7 @@ std::string CommandHelp::overview()
                        "       qlr-remote COMMAND --help\n"
                        "\n"
                        "serve runs the virtual QLR-815 remote; its memory lives in the image (default\n"
-                       + RemoteCommandLine::defaultImagePath() + "). The commands:\n";
+                       + ServeCommand::defaultImagePath() + "). The commands:\n";
     for (const Page &page : pages) {
         const std::string synopsis(page.synopsis.substr(0, page.synopsis.find(" |")));
         text += "  " + synopsis + std::string(synopsis.size() < 26 ? 26 - synopsis.size() : 1, ' ')

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CommandConsole.h"
+
+// `check`: the served remote's whole memory through the tool's own memory
+// check. 0 consistent, 1 corrupt, 2 error.
+namespace CheckCommand
+{
+// `words` is the command and its arguments.
+int run(const CommandConsole &console, const std::string &socketPath, const std::vector<std::string> &words);
+}  // namespace CheckCommand
