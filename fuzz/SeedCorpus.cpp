@@ -32,14 +32,6 @@ void write(const std::filesystem::path &path, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string captureText(const std::vector<std::uint16_t> &words)
-{
-    std::string text;
-    for (const std::uint16_t word : words)
-        text += HexText::format(word, 4);
-    return text;
-}
-
 std::vector<InfraredSignal> spreadOfRecordings(const std::filesystem::path &rawFile)
 {
     std::ifstream in(rawFile);
@@ -85,13 +77,12 @@ int main(int argc, char **argv)
         write(corpus / "signalfile" / name, durations + "\n");
         write(corpus / "request" / name,
               "SetCodeCarrierWave\nstatus\npress " + durations + "\nRCollectCodeInfo\nstatus\n");
-        const auto words = InfraredReceiver::capture(spread[i]);
-        if (!words)
+        const auto capture = InfraredReceiver::captureText(spread[i]);
+        if (!capture)
             continue;
-        const std::string capture = captureText(*words);
-        write(corpus / "capture" / name, capture);
+        write(corpus / "capture" / name, *capture);
         const std::string input =
-            EncodedCapture::converterinput(CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(capture)));
+            EncodedCapture::converterinput(CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(*capture)));
         if (input.empty())
             continue;
         write(corpus / "convert" / name, input);

@@ -72,19 +72,8 @@ bool InfraredReceiver::hear(const InfraredSignal &signal)
     if (!waiting()) {
         return false;
     }
-    const auto words = capture(signal);
-    if (!words) {
-        return false;
-    }
-    // Each word as four digits, most significant first.
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(2 * words->size());
-    for (std::uint16_t word : *words) {
-        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(word));
-    }
-    m_capture = HexText::formatBytes(bytes.data(), bytes.size());
-    return true;
+    m_capture = captureText(signal);
+    return m_capture.has_value();
 }
 
 std::optional<std::string> InfraredReceiver::collect()
@@ -95,6 +84,21 @@ std::optional<std::string> InfraredReceiver::collect()
     std::optional<std::string> capture = std::move(m_capture);
     disarm();
     return capture;
+}
+
+std::optional<std::string> InfraredReceiver::captureText(const InfraredSignal &signal)
+{
+    const auto words = capture(signal);
+    if (!words) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(2 * words->size());
+    for (std::uint16_t word : *words) {
+        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+        bytes.push_back(static_cast<std::uint8_t>(word));
+    }
+    return HexText::formatBytes(bytes.data(), bytes.size());
 }
 
 std::optional<std::vector<std::uint16_t>> InfraredReceiver::capture(const InfraredSignal &signal)

@@ -41,6 +41,9 @@ public:
     // The words the receiver stores for `signal`; none for an unsound signal
     // (no durations, or one that is not a positive finite number).
     static std::optional<std::vector<std::uint16_t>> capture(const InfraredSignal &signal);
+    // The capture of `signal` as the remote hands it over: each word as four
+    // hex digits, most significant first.
+    static std::optional<std::string> captureText(const InfraredSignal &signal);
     // The two closing words for a carrier: its period in three bytes.
     static std::array<std::uint16_t, 2> carrierWords(int carrierHz);
 

@@ -1,7 +1,5 @@
 #include "ConverterInput.h"
 
-#include <cstdio>
-
 #include "CaptureEncoding.h"
 #include "EncodedCapture.h"
 #include "InfraredReceiver.h"
@@ -10,17 +8,11 @@ namespace
 {
 std::string encoded(const InfraredSignal &signal)
 {
-    const auto words = InfraredReceiver::capture(signal);
-    if (!words) {
+    const auto capture = InfraredReceiver::captureText(signal);
+    if (!capture) {
         return {};
     }
-    std::string capture;
-    for (std::uint16_t word : *words) {
-        char digits[5];
-        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(word));
-        capture += digits;
-    }
-    return CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(capture));
+    return CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(*capture));
 }
 }  // namespace
 
