@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -56,5 +57,29 @@ void syncDirectoryOf(const std::string &path)
 std::string describeErrno(const std::string &path, const std::string &what)
 {
     return path + ": " + what + ": " + std::strerror(errno);
+}
+
+std::string whyNotPrivate(const std::string &path, const struct stat &status)
+{
+    if (status.st_uid != ::geteuid()) {
+        return path + " belongs to another user; refusing to use it";
+    }
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return path + " is writable by other users; refusing to use it";
+    }
+    return {};
+}
+
+bool makePrivate(int fd, const std::string &path, const struct stat &status, std::string *error)
+{
+    if (std::string why = whyNotPrivate(path, status); !why.empty()) {
+        *error = std::move(why);
+        return false;
+    }
+    if ((status.st_mode & 07777) != 0600 && ::fchmod(fd, 0600) != 0) {
+        *error = describeErrno(path, "cannot make it private");
+        return false;
+    }
+    return true;
 }
 }  // namespace FileIo

@@ -13,17 +13,46 @@
 
 using FileIo::describeErrno;
 
-std::unique_ptr<MemoryImage> MemoryImage::open(const std::string &path, std::string *error)
+namespace
+{
+// What a remote killed while making an image leaves at `fresh` is a file of
+// this user no larger than an image; it goes, and so does a name that only
+// links to a file kept elsewhere. Anything else there is left alone: it is
+// never opened, let alone filled.
+bool clearTheWay(const std::string &fresh, std::string *error)
+{
+    struct stat status
+    { };
+    if (::lstat(fresh.c_str(), &status) != 0) {
+        if (errno == ENOENT) {
+            return true;
+        }
+        *error = describeErrno(fresh, "cannot make way for the new memory image");
+        return false;
+    }
+    const bool leftover = S_ISREG(status.st_mode) && status.st_uid == ::geteuid()
+                          && status.st_size <= static_cast<off_t>(FactoryImage::memorySize);
+    const bool onlyAName = S_ISLNK(status.st_mode) || (S_ISREG(status.st_mode) && status.st_nlink > 1);
+    if ((!leftover && !onlyAName) || ::unlink(fresh.c_str()) != 0) {
+        *error = fresh + " is in the way of the new memory image; the file was left as it is";
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+std::unique_ptr<MemoryImage> MemoryImage::open(const std::string &path, const Log &log, std::string *error)
 {
     if (path.empty()) {
         return std::unique_ptr<MemoryImage>(new MemoryImage(-1, FactoryImage::build()));
     }
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
-        return create(path, error);
+        return create(path, log, error);
     }
     if (fd < 0) {
-        *error = describeErrno(path, "cannot open the memory image");
+        *error = errno == ELOOP ? path + " is a symbolic link; refusing to use it as the memory image"
+                                : describeErrno(path, "cannot open the memory image");
         return nullptr;
     }
     std::unique_ptr<MemoryImage> image(new MemoryImage(fd, {}));
@@ -44,47 +73,50 @@ std::unique_ptr<MemoryImage> MemoryImage::open(const std::string &path, std::str
                  + std::to_string(FactoryImage::memorySize) + " bytes, found " + found + "; the file was left as it is";
         return nullptr;
     }
+    if (!FileIo::makePrivate(fd, path, status, error)) {
+        return nullptr;
+    }
     image->m_bytes.resize(FactoryImage::memorySize);
     if (!FileIo::readAll(fd, 0, image->m_bytes.data(), image->m_bytes.size())) {
         *error = describeErrno(path, "cannot read the memory image");
         return nullptr;
     }
-    if (!image->attachJournal(path, false, error)) {
+    auto journal = WriteJournal::open(journalPathOf(path), FactoryImage::memorySize, error);
+    if (!journal || !image->finishJournal(path, std::move(journal), log, error)) {
         return nullptr;
     }
     return image;
 }
 
 // Made whole under another name and only then given the image's, so that a
-// kill halfway leaves no image at all rather than a short one that would be refused.
-std::unique_ptr<MemoryImage> MemoryImage::create(const std::string &path, std::string *error)
+// kill halfway leaves no image at all rather than a short one that would be
+// refused. The journal's lock keeps other remotes away meanwhile.
+std::unique_ptr<MemoryImage> MemoryImage::create(const std::string &path, const Log &log, std::string *error)
 {
-    const std::string fresh = path + ".new";
-    const int fd = ::open(fresh.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        *error = describeErrno(path, "cannot create the memory image");
-        return nullptr;
-    }
-    std::unique_ptr<MemoryImage> image(new MemoryImage(fd, FactoryImage::build()));
-    struct stat status
-    { };
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        *error = path + ": the memory image is being created by another virtual remote";
-        return nullptr;
-    }
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        *error = fresh + ": is in the way of the new memory image; the file was left as it is";
+    auto journal = WriteJournal::open(journalPathOf(path), FactoryImage::memorySize, error);
+    if (!journal) {
         return nullptr;
     }
     // Another remote made the image before this one held the lock: open that one like any other.
-    // From here on only this remote can give the image its name, so the journal is nobody else's.
-    if (::access(path.c_str(), F_OK) == 0) {
-        image.reset();
-        ::unlink(fresh.c_str());
-        return open(path, error);
+    struct stat status
+    { };
+    if (::lstat(path.c_str(), &status) == 0) {
+        journal.reset();
+        return open(path, log, error);
     }
+    const std::string fresh = path + ".new";
+    if (!clearTheWay(fresh, error)) {
+        return nullptr;
+    }
+    const int fd = ::open(fresh.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *error = describeErrno(fresh, "cannot create the new memory image");
+        return nullptr;
+    }
+    std::unique_ptr<MemoryImage> image(new MemoryImage(fd, FactoryImage::build()));
     const auto &bytes = image->m_bytes;
-    if (!FileIo::writeAll(fd, 0, bytes.data(), bytes.size()) || ::ftruncate(fd, off_t(bytes.size())) != 0
+    // Locked before it has its name, as an image in use is.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !FileIo::writeAll(fd, 0, bytes.data(), bytes.size())
         || ::fsync(fd) != 0) {
         *error = describeErrno(path, "cannot write the new memory image");
         ::unlink(fresh.c_str());
@@ -92,10 +124,12 @@ std::unique_ptr<MemoryImage> MemoryImage::create(const std::string &path, std::s
     }
     // A journal left by an image that is gone is emptied before the new image
     // appears: a kill in between must not let the next start finish it there.
-    if (!image->attachJournal(path, true, error)) {
+    if (!journal->discard()) {
+        *error = describeErrno(journalPathOf(path), "cannot empty the write journal");
         ::unlink(fresh.c_str());
         return nullptr;
     }
+    image->m_journal = std::move(journal);
     if (::link(fresh.c_str(), path.c_str()) != 0) {
         *error = describeErrno(path, "cannot create the memory image");
         ::unlink(fresh.c_str());
@@ -106,28 +140,29 @@ std::unique_ptr<MemoryImage> MemoryImage::create(const std::string &path, std::s
     return image;
 }
 
-bool MemoryImage::attachJournal(const std::string &path, bool fresh, std::string *error)
+bool MemoryImage::finishJournal(const std::string &path, std::unique_ptr<WriteJournal> journal, const Log &log,
+                                std::string *error)
 {
     const std::string journalPath = journalPathOf(path);
-    auto journal = WriteJournal::open(journalPath, FactoryImage::memorySize, error);
-    if (!journal) {
-        return false;
+    if (journal->earlierRecords() > 0 && log) {
+        log(journalPath + ": " + std::to_string(journal->earlierRecords())
+            + " changes recorded by an earlier version were not replayed, as replaying them could undo later "
+              "changes; the image is used as it is");
     }
-    if (fresh) {
-        if (!journal->discard()) {
-            *error = describeErrno(journalPath, "cannot empty the write journal");
+    // The change a kill may have cut off, or one the image holds already: whole either way.
+    if (auto pending = journal->takePending()) {
+        apply(pending->offset, pending->bytes);
+        if (!FileIo::writeAll(m_fd, pending->offset, m_bytes.data() + pending->offset, pending->bytes.size())
+            || ::fdatasync(m_fd) != 0) {
+            *error = describeErrno(path, "cannot finish the change in the write journal");
             return false;
         }
-    } else {
-        // Changes a killed remote may have left half done; writing them again is harmless.
-        const std::vector<std::uint8_t> before = m_bytes;
-        for (const auto &entry : journal->takePending()) {
-            apply(entry.offset, entry.bytes);
-        }
-        if (m_bytes != before && !FileIo::writeAll(m_fd, 0, m_bytes.data(), m_bytes.size())) {
-            *error = describeErrno(path, "cannot finish the changes in the write journal");
-            return false;
-        }
+    }
+    // The image is whole now: a record left behind could only be finished
+    // over another image put in its place.
+    if (!journal->discard()) {
+        *error = describeErrno(journalPath, "cannot empty the write journal");
+        return false;
     }
     m_journal = std::move(journal);
     return true;
@@ -151,30 +186,25 @@ MemoryImage::~MemoryImage()
     }
 }
 
-// The journal's sync is the change's; the image need only be synced before
-// the journal starts over and its records are lost.
+// The image is synced before the change counts as made, so that the journal
+// only ever needs the change in flight: nothing older is replayed over it.
 bool MemoryImage::persist(std::size_t offset, const std::vector<std::uint8_t> &bytes)
 {
     if (m_fd < 0) {
         return true;
     }
-    if (!m_journal->hasRoomFor(bytes.size())) {
-        if (::fdatasync(m_fd) != 0) {
-            return false;
-        }
-        m_journal->restart();
-    }
     if (!m_journal->record(offset, bytes.data(), bytes.size())) {
         return false;
     }
-    if (FileIo::writeAll(m_fd, offset, bytes.data(), bytes.size())) {
+    if (FileIo::writeAll(m_fd, offset, bytes.data(), bytes.size()) && ::fdatasync(m_fd) == 0) {
+        m_journal->forget();
         return true;
     }
     // Part of the change may have reached the image: put back what memory
     // holds, and only then take back the record, which until then would finish the change.
     const int failure = errno;
     if (FileIo::writeAll(m_fd, offset, m_bytes.data() + offset, bytes.size()) && ::fdatasync(m_fd) == 0) {
-        m_journal->withdraw();
+        m_journal->discard();
     }
     errno = failure;
     return false;

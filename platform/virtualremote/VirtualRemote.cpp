@@ -125,7 +125,7 @@ VirtualRemote::~VirtualRemote() = default;
 std::unique_ptr<VirtualRemote> VirtualRemote::open(const Options &options, std::string *error)
 {
     std::string ignored;
-    auto image = MemoryImage::open(options.imagePath, error ? error : &ignored);
+    auto image = MemoryImage::open(options.imagePath, options.log, error ? error : &ignored);
     if (!image) {
         return nullptr;
     }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -42,13 +43,18 @@ public:
     {
         std::string imagePath;  // empty: memory only, nothing persists
         std::chrono::microseconds transferTime{1000};
+        // Told what opening the image did besides succeeding, one line each
+        // (such as journal records it would not replay); may be empty.
+        std::function<void(const std::string &)> log{};
     };
 
     // Opens the image at options.imagePath, creating it from the factory image
-    // when it does not exist, and finishes the changes its journal holds. A
-    // file that is not exactly 65,536 bytes, cannot be read, or is open in
-    // another virtual remote is refused and left as it is, as is an image whose
-    // journal cannot be used: returns null and sets *error (naming the path).
+    // when it does not exist, and finishes the change its journal holds. A
+    // file that is not exactly 65,536 bytes, cannot be read, is open in
+    // another virtual remote or is not the user's alone (a symbolic link, of
+    // another user, writable by others) is refused and left as it is, as is an
+    // image whose journal cannot be used: returns null and sets *error (naming
+    // the path).
     static std::unique_ptr<VirtualRemote> open(const Options &options, std::string *error);
     ~VirtualRemote();
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,8 +45,8 @@ std::uint64_t checksum(const std::uint8_t *head, const std::uint8_t *bytes, std:
     return hash;
 }
 
-// Each run has its own epoch, so that records of an earlier run further on in
-// the file never pass for a continuation of this one.
+// Each journal has its own epoch, so that stale records further on in the
+// file never pass for a continuation of the one at its start.
 std::uint64_t freshEpoch()
 {
     std::random_device device;
@@ -58,15 +59,19 @@ std::unique_ptr<WriteJournal> WriteJournal::open(const std::string &path, std::s
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
-        *error = errno == ELOOP ? path + ": the write journal is a symbolic link; refusing to use it"
+        *error = errno == ELOOP ? path + " is a symbolic link; refusing to use it"
                                 : FileIo::describeErrno(path, "cannot open the write journal");
         return nullptr;
     }
     std::unique_ptr<WriteJournal> journal(new WriteJournal(fd, memorySize));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        *error = path + ": the write journal is in use by another virtual remote";
+        return nullptr;
+    }
     if (!journal->prepare(path, error)) {
         return nullptr;
     }
-    if (!journal->readRun()) {
+    if (!journal->read()) {
         *error = FileIo::describeErrno(path, "cannot read the write journal");
         return nullptr;
     }
@@ -92,13 +97,16 @@ bool WriteJournal::prepare(const std::string &path, std::string *error)
         *error = FileIo::describeErrno(path, "cannot read the write journal");
         return false;
     }
-    if (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
-        *error = path + ": the write journal is not a regular file of this user; refusing to use it";
+    if (!S_ISREG(status.st_mode)) {
+        *error = path + " is not a regular file; refusing to use it as the write journal";
         return false;
     }
-    // What a change holds is nobody else's business.
-    if ((status.st_mode & 07777) != 0600 && ::fchmod(m_fd, 0600) != 0) {
-        *error = FileIo::describeErrno(path, "cannot make the write journal private");
+    // Another name for the same file would be overwritten with records.
+    if (status.st_nlink != 1) {
+        *error = path + " has other names (hard links); refusing to use it as the write journal";
+        return false;
+    }
+    if (!FileIo::makePrivate(m_fd, path, status, error)) {
         return false;
     }
     const auto size = static_cast<std::size_t>(status.st_size);
@@ -116,12 +124,16 @@ bool WriteJournal::prepare(const std::string &path, std::string *error)
     return true;
 }
 
-bool WriteJournal::readRun()
+bool WriteJournal::read()
 {
     std::vector<std::uint8_t> file(capacity);
     if (!FileIo::readAll(m_fd, 0, file.data(), file.size())) {
         return false;
     }
+    // The records of the run at the start, each whole and continuing the one before.
+    std::vector<Entry> run;
+    std::uint64_t epoch = 0;
+    std::uint32_t sequence = 0;
     std::size_t position = 0;
     while (position + headerSize <= capacity) {
         Header header;
@@ -131,74 +143,63 @@ bool WriteJournal::readRun()
                            && header.length <= m_memorySize - header.offset
                            && header.length <= capacity - position - headerSize
                            && header.checksum == checksum(file.data() + position, bytes, header.length);
-        const bool follows = m_pending.empty() || (header.epoch == m_epoch && header.sequence == m_sequence);
+        const bool follows = run.empty() || (header.epoch == epoch && header.sequence == sequence);
         if (!whole || !follows) {
             break;
         }
-        m_pending.push_back({header.offset, std::vector<std::uint8_t>(bytes, bytes + header.length)});
-        m_epoch = header.epoch;
-        m_sequence = header.sequence + 1;
-        m_lastPosition = position;
+        run.push_back({header.offset, std::vector<std::uint8_t>(bytes, bytes + header.length)});
+        epoch = header.epoch;
+        sequence = header.sequence + 1;
         position += headerSize + header.length;
     }
-    m_position = position;
+    // A run of several is an earlier version's, whose image need not hold a
+    // record's change yet; replaying it stops at a damaged record and can
+    // undo what later records put into the image, so it is left out.
+    if (run.size() == 1) {
+        m_pending = std::move(run.front());
+    }
+    m_earlierRecords = run.size() > 1 ? run.size() : 0;
     return true;
 }
 
-bool WriteJournal::hasRoomFor(std::size_t count) const
+std::vector<std::uint8_t> WriteJournal::encode(std::uint64_t epoch, std::uint32_t sequence, std::size_t offset,
+                                               const std::uint8_t *bytes, std::size_t count)
 {
-    return headerSize + count <= capacity - m_position;
-}
-
-void WriteJournal::restart()
-{
-    m_position = 0;
-    m_lastPosition = 0;
-    m_sequence = 0;
-    m_epoch = freshEpoch();
-    m_pending.clear();
-}
-
-bool WriteJournal::discard()
-{
-    restart();
-    const std::uint8_t zeros[headerSize] = {};
-    return FileIo::writeAll(m_fd, 0, zeros, headerSize) && ::fdatasync(m_fd) == 0;
-}
-
-bool WriteJournal::record(std::size_t offset, const std::uint8_t *bytes, std::size_t count)
-{
-    const Header header{magic,      static_cast<std::uint32_t>(count),  m_epoch,
-                        m_sequence, static_cast<std::uint32_t>(offset), 0};
+    const Header header{magic,    static_cast<std::uint32_t>(count),  epoch,
+                        sequence, static_cast<std::uint32_t>(offset), 0};
     std::vector<std::uint8_t> record(headerSize + count);
     std::memcpy(record.data(), &header, headerSize);
     std::memcpy(record.data() + headerSize, bytes, count);
     const std::uint64_t sum = checksum(record.data(), bytes, count);
     std::memcpy(record.data() + checksumAt, &sum, sizeof sum);
-    if (!FileIo::writeAll(m_fd, m_position, record.data(), record.size()) || ::fdatasync(m_fd) != 0) {
+    return record;
+}
+
+bool WriteJournal::discard()
+{
+    return erase() && ::fdatasync(m_fd) == 0;
+}
+
+bool WriteJournal::record(std::size_t offset, const std::uint8_t *bytes, std::size_t count)
+{
+    const std::vector<std::uint8_t> record = encode(m_epoch, 0, offset, bytes, count);
+    if (!FileIo::writeAll(m_fd, 0, record.data(), record.size()) || ::fdatasync(m_fd) != 0) {
         // It may be whole in the file all the same: it must not be finished later.
         const int failure = errno;
-        erase(m_position);
+        discard();
         errno = failure;
         return false;
     }
-    m_lastPosition = m_position;
-    m_position += record.size();
-    ++m_sequence;
     return true;
 }
 
-void WriteJournal::withdraw()
+void WriteJournal::forget()
 {
-    erase(m_lastPosition);
-    m_position = m_lastPosition;
-    --m_sequence;
+    erase();
 }
 
-void WriteJournal::erase(std::size_t position)
+bool WriteJournal::erase()
 {
     const std::uint8_t zeros[sizeof magic] = {};
-    if (FileIo::writeAll(m_fd, position, zeros, sizeof zeros)) {
-        ::fdatasync(m_fd);
-    }
+    return FileIo::writeAll(m_fd, 0, zeros, sizeof zeros);
 }

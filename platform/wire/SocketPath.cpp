@@ -1,5 +1,7 @@
 #include "SocketPath.h"
 
+#include "FileIo.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -72,15 +74,8 @@ bool SocketPath::preparePrivateDirectory(const std::string &directory, std::stri
         *error = directory + " is not a directory; refusing to use it";
         return false;
     }
-    if (info.st_uid != geteuid()) {
-        *error = directory + " belongs to another user; refusing to use it";
-        return false;
-    }
-    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        *error = directory + " is writable by other users; refusing to use it";
-        return false;
-    }
-    return true;
+    *error = FileIo::whyNotPrivate(directory, info);
+    return error->empty();
 }
 
 bool SocketPath::address(const std::string &socketPath, sockaddr_un &address, std::string *error)
