@@ -29,6 +29,8 @@ public:
     LineChannel &operator=(const LineChannel &) = delete;
 
     int fd() const { return m_fd; }
+    // For what follows: a reply may be given longer than its request.
+    void setDeadline(Clock::time_point deadline) { m_deadline = deadline; }
     // Sends all of `data`; false on error or when the deadline passes.
     bool write(std::string_view data);
     // Reads up to the next newline (not kept in `line`). A line longer than

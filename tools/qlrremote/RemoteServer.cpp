@@ -5,6 +5,7 @@
 #include "RemoteService.h"
 #include "SocketPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -36,6 +37,14 @@ bool someoneAnswers(const sockaddr_un &address)
     return answered;
 }
 
+// A client that has closed its end cannot hear the reply; one that only
+// finished writing (a half close) still can.
+bool hungUp(int fd)
+{
+    pollfd entry{fd, 0, 0};
+    return poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR)) != 0;
+}
+
 uid_t peerUid(int fd)
 {
     ucred peer{};
@@ -46,9 +55,8 @@ uid_t peerUid(int fd)
 }
 }  // namespace
 
-RemoteServer::RemoteServer(RemoteService &service, Options options)
-    : m_service(service)
-    , m_options(std::move(options))
+RemoteServer::RemoteServer(Options options)
+    : m_options(std::move(options))
 {
     if (pipe2(m_wakeFds, O_CLOEXEC | O_NONBLOCK) != 0)
         m_wakeFds[0] = m_wakeFds[1] = -1;
@@ -105,13 +113,13 @@ bool RemoteServer::listen(std::string *error)
     return true;
 }
 
-void RemoteServer::run(int stopFd)
+void RemoteServer::run(RemoteService &service, int stopFd)
 {
+    m_service = &service;
     for (;;) {
         reapFinished(false);
         {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stopping || m_running < m_options.maxConnections; });
+            std::lock_guard lock(m_mutex);
             if (m_stopping)
                 break;
         }
@@ -155,8 +163,14 @@ void RemoteServer::accept()
         close(fd);
         return;
     }
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    if (!makeRoom(lock)) {
+        close(fd);
+        return;
+    }
     Connection &connection = m_connections.emplace_back();
+    connection.fd = fd;
+    connection.accepted = Clock::now();
     try {
         connection.thread = std::thread(&RemoteServer::serve, this, fd, std::ref(connection));
         ++m_running;
@@ -167,14 +181,56 @@ void RemoteServer::accept()
     }
 }
 
+// A free place, or the place of the connection idle longest once it has been
+// idle for half its timeout: a client that is about to send is not cut off,
+// one that holds a place without a word does not keep the new one out. False
+// when the server stops meanwhile.
+bool RemoteServer::makeRoom(std::unique_lock<std::mutex> &lock)
+{
+    for (;;) {
+        if (m_stopping)
+            return false;
+        const auto isIdle = [](const Connection &c) { return c.idle; };
+        const auto evicted = std::count_if(m_connections.begin(), m_connections.end(),
+                                           [](const Connection &c) { return c.evicted && !c.done; });
+        if (m_running - static_cast<std::size_t>(evicted) < m_options.maxConnections)
+            return true;
+        const auto oldest = std::find_if(m_connections.begin(), m_connections.end(), isIdle);
+        if (oldest == m_connections.end()) {
+            m_changed.wait(lock);
+            continue;
+        }
+        const auto evictable = oldest->accepted + m_options.idleTimeout / 2;
+        if (Clock::now() < evictable) {
+            m_changed.wait_until(lock, evictable);
+            continue;
+        }
+        // Its thread finds it evicted and ends; the descriptor stays open until then.
+        oldest->idle = false;
+        oldest->evicted = true;
+        shutdown(oldest->fd, SHUT_RDWR);
+    }
+}
+
 void RemoteServer::serve(int fd, Connection &connection)
 {
     {
-        LineChannel channel(fd, LineChannel::Clock::now() + m_options.requestTimeout);
+        LineChannel channel(fd, connection.accepted + std::min(m_options.idleTimeout, m_options.requestTimeout));
         std::string line;
-        switch (channel.readLine(RemoteRequest::maxLineLength, line)) {
+        const LineChannel::Result result = channel.readLine(RemoteRequest::maxLineLength, line);
+        bool evicted = false;
+        {
+            std::lock_guard lock(m_mutex);
+            evicted = connection.evicted;
+            connection.idle = false;
+        }
+        channel.setDeadline(connection.accepted + m_options.requestTimeout);
+        switch (evicted ? LineChannel::Result::Closed : result) {
         case LineChannel::Result::Line:
-            channel.write(m_service.handle(line) + '\n');
+            // The client takes a request it hears nothing of for failed:
+            // carried out, a write would be there all the same.
+            if (!hungUp(fd))
+                channel.write(m_service->handle(line) + '\n');
             break;
         case LineChannel::Result::TooLong:
             channel.write("ERR request too long\n");

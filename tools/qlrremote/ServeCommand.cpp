@@ -69,24 +69,26 @@ int ServeCommand::run(const CommandConsole &console, const std::string &socketPa
     const int signals = stopSignals();
     if (signals < 0)
         return console.fail(std::string("cannot watch for signals: ") + std::strerror(errno));
+    // The socket first: a second server on it must not make an image or journal it cannot serve.
+    RemoteServer::Options serverOptions;
+    serverOptions.socketPath = socketPath;
+    serverOptions.allowedUid = geteuid();
+    RemoteServer server(serverOptions);
+    if (!server.listen(&error)) {
+        close(signals);
+        return console.fail(error);
+    }
     VirtualRemote::Options options;
     options.imagePath = imagePath;
+    options.log = [&console](const std::string &line) { console.err << "qlr-remote: " << line << std::endl; };
     const auto remote = VirtualRemote::open(options, &error);
     if (!remote) {
         close(signals);
         return console.fail(error);
     }
     RemoteService service(*remote, imagePath);
-    RemoteServer::Options serverOptions;
-    serverOptions.socketPath = socketPath;
-    serverOptions.allowedUid = geteuid();
-    RemoteServer server(service, serverOptions);
-    if (!server.listen(&error)) {
-        close(signals);
-        return console.fail(error);
-    }
     console.out << "qlr-remote: serving " << socketPath << " (image " << imagePath << ")" << std::endl;
-    server.run(signals);
+    server.run(service, signals);
     close(signals);
     return 0;
 }

@@ -29,9 +29,9 @@ public:
         remote = VirtualRemote::open(options, &error);
         service = std::make_unique<RemoteService>(*remote, "memory");
         server = std::make_unique<RemoteServer>(
-            *service, RemoteServer::Options{socketPath, geteuid(), std::chrono::milliseconds(2000), 8});
+            RemoteServer::Options{socketPath, geteuid(), std::chrono::milliseconds(2000), 8});
         if (server->listen(&error))
-            thread = std::thread([this] { server->run(); });
+            thread = std::thread([this] { server->run(*service); });
     }
     ~ServedRemote()
     {

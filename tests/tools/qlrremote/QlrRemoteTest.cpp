@@ -300,6 +300,7 @@ private slots:
         QVERIFY2(isOneErrorLine(run), run.err.constData());
         QVERIFY(run.err.contains("already running"));
         QCOMPARE(m_server->command({"status"}).exitCode, 0);
+        QVERIFY(!QFile::exists(m_dir.filePath("b.img")) && !QFile::exists(m_dir.filePath("b.img.journal")));
 
         // An image that is no remote's memory.
         const QString image = ServerProcess::writeFile(m_dir.filePath("short.img"), QByteArray(100, '\0'));

@@ -18,6 +18,7 @@
 #include "RemoteService.h"
 #include "ServerProcess.h"
 #include "SocketPath.h"
+#include "TestTime.h"
 #include "VirtualRemote.h"
 
 using Status = RemoteClient::Status;
@@ -100,13 +101,12 @@ class RunningServer
 {
 public:
     RunningServer(RemoteService &service, const std::string &path, uid_t uid = geteuid(),
-                  std::size_t maxConnections = 32,
-                  std::chrono::milliseconds requestTimeout = std::chrono::milliseconds(2000))
-        : m_server(service, {path, uid, requestTimeout, maxConnections})
+                  std::size_t maxConnections = 32)
+        : m_server(options(path, uid, maxConnections))
     {
         m_listening = m_server.listen(&m_error);
         if (m_listening)
-            m_thread = std::thread([this] { m_server.run(); });
+            m_thread = std::thread([this, &service] { m_server.run(service); });
     }
     ~RunningServer() { stop(); }
 
@@ -120,6 +120,15 @@ public:
     }
 
 private:
+    static RemoteServer::Options options(const std::string &path, uid_t uid, std::size_t maxConnections)
+    {
+        RemoteServer::Options options;
+        options.socketPath = path;
+        options.allowedUid = uid;
+        options.maxConnections = maxConnections;
+        return options;
+    }
+
     RemoteServer m_server;
     std::string m_error;
     bool m_listening = false;
@@ -372,11 +381,11 @@ private slots:
         QCOMPARE(RemoteClient::call(path("socket"), "link_state").status, Status::Ok);
     }
 
-    // A client that never finishes its line is dropped at the deadline, and
-    // others are served meanwhile.
+    // A client that never finishes its line is dropped well before a
+    // client's own wait ends, and others are served meanwhile.
     void dropsAStalledClient()
     {
-        RunningServer server(*m_service, path("socket"), geteuid(), 32, std::chrono::milliseconds(300));
+        RunningServer server(*m_service, path("socket"));
         const int fd = connectTo(path("socket"));
         QVERIFY(fd >= 0);
         LineChannel channel(fd, LineChannel::Clock::now() + std::chrono::seconds(3));
@@ -386,8 +395,52 @@ private slots:
         timer.start();
         std::string line;
         QCOMPARE(channel.readLine(1000, line), LineChannel::Result::Closed);
-        QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(timer.elapsed() < TestTime::scaled(int(RemoteClient::defaultTimeout.count()) / 2),
+                 qPrintable(QString::number(timer.elapsed())));
         QVERIFY(m_remote->attached());
+    }
+
+    // Connections that say nothing, as many as the server takes: a client
+    // that asks is served all the same, at the cost of the oldest.
+    void idleConnectionsLockNobodyOut()
+    {
+        constexpr int most = 4;
+        RunningServer server(*m_service, path("socket"), geteuid(), most);
+        std::vector<int> idle;
+        for (int i = 0; i < most; ++i) {
+            idle.push_back(connectTo(path("socket")));
+            QVERIFY(idle.back() >= 0);
+        }
+        QCOMPARE(RemoteClient::call(path("socket"), "link_state").status, Status::Ok);
+        LineChannel oldest(idle.front(), LineChannel::Clock::now() + TestTime::scaled(std::chrono::milliseconds(300)));
+        std::string line;
+        QCOMPARE(oldest.readLine(1000, line), LineChannel::Result::Closed);
+        for (std::size_t i = 1; i < idle.size(); ++i)
+            close(idle[i]);
+    }
+
+    // A client gone by the time its request's turn comes cannot learn what
+    // became of it: a write it takes for failed is not carried out.
+    void dropsARequestWhoseClientHasGone()
+    {
+        std::string error;
+        const auto slow =
+            VirtualRemote::open({std::string(), TestTime::scaled(std::chrono::milliseconds(300))}, &error);
+        RemoteService service(*slow, "memory");
+        RunningServer server(service, path("socket"), geteuid(), 1);
+        std::thread busy([&] { RemoteClient::call(path("socket"), "link_state"); });
+        QThread::msleep(TestTime::scaled(100));
+        const int gone = connectTo(path("socket"));
+        QVERIFY(gone >= 0);
+        const std::string write = "writedatav20 0A 50 00 AB\n";
+        QCOMPARE(send(gone, write.data(), write.size(), MSG_NOSIGNAL), ssize_t(write.size()));
+        close(gone);
+        busy.join();
+        // Served once the request before it is done with.
+        const auto reply =
+            RemoteClient::call(path("socket"), "dump 5000 1", TestTime::scaled(std::chrono::milliseconds(5000)));
+        QCOMPARE(reply.status, Status::Ok);
+        QCOMPARE(reply.data, std::string("00"));
     }
 
     // The real program: its socket's directory, the socket, the image and the
