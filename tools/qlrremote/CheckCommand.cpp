@@ -1,5 +1,11 @@
 #include "CheckCommand.h"
 
+#include <algorithm>
+#include <ostream>
+#include <tuple>
+
+#include "FactoryImage.h"
+#include "HexText.h"
 #include "MemoryCheck.h"
 #include "ServedMemory.h"
 
@@ -9,5 +15,25 @@ int CheckCommand::run(const CommandConsole &console, const std::string &socketPa
     if (words.size() != 1)
         return console.fail("check takes no arguments");
     const auto image = ServedMemory::dump(console, socketPath, "check");
-    return image ? runMemoryCheck(*image, console.out) : CommandConsole::errorStatus;
+    if (!image)
+        return CommandConsole::errorStatus;
+    // The tool only reads these blocks: as the remote left the factory, or
+    // overwritten, however sound the tables they lead to look.
+    const std::vector<std::uint8_t> factory = FactoryImage::build();
+    bool identified = true;
+    for (const auto &[name, address, size] :
+         {std::tuple{"basic", FactoryImage::basicBlockAddress, FactoryImage::basicBlockSize},
+          std::tuple{"configuration", FactoryImage::configBlockAddress, FactoryImage::configBlockSize}}) {
+        const auto begin = static_cast<std::ptrdiff_t>(address);
+        const auto end = begin + static_cast<std::ptrdiff_t>(size);
+        const auto differs = std::mismatch(image->begin() + begin, image->begin() + end, factory.begin() + begin);
+        if (differs.first == image->begin() + end)
+            continue;
+        identified = false;
+        console.out << "corrupt: the " << name << " block (" << HexText::format(address, 4) << ", " << size
+                    << " bytes) differs from the remote's own at "
+                    << HexText::format(static_cast<std::uint32_t>(differs.first - image->begin()), 4) << '\n';
+    }
+    const int tables = runMemoryCheck(*image, console.out);
+    return identified ? tables : 1;
 }

@@ -5,8 +5,9 @@
 
 #include "CommandConsole.h"
 
-// `check`: the served remote's whole memory through the tool's own memory
-// check. 0 consistent, 1 corrupt, 2 error.
+// `check`: the served remote's whole memory: its basic and configuration
+// blocks against the factory's, then the tool's own memory check. 0 sound,
+// 1 corrupt, 2 error.
 namespace CheckCommand
 {
 // `words` is the command and its arguments.

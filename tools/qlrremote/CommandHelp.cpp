@@ -26,7 +26,7 @@ const std::array<Page, 14> pages{{
      "Runs the virtual remote in the foreground until SIGINT or SIGTERM. Its memory lives in the\n"
      "image file (--image PATH, created from the factory image when missing); commands reach it\n"
      "through the socket (--socket PATH).",
-     "0 stopped by a signal, 2 the socket or image cannot be used", "qlr-remote serve --image /tmp/remote.img &"},
+     "0 stopped by a signal, 2 the socket or image cannot be used", "qlr-remote serve --image ~/remote.img &"},
     {"status", "status", "attached, identity, capture state and image",
      "Prints the state of the served remote, one \"key value\" line each: whether its USB link is\n"
      "attached, which remote it is, whether a key waits for a code (capture armed) and its image.",
@@ -65,8 +65,9 @@ const std::array<Page, 14> pages{{
      "Puts the factory image back into the remote's memory: every learned code is gone.", usualStatus,
      "qlr-remote reset"},
     {"check", "check", "check the learned-code storage in the remote's memory",
-     "Reads the whole memory and checks the learned-code storage: one line per problem.", "0 sound, 1 corrupt, 2 error",
-     "qlr-remote check"},
+     "Reads the whole memory and checks that the identity (basic) and configuration blocks are the\n"
+     "remote's own and that the learned-code storage is consistent: one line per problem.",
+     "0 sound, 1 corrupt, 2 error", "qlr-remote check"},
     {"send", "send MODE KEYCODE", "print the signal one press of a key sends",
      "Prints the signal one press of the key sends, in the durations form press reads. MODE is\n"
      "TV CBL SAT DVD VCR CD AMP AUX or 0-7, KEYCODE two digits 0-7 (row and column, e.g. 45).",

@@ -162,6 +162,8 @@ private slots:
         QVERIFY2(run.out.startsWith("Usage: qlr-remote " + command.toUtf8()), run.out.constData());
         for (const QString &mention : mentions + QStringList{"Exit status: ", "Example:\n  qlr-remote"})
             QVERIFY2(run.out.contains(mention.toUtf8()), qPrintable(mention));
+        // Where others may plant files is no place for anything of the remote's.
+        QVERIFY(!run.out.mid(run.out.indexOf("Example:")).contains("/tmp"));
         // Every way to ask gives the same page; the overview names the command.
         QCOMPARE(ServerProcess::run({"help", command}).out, run.out);
         QCOMPARE(ServerProcess::run({"--socket", "/nowhere", command, "-h"}).out, run.out);

@@ -39,6 +39,14 @@ void RemoteCheckCommandTest::checksTheServedMemory_data()
                .slot(2, 0x222222, 22, 4)
                .learnedKey(3, 9)
         << 1 << QStringList{"corrupt: mode TV key 14 (record 3) refers to slot 9", "corrupt: slots 1 and 2"};
+    // Blocks the tool only reads: their tables may look consistent, the remote is not.
+    const QString basic = "corrupt: the basic block (B000, 48 bytes) differs from the remote's own at ";
+    const QString configuration = "corrupt: the configuration block (B03C, 16 bytes) differs from the remote's own at ";
+    QTest::newRow("all zero") << CraftedImage().put(0, std::vector<std::uint8_t>(65536, 0)) << 1
+                              << QStringList{basic + "B000", configuration + "B03D"};
+    QTest::newRow("another model") << CraftedImage().put(0xB023, {0x18, 0x06}) << 1 << QStringList{basic + "B024"};
+    QTest::newRow("another write selector")
+        << CraftedImage().put(0xB044, {0x0B}) << 1 << QStringList{configuration + "B044"};
 }
 
 void RemoteCheckCommandTest::checksTheServedMemory()
