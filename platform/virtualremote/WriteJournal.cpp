@@ -30,6 +30,8 @@ struct Header
 };
 static_assert(sizeof(Header) == WriteJournal::headerSize);
 static_assert(offsetof(Header, checksum) == checksumAt);
+// Room for a record of the whole memory in either half.
+static_assert(WriteJournal::headerSize + 65536 <= WriteJournal::copyAt);
 
 // FNV-1a, 64 bits: a torn record mixes new and old bytes, which this tells apart.
 std::uint64_t checksum(const std::uint8_t *head, const std::uint8_t *bytes, std::size_t count)
@@ -130,35 +132,46 @@ bool WriteJournal::read()
     if (!FileIo::readAll(m_fd, 0, file.data(), file.size())) {
         return false;
     }
-    // The records of the run at the start, each whole and continuing the one before.
-    std::vector<Entry> run;
-    std::uint64_t epoch = 0;
-    std::uint32_t sequence = 0;
-    std::size_t position = 0;
-    while (position + headerSize <= capacity) {
+    // The header of the whole record at `position`, if there is one.
+    const auto wholeAt = [&](std::size_t position) -> std::optional<Header> {
         Header header;
         std::memcpy(&header, file.data() + position, headerSize);
+        const bool whole =
+            header.magic == magic && header.length > 0 && header.offset <= m_memorySize
+            && header.length <= m_memorySize - header.offset && header.length <= capacity - position - headerSize
+            && header.checksum == checksum(file.data() + position, file.data() + position + headerSize, header.length);
+        return whole ? std::optional(header) : std::nullopt;
+    };
+    const auto entryAt = [&](std::size_t position, const Header &header) {
         const std::uint8_t *bytes = file.data() + position + headerSize;
-        const bool whole = header.magic == magic && header.length > 0 && header.offset <= m_memorySize
-                           && header.length <= m_memorySize - header.offset
-                           && header.length <= capacity - position - headerSize
-                           && header.checksum == checksum(file.data() + position, bytes, header.length);
-        const bool follows = run.empty() || (header.epoch == epoch && header.sequence == sequence);
-        if (!whole || !follows) {
+        return Entry{header.offset, std::vector<std::uint8_t>(bytes, bytes + header.length)};
+    };
+    const auto first = wholeAt(0);
+    // Records following the first one, each continuing the one before, are
+    // an earlier version's run, whose image need not hold a record's change
+    // yet; replaying it stops at a damaged record and can undo what later
+    // records put into the image, so none of it is replayed.
+    std::size_t run = first ? 1 : 0;
+    std::size_t position = first ? headerSize + first->length : 0;
+    for (auto last = first; last && position + headerSize <= capacity; ++run) {
+        const auto next = wholeAt(position);
+        if (!next || next->epoch != last->epoch || next->sequence != last->sequence + 1) {
             break;
         }
-        run.push_back({header.offset, std::vector<std::uint8_t>(bytes, bytes + header.length)});
-        epoch = header.epoch;
-        sequence = header.sequence + 1;
-        position += headerSize + header.length;
+        position += headerSize + next->length;
+        last = next;
     }
-    // A run of several is an earlier version's, whose image need not hold a
-    // record's change yet; replaying it stops at a damaged record and can
-    // undo what later records put into the image, so it is left out.
-    if (run.size() == 1) {
-        m_pending = std::move(run.front());
+    if (run > 1) {
+        m_earlierRecords = run;
+        return true;
     }
-    m_earlierRecords = run.size() > 1 ? run.size() : 0;
+    // An earlier version's records in the middle of the file never have place 0 of their run.
+    const auto copy = wholeAt(copyAt);
+    if (first) {
+        m_pending = entryAt(0, *first);
+    } else if (copy && copy->sequence == 0) {
+        m_pending = entryAt(copyAt, *copy);
+    }
     return true;
 }
 
@@ -183,7 +196,8 @@ bool WriteJournal::discard()
 bool WriteJournal::record(std::size_t offset, const std::uint8_t *bytes, std::size_t count)
 {
     const std::vector<std::uint8_t> record = encode(m_epoch, 0, offset, bytes, count);
-    if (!FileIo::writeAll(m_fd, 0, record.data(), record.size()) || ::fdatasync(m_fd) != 0) {
+    if (!FileIo::writeAll(m_fd, 0, record.data(), record.size())
+        || !FileIo::writeAll(m_fd, copyAt, record.data(), record.size()) || ::fdatasync(m_fd) != 0) {
         // It may be whole in the file all the same: it must not be finished later.
         const int failure = errno;
         discard();
@@ -201,5 +215,5 @@ void WriteJournal::forget()
 bool WriteJournal::erase()
 {
     const std::uint8_t zeros[sizeof magic] = {};
-    return FileIo::writeAll(m_fd, 0, zeros, sizeof zeros);
+    return FileIo::writeAll(m_fd, 0, zeros, sizeof zeros) && FileIo::writeAll(m_fd, copyAt, zeros, sizeof zeros);
 }

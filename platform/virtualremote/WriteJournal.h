@@ -9,13 +9,15 @@
 #include <vector>
 
 // The write-ahead journal beside a memory image: the change in flight is
-// recorded at its start and synced before the image is touched, so that a
-// process killed in the middle of an image write leaves a record to finish it
-// from. The image is synced before a change is acknowledged, so the journal
-// never needs more than that one record: a damaged or torn record then means a
-// change that never was acknowledged, and nothing older is ever replayed over
-// what the image holds. A record carries its run (epoch), its place in that run
-// and a checksum; an earlier version kept runs of several records.
+// recorded and synced before the image is touched, so that a process killed
+// in the middle of an image write leaves a record to finish it from. The
+// image is synced before a change is acknowledged, so the journal never needs
+// more than that one record, and nothing older is ever replayed over what the
+// image holds. The record is kept twice, at the start and at the middle of
+// the file: a byte damaged in one copy leaves the other to finish the change,
+// and a torn write is a change never acknowledged. A record carries its run
+// (epoch), its place in that run and a checksum; an earlier version kept runs
+// of several records from the start.
 //
 // Not thread-safe: the image's owner serialises its use.
 class WriteJournal
@@ -29,6 +31,7 @@ public:
 
     static constexpr std::size_t headerSize = 32;
     static constexpr std::size_t capacity = 256 * 1024;
+    static constexpr std::size_t copyAt = capacity / 2;
 
     // Opens (or creates, owner-only) the journal at `path`, never through a
     // link, locks it against other remotes and reads the record it holds.

@@ -1,5 +1,7 @@
 #include "CrashKillRun.h"
 
+#include <QFile>
+
 #include <csignal>
 #include <cstdint>
 #include <optional>
@@ -10,6 +12,7 @@
 
 #include "FactoryImage.h"
 #include "HexText.h"
+#include "MemoryImage.h"
 #include "RemoteClient.h"
 #include "ServerProcess.h"
 
@@ -102,6 +105,26 @@ private:
     std::vector<long> m_owner;
 };
 
+// One bit of a byte the journal holds (one that is not zero: written at some
+// time), as a failing disk might change it.
+bool damageJournal(const QString &journal, std::mt19937 &random)
+{
+    QFile file(journal);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    std::vector<qsizetype> written;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != 0)
+            written.push_back(i);
+    }
+    if (written.empty())
+        return true;
+    const qsizetype at = written[random() % written.size()];
+    bytes[at] = char(bytes[at] ^ (1 << random() % 8));
+    return file.seek(at) && file.write(bytes.constData() + at, 1) == 1;
+}
+
 std::optional<std::vector<std::uint8_t>> readMemory(const std::string &socket)
 {
     const auto reply =
@@ -163,6 +186,11 @@ CrashKillRun::Figures CrashKillRun::run(const Options &options)
         killer.join();
         server.kill();
         ++figures.rounds;
+        if (options.damageJournal
+            && !damageJournal(QString::fromStdString(MemoryImage::journalPathOf(image.toStdString())), random)) {
+            figures.problem = QString("the journal could not be damaged in round %1").arg(round);
+            return figures;
+        }
     }
     return figures;
 }

@@ -9,8 +9,8 @@
 // address) of varying lengths and offsets to a real server, which is killed
 // with SIGKILL after a random time, restarted on the same image and read back.
 // Every write the server acknowledged must be there unless a later one covers
-// it, and the one write in flight at the kill must be whole or absent.
-// Seeded, so a run can be repeated.
+// it, and the one write in flight at the kill must be whole or absent, even
+// when a byte of the journal is damaged. Seeded, so a run can be repeated.
 class CrashKillRun
 {
 public:
@@ -20,6 +20,8 @@ public:
         int rounds = 20;
         unsigned seed = 815;
         std::chrono::milliseconds longestLife{30};  // of a server before its kill
+        // After each kill, one bit of a byte the journal holds is flipped.
+        bool damageJournal = false;
     };
 
     struct Figures

@@ -8,11 +8,20 @@ class CrashKillTest : public QObject
     Q_OBJECT
 
 private slots:
+    void acknowledgedWritesSurviveKills_data()
+    {
+        QTest::addColumn<bool>("damageJournal");
+        QTest::newRow("kills") << false;
+        QTest::newRow("kills and a byte of the journal flipped") << true;
+    }
+
     void acknowledgedWritesSurviveKills()
     {
+        QFETCH(bool, damageJournal);
         QTemporaryDir directory;
         CrashKillRun::Options options;
         options.directory = directory.path();
+        options.damageJournal = damageJournal;
         options.rounds = 25;
         options.longestLife = std::chrono::milliseconds(60);
         const auto figures = CrashKillRun::run(options);
