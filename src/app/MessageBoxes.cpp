@@ -20,28 +20,13 @@ QMessageBox::Icon toQt(MessageBoxes::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::ButtonRole roleOf(MessageBoxes::Button button)
-{
-    switch (button) {
-    case MessageBoxes::Button::Ok:
-    case MessageBoxes::Button::Yes:
-        return QMessageBox::AcceptRole;
-    case MessageBoxes::Button::Retry:
-        return QMessageBox::AcceptRole;
-    case MessageBoxes::Button::No:
-        return QMessageBox::RejectRole;
-    case MessageBoxes::Button::Cancel:
-        return QMessageBox::RejectRole;
-    }
-    return QMessageBox::NoRole;
-}
-
 // Builds the QMessageBox for a box; `answers` maps each push button back.
 QMessageBox *makeBox(const MessageBoxes::Box &box, QList<QPair<QAbstractButton *, MessageBoxes::Button>> &answers)
 {
     auto *dialog = new QMessageBox(toQt(box.icon), box.caption, box.text);
     for (MessageBoxes::Button button : box.buttons) {
-        QPushButton *push = dialog->addButton(MessageBoxes::buttonText(button), roleOf(button));
+        // One role for all: the platform orders buttons by role, and a box shows them in its own order.
+        QPushButton *push = dialog->addButton(MessageBoxes::buttonText(button), QMessageBox::ActionRole);
         answers.append(qMakePair(static_cast<QAbstractButton *>(push), button));
         if (button == box.defaultButton)
             dialog->setDefaultButton(push);

@@ -198,10 +198,10 @@ bool Tmainselfstudy::waitForLink()
 {
     const MessageBoxes::Box box{QStringLiteral("Confirm"),
                                 RemoteMessages::noRemote(),
-                                {MessageBoxes::Button::Retry, MessageBoxes::Button::Cancel},
+                                {MessageBoxes::Button::Cancel, MessageBoxes::Button::Retry},
                                 MessageBoxes::Button::Retry,
                                 MessageBoxes::Button::Cancel,
-                                MessageBoxes::Icon::Warning};
+                                MessageBoxes::Icon::Question};
     while (!m_device.link_state()) {
         if (MessageBoxes::exec(box) != MessageBoxes::Button::Retry)
             return false;

@@ -69,7 +69,8 @@ private slots:
         for (const MessageBoxes::Box &box : boxes.shown()) {
             QCOMPARE(box.caption, QStringLiteral("Confirm"));
             QCOMPARE(box.text, QStringLiteral("No URC is found, please check USB Connection!"));
-            QCOMPARE(box.buttons, (QList<Button>{Button::Retry, Button::Cancel}));
+            QCOMPARE(box.buttons, (QList<Button>{Button::Cancel, Button::Retry}));
+            QCOMPARE(box.icon, MessageBoxes::Icon::Question);
             QCOMPARE(box.escapeButton, Button::Cancel);
         }
         QVERIFY(!window.startfailed);
