@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -16,8 +15,8 @@
 #include <vector>
 
 #include "DisplayMode.h"
+#include "ProcessEntry.h"
 #include "ScriptedBoxes.h"
-#include "TForm1.h"
 #include "Tmainselfstudy.h"
 #include "VirtualRemote.h"
 #include "VirtualRemoteDevice.h"
@@ -51,24 +50,16 @@ int child(int argc, char **argv, Clock::time_point entered, long transferUs)
     VirtualRemoteDevice device(*remote);
     ScriptedBoxes boxes;
 
-    QPixmap splashPicture(462, 258);
-    splashPicture.fill(QColor(53, 124, 168));
-    auto splash = std::make_unique<TForm1>(splashPicture);
-    splash->show();
-    QApplication::processEvents();
-    Tmainselfstudy window(device);
-    window.setDisplayMode(std::make_unique<FullScreen>());
-    const Clock::time_point pauseStart = Clock::now();
-    QThread::msleep(500);
-    const double pause = msSince(pauseStart);
-    splash.reset();
-    window.show();
+    const std::unique_ptr<Tmainselfstudy> window = ProcessEntry::createMainWindow(device);
+    window->setDisplayMode(std::make_unique<FullScreen>());
+    const double pause = double(ProcessEntry::splashPause.count());
+    window->show();
 
     // The loop is about to wait: everything the show brought is done.
     const auto idle = [&] {
         std::printf("%.2f %.2f\n", msSince(entered), pause);
         std::fflush(stdout);
-        QApplication::exit(window.startfailed || !boxes.shown().isEmpty() ? 1 : 0);
+        QApplication::exit(window->startfailed || !boxes.shown().isEmpty() ? 1 : 0);
     };
     QAbstractEventDispatcher *loop = QAbstractEventDispatcher::instance();
     QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, &application, idle);

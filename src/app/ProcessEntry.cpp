@@ -1,33 +1,22 @@
 #include "ProcessEntry.h"
 
 #include <QApplication>
-#include <QPixmap>
 #include <QThread>
-#include <memory>
 
-#include "RcportDevice.h"
+#include "FormPictures.h"
 #include "TForm1.h"
 #include "Tmainselfstudy.h"
 
-int ProcessEntry::run(int argc, char **argv)
+std::unique_ptr<Tmainselfstudy> ProcessEntry::createMainWindow(RemoteDevice &device)
 {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("qlr-learn"));
-
-    QPixmap splashPicture(462, 258);
-    splashPicture.fill(QColor(53, 124, 168));
-    auto splash = std::make_unique<TForm1>(splashPicture);
+    auto splash = std::make_unique<TForm1>(FormPictures::splash());
     splash->show();
     splash->repaint();
     QApplication::processEvents();
 
-    RcportDevice device;
-    Tmainselfstudy window(device);
+    auto window = std::make_unique<Tmainselfstudy>(device);
 
-    QThread::msleep(500);
+    QThread::msleep(static_cast<unsigned long>(splashPause.count()));
     splash->hide();
-    splash.reset();
-
-    window.show();
-    return application.exec();
+    return window;
 }

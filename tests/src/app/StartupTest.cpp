@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "FactoryImage.h"
+#include "FormPictures.h"
 #include "InterceptingDevice.h"
+#include "ProcessEntry.h"
 #include "RemoteMessages.h"
 #include "ScriptedBoxes.h"
 #include "Tmainselfstudy.h"
@@ -87,6 +89,53 @@ private slots:
         QVERIFY(window.startfailed);
         QCOMPARE(intercept->reads, 0);
         QVERIFY(window.remoteid.empty());
+    }
+
+    void theSplashIsUpWhileTheWindowIsCreated_data()
+    {
+        QTest::addColumn<bool>("attached");
+        QTest::newRow("remote accepted") << true;
+        QTest::newRow("start-up cancelled") << false;
+    }
+
+    void theSplashIsUpWhileTheWindowIsCreated()
+    {
+        QFETCH(bool, attached);
+        const QImage picture = FormPictures::splash().toImage();
+        const auto splashShown = [&picture] {
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                const auto *shown = window->findChild<QLabel *>(QStringLiteral("Image1"));
+                if (window->isVisible() && window->windowTitle() == QStringLiteral("启动界面") && shown
+                    && shown->pixmap().toImage() == picture)
+                    return true;
+            }
+            return false;
+        };
+        // Looked at from inside the creation handler: at its reads, or at its box.
+        int seen = 0;
+        int missed = 0;
+        QElapsedTimer sinceHandler;
+        const auto look = [&] {
+            ++(splashShown() ? seen : missed);
+            sinceHandler.start();
+        };
+        intercept->failRead = [&look](const std::string &) {
+            look();
+            return false;
+        };
+        ScriptedBoxes boxes;
+        if (!attached) {
+            remote->detach();
+            boxes.then(Button::Cancel, look);
+        }
+        const std::unique_ptr<Tmainselfstudy> window = ProcessEntry::createMainWindow(*intercept);
+        VERIFY_BOXES(boxes);
+        QCOMPARE(window->startfailed, !attached);
+        QVERIFY(seen > 0);
+        QCOMPARE(missed, 0);
+        QVERIFY(sinceHandler.elapsed() >= ProcessEntry::splashPause.count());
+        QVERIFY(!splashShown());
+        QVERIFY(!window->isVisible());
     }
 
     void versionRecord_data()
