@@ -180,7 +180,8 @@ void Tmainselfstudy::centre()
 
 void Tmainselfstudy::FormCreate()
 {
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("QLR-815"));
+    // The application's title. Not its display name, which X11 would append to every window's title.
+    QCoreApplication::setApplicationName(QStringLiteral("QLR-815"));
     pendingkeys.clear();
     linkthread = nullptr;
     collectthread = nullptr;
