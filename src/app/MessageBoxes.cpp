@@ -21,9 +21,10 @@ QMessageBox::Icon toQt(MessageBoxes::Icon icon)
 }
 
 // Builds the QMessageBox for a box; `answers` maps each push button back.
-QMessageBox *makeBox(const MessageBoxes::Box &box, QList<QPair<QAbstractButton *, MessageBoxes::Button>> &answers)
+QMessageBox *makeBox(const MessageBoxes::Box &box, QList<QPair<QAbstractButton *, MessageBoxes::Button>> &answers,
+                     QWidget *parent = nullptr)
 {
-    auto *dialog = new QMessageBox(toQt(box.icon), box.caption, box.text);
+    auto *dialog = new QMessageBox(toQt(box.icon), box.caption, box.text, QMessageBox::NoButton, parent);
     for (MessageBoxes::Button button : box.buttons) {
         // One role for all: the platform orders buttons by role, and a box shows them in its own order.
         QPushButton *push = dialog->addButton(MessageBoxes::buttonText(button), QMessageBox::ActionRole);
@@ -52,8 +53,14 @@ public:
     MessageBoxes::Button exec(const MessageBoxes::Box &box) override
     {
         QList<QPair<QAbstractButton *, MessageBoxes::Button>> answers;
-        QMessageBox *dialog = makeBox(box, answers);
+        QWidget *window = MessageBoxes::window();
+        QPointer<QMessageBox> dialog = makeBox(box, answers, window && window->isVisible() ? window : nullptr);
+        if (dialog->parentWidget())
+            dialog->setWindowModality(Qt::WindowModal);
         dialog->exec();
+        // Gone with its window, it was not answered.
+        if (!dialog)
+            return box.escapeButton;
         const MessageBoxes::Button answer = answerOf(dialog, box, answers);
         delete dialog;
         return answer;
@@ -86,6 +93,7 @@ private:
 };
 
 MessageBoxes::Presenter *installed = nullptr;
+QPointer<QWidget> blocked;
 }  // namespace
 
 QString MessageBoxes::buttonText(Button button)
@@ -153,6 +161,16 @@ void MessageBoxes::open(const Box &box, QObject *owner, std::function<void(Butto
             done(answer);
     };
     presenter().openOwned(box, owner, std::move(guarded));
+}
+
+void MessageBoxes::setWindow(QWidget *window)
+{
+    blocked = window;
+}
+
+QWidget *MessageBoxes::window()
+{
+    return blocked;
 }
 
 void MessageBoxes::setPresenter(Presenter *presenter)

@@ -72,6 +72,12 @@ public:
     static Box confirmationBox(const QString &text);
     static QString buttonText(Button button);
 
+    // The window a modal box blocks, once it is shown; before that a box
+    // blocks the whole application. Other windows' boxes, such as the link
+    // monitor's, stay answerable while one is open.
+    static void setWindow(QWidget *window);
+    static QWidget *window();
+
     // Null restores the real presenter.
     static void setPresenter(Presenter *presenter);
     static Presenter &presenter();

@@ -291,6 +291,7 @@ void Tmainselfstudy::FormShow()
     }
     pictures = std::move(*loaded);
     donghuaflash2->setMovie(AnimationFile::path());
+    MessageBoxes::setWindow(this);
 
     checkscreensize();
     refreshkeypictures();

@@ -1,15 +1,42 @@
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
 
 #include "IBtn.h"
 #include "LearningRig.h"
 #include "RemotePanel.h"
+#include "TestTime.h"
 
 using Button = MessageBoxes::Button;
 
 namespace
 {
 const QString reconnect = QStringLiteral("未检测到遥控器，请重新连接遥控器！");
+
+QMessageBox *shownBox(const QString &caption)
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        auto *box = qobject_cast<QMessageBox *>(window);
+        if (box && box->isVisible() && box->windowTitle() == caption)
+            return box;
+    }
+    return nullptr;
 }
+
+// A click on a box's button as the window system brings it: a box that a
+// modal box blocks does not get it.
+void clickAsUser(QMessageBox *box, const QString &text)
+{
+    for (QAbstractButton *button : box->buttons()) {
+        if (button->text() == text) {
+            // The box may be gone once the click is taken.
+            QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {}, button->mapTo(box, button->rect().center()));
+            return;
+        }
+    }
+}
+}  // namespace
 
 // The link monitor as the main window shows it.
 class WindowLinkTest : public QObject
@@ -75,6 +102,56 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!window().isVisible(), 2000);
         QCOMPARE(boxes().texts(), QStringList{reconnect});
         QVERIFY(panelOff());
+    }
+
+    void theMonitorsBoxIsAnsweredOverANotice()
+    {
+        // The real boxes, answered with the mouse.
+        MessageBoxes::setPresenter(nullptr);
+        rig->click("beginstudyibtn");
+        rig->clickKey("13");
+        QTRY_VERIFY_WITH_TIMEOUT(rig->remote().captureArmed(), TestTime::scaled(3000));
+
+        // The capture's notice and the monitor's box come up together; the
+        // user plugs the remote back in and answers both, the monitor's first.
+        enum class Step
+        {
+            BothOpen,
+            MonitorAnswered,
+            Done,
+            GaveUp
+        } step = Step::BothOpen;
+        QElapsedTimer waiting;
+        waiting.start();
+        QTimer user;
+        connect(&user, &QTimer::timeout, this, [&] {
+            QMessageBox *notice = shownBox(QStringLiteral("Information"));
+            QMessageBox *monitor = shownBox(QStringLiteral("提示"));
+            if (step == Step::BothOpen && notice && monitor) {
+                rig->remote().attach();
+                clickAsUser(monitor, QStringLiteral("&Retry"));
+                step = Step::MonitorAnswered;
+            } else if (step == Step::MonitorAnswered && notice && !monitor) {
+                clickAsUser(notice, QStringLiteral("OK"));
+                step = Step::Done;
+            } else if (step != Step::Done && waiting.elapsed() > TestTime::scaled(5000)) {
+                // Unreachable boxes: close them, so the test ends.
+                for (QMessageBox *box : {notice, monitor}) {
+                    if (box)
+                        box->reject();
+                }
+                step = Step::GaveUp;
+            }
+        });
+        user.start(20);
+        rig->remote().detach();
+        QTRY_VERIFY_WITH_TIMEOUT(step == Step::Done || step == Step::GaveUp, TestTime::scaled(8000));
+        QVERIFY(step == Step::Done);
+        QTRY_VERIFY(!shownBox(QStringLiteral("Information")));
+        QTRY_VERIFY_WITH_TIMEOUT(panelUsable(), 2000);
+        QVERIFY(window().studymode);
+        QVERIFY(window().pendingkeys.isEmpty());
+        QCOMPARE(window().runstate_lab->text(), QStringLiteral("choose one button needs to learn again!"));
     }
 
     void closingStopsTheMonitorWithinOnePoll()
