@@ -38,6 +38,14 @@ void LearningSession::beginstudyibtnClick()
         stoplearning();
 }
 
+void LearningSession::leavelearning()
+{
+    if (!w.studymode)
+        return;
+    w.studymode = false;
+    stoplearning();
+}
+
 void LearningSession::startlearning()
 {
     w.beginstudyibtn->setIsEnable(false);  // shows "Stop learning"

@@ -17,6 +17,8 @@ public:
     explicit LearningSession(Tmainselfstudy &window);
 
     void beginstudyibtnClick();
+    // Learning stops as the stop button stops it; nothing when it is off.
+    void leavelearning();
     // Learning mode is on and no key is pending.
     void learnkey(IBtn *key);
     void capturefailed();

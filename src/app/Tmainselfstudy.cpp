@@ -147,7 +147,12 @@ void Tmainselfstudy::createControls()
 
     m_linkwatcher = new LinkStateWatcher(
         m_device, {ykqbox, beginstudyibtn, delstudykey, delallstudykey}, [this] { return closing; },
-        [this] { close(); }, this);
+        [this] {
+            // The monitor is gone and the panel with it: learning cannot go on, and would refuse the close.
+            m_session->leavelearning();
+            close();
+        },
+        this);
 
     centre();
     if (QScreen *screen = QGuiApplication::primaryScreen())

@@ -92,8 +92,18 @@ private slots:
         QVERIFY(window().isVisible());
     }
 
+    void anotherRemoteClosesTheWindow_data()
+    {
+        QTest::addColumn<bool>("learning");
+        QTest::newRow("idle") << false;
+        QTest::newRow("learning") << true;
+    }
+
     void anotherRemoteClosesTheWindow()
     {
+        QFETCH(bool, learning);
+        if (learning)
+            rig->click("beginstudyibtn");
         boxes().then(Button::Retry, [this] {
             rig->remote().setIdentity(VirtualRemote::Identity::Other);
             rig->remote().attach();
@@ -102,6 +112,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!window().isVisible(), 2000);
         QCOMPARE(boxes().texts(), QStringList{reconnect});
         QVERIFY(panelOff());
+        QVERIFY(!window().studymode);
     }
 
     void theMonitorsBoxIsAnsweredOverANotice()
