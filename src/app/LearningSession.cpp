@@ -108,6 +108,9 @@ void LearningSession::capturefailed()
     hideanimation(w.pictures.staticpicture);
     w.runstate_lab->setText(QStringLiteral("choose one button needs to learn again!"));
     MessageBoxes::notice(QString::fromLatin1(CapturedCodeStore::learnedFaillyNotice));
+    // While the notice waited, learning may have ended and taken the key with it.
+    if (w.pendingkeys.isEmpty())
+        return;
     w.runstate_lab->repaint();
     w.setkeypicture(w.pendingkeys.takeFirst(), w.pictures.normalpics);
     w.refreshkeypictures();

@@ -249,6 +249,23 @@ private slots:
         boxes().clear();
     }
 
+    void closingWhileTheFailureNoticeIsOpen()
+    {
+        startLearning();
+        learnUntilArmed("12");
+        // The window closes under the notice: with the remote away, learning does not hold it.
+        bool closed = false;
+        boxes().then(Button::Ok, [&] {
+            rig->remote().detach();
+            closed = window().close();
+        });
+        rig->expireCapture();
+        QVERIFY(rig->captureEnded());
+        QCOMPARE(boxes().texts(), QStringList{failly});
+        QVERIFY(closed);
+        QVERIFY(window().pendingkeys.isEmpty());
+    }
+
     void aSecondKeyWhilePendingNamesThePendingKey()
     {
         startLearning();
