@@ -381,15 +381,12 @@ void Tmainselfstudy::refreshkeypictures()
         const auto found = kinds.find(button->code().toStdString());
         if (found == kinds.end())
             continue;
-        // A key waiting for its code stays marked, also in another mode.
-        setkeypicture(button, keypictureset(found->second, pendingkeys.contains(button)));
+        setkeypicture(button, keypictureset(found->second));
     }
 }
 
-const QList<QPixmap> &Tmainselfstudy::keypictureset(KeyStateEntry::Kind kind, bool pending) const
+const QList<QPixmap> &Tmainselfstudy::keypictureset(KeyStateEntry::Kind kind) const
 {
-    if (pending)
-        return pictures.selectedpics;
     switch (kind) {
     case KeyStateEntry::Kind::Learned:
         return pictures.learnedpics;

@@ -47,10 +47,10 @@ public:
     // selected changes nothing, not even the status text.
     void selectmode(int mode, const QString &text);
     // Every key of the current mode shows the picture of what it holds in
-    // `keystates`; keys without an entry keep their picture.
+    // `keystates`, a key waiting for its code too; keys without an entry keep their picture.
     void refreshkeypictures();
-    // The picture a key shows: selected while it waits for its code, else that of its kind.
-    const QList<QPixmap> &keypictureset(KeyStateEntry::Kind kind, bool pending) const;
+    // The picture set of what a key holds.
+    const QList<QPixmap> &keypictureset(KeyStateEntry::Kind kind) const;
     bool modehaslearned() const;
     // The delete buttons are usable only in a mode with learned keys and while
     // the remote is attached (the link monitor hides the panel while it is away).

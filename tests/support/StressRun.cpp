@@ -93,6 +93,7 @@ void StressRun::openWindow()
     // A monitor that notices an unplugged remote at once keeps unplugging cheap.
     m_window->setLinkInterval(m_options.linkInterval);
     m_window->show();
+    m_selectedKey = nullptr;
     // A remote that could not be read at start-up opens the window without key data:
     // from then on the window must leave the remote's memory alone.
     m_keylessImage.clear();
@@ -471,18 +472,27 @@ std::vector<std::string> StressRun::checkPictures() const
         const auto kind = kinds.find(key->code().toStdString());
         if (kind == kinds.end())
             continue;
-        const bool pending = m_window->pendingkeys.contains(key);
-        const QList<QPixmap> &set = m_window->keypictureset(kind->second, pending);
+        const bool selected = key == m_selectedKey;
+        const QList<QPixmap> &set = selected ? m_window->pictures.selectedpics : m_window->keypictureset(kind->second);
         const QPixmap expected = set.value(Pictures::indexOf(key->code()));
         if (expected.isNull() || key->picture().cacheKey() == expected.cacheKey()
             || key->picture().toImage() == expected.toImage())
             continue;
         wrong.push_back(
             "key " + key->code().toStdString() + " does not show its "
-            + (pending ? std::string("selected") : "kind " + std::string(1, static_cast<char>(kind->second)))
+            + (selected ? std::string("selected") : "kind " + std::string(1, static_cast<char>(kind->second)))
             + " picture");
     }
     return wrong;
+}
+
+void StressRun::followSelectedKey(const IBtn *pendingBefore, int modeBefore)
+{
+    const IBtn *pending = m_window->pendingkeys.value(0);
+    if (pending != pendingBefore)
+        m_selectedKey = pending;
+    else if (m_window->devicemode != modeBefore)
+        m_selectedKey = nullptr;
 }
 
 std::vector<std::string> StressRun::check() const
@@ -531,9 +541,14 @@ StressRun::Report StressRun::run()
         const long receivedBefore = m_boxes.shown(QString::fromLatin1(CapturedCodeStore::receivedNotice));
         const long deletedBefore = m_boxes.shown(QStringLiteral("Deleting is finished!"));
         const auto began = std::chrono::steady_clock::now();
+        const Tmainselfstudy *windowBefore = m_window.get();
+        const IBtn *pendingBefore = m_window->pendingkeys.value(0);
+        const int modeBefore = m_window->devicemode;
         const std::string fault = chance(m_options.faultRate) ? aimFault() : std::string();
         const std::string what = operate();
         const bool rested = settle(began + m_options.bound);
+        if (!windowGone() && m_window.get() == windowBefore)
+            followSelectedKey(pendingBefore, modeBefore);
         const std::string name = what.substr(0, what.find(' ', what.find(' ') + 1));
         ++m_report.done[name];
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - began;

@@ -114,6 +114,8 @@ private:
     bool windowGone() const;
     std::vector<std::string> check() const;
     std::vector<std::string> checkPictures() const;
+    // The pending key shows its selected picture from its click until a mode change.
+    void followSelectedKey(const IBtn *pendingBefore, int modeBefore);
     std::optional<MessageBoxes::Button> boxAction(const MessageBoxes::Box &box);
     void click(const QString &name);
     int below(int count);
@@ -132,6 +134,7 @@ private:
     bool m_otherRemote = false;                // the next plug-in brings another remote
     std::vector<std::uint8_t> m_keylessImage;  // the memory when a window opened without key data
     bool m_relearning = false;                 // the key a signal was pressed for held a learned code
+    const IBtn *m_selectedKey = nullptr;       // the key that shows its selected picture
     long m_slowCalls = 0;
     int m_reconnectAsks = 0;
     Report m_report;

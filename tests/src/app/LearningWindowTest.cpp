@@ -266,6 +266,20 @@ private slots:
         QVERIFY(window().pendingkeys.isEmpty());
     }
 
+    void aModeChangeShowsThePendingKeyByKind()
+    {
+        QVERIFY(rig->rig().setKind(3, "12", '2'));
+        startLearning();
+        learnUntilArmed("12");
+        rig->click("DVD_IBTN");
+        QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(window().pictures.learnedpics, "12"));
+        // The capture goes on for the key.
+        QCOMPARE(window().pendingkeys, QList<IBtn *>{rig->key("12")});
+        QVERIFY(rig->remote().captureArmed());
+        rig->click("beginstudyibtn");
+        QVERIFY(rig->captureEnded());
+    }
+
     void aSecondKeyWhilePendingNamesThePendingKey()
     {
         startLearning();
