@@ -93,12 +93,17 @@ void CodeDeletion::delallstudykeyClick()
         return;
     // Only the records' first byte goes: the formats they used stay allocated
     // for the keys of other modes. A key whose record the remote kept stays learned.
+    bool kept = false;
     for (const std::size_t index : learned) {
         const HexText::Address where =
             HexText::address(static_cast<std::uint16_t>(tables.keytableaddr + BlockLayout::keyRecordBytes * index));
         if (w.device().writedatav20(tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), "00"))
             tables.keystates[index] = KeyStateEntry::unlearned(tables.keystates[index]);
+        else
+            kept = true;
     }
+    if (kept)
+        MessageBoxes::notice(QString::fromLatin1(CapturedCodeStore::deletedFaillyNotice));
     w.refreshkeypictures();
     w.runstate_lab->setText(QStringLiteral("Clearing is finished!"));
     MessageBoxes::notice(QStringLiteral("Clearing is finished!"));

@@ -191,9 +191,11 @@ private slots:
     {
         learned({{0, "12"}, {0, "13"}});
         const std::string kept = entry(0, "12");
-        boxes().then(Button::Yes).then(Button::Ok);
+        boxes().then(Button::Yes).then(Button::Ok).then(Button::Ok);
         rig->remote().injectFault(VirtualRemote::Operation::WriteData, 1);
         rig->click("delallstudykey");
+        QCOMPARE(boxes().texts(), (QStringList{"Sure to clear all the learned codes of the buttons?",
+                                               "RC code is deleted failly!", "Clearing is finished!"}));
         QCOMPARE(firstByte(0, "12"), recordMark);
         QCOMPARE(entry(0, "12"), kept);
         QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(window().pictures.learnedpics, "12"));
