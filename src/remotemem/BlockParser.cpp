@@ -142,11 +142,9 @@ std::string BlockParser::parseKeyCodeList(std::string_view text, RemoteTables &t
     std::vector<std::string> keystates(keys * static_cast<std::size_t>(tables.modecount));
     for (std::size_t i = 0; i < keys; ++i) {
         const std::string code(text.substr(2 + 2 * i, 2));
-        // Key codes are two octal digits; they index the key pictures.
-        for (char c : code) {
-            if (c < '0' || c > '7')
-                return std::string(block) + ": key code " + std::to_string(i + 1) + " is not two digits 0-7";
-        }
+        // Taken as it is: a code no key of the picture carries matches no button.
+        if (!HexText::parse(code))
+            return notHex(block, 2 + 2 * i);
         for (int mode = 0; mode < tables.modecount; ++mode)
             keystates[static_cast<std::size_t>(mode) * keys + i] = code + "|";
     }

@@ -138,6 +138,20 @@ private slots:
         QVERIFY(!window->isVisible());
     }
 
+    void aKeyCodeOfNoKeyIsReadAsItIs()
+    {
+        // POWER's code 10, first in the list, becomes 18: no key of the picture carries it.
+        QVERIFY(remote->poke(FactoryImage::keyCodeListAddress + 1, {0x18}));
+        ScriptedBoxes boxes;
+        Tmainselfstudy window(*intercept);
+        VERIFY_BOXES(boxes);
+        QVERIFY(boxes.shown().isEmpty());
+        QCOMPARE(window.tables.keystates.size(), std::size_t(48 * 8));
+        for (int mode = 0; mode < 8; ++mode)
+            QCOMPARE(window.tables.keystates[std::size_t(mode * 48)].substr(0, 3), std::string("18|"));
+        QCOMPARE(window.tables.keystates[1].substr(0, 3), std::string("12|"));
+    }
+
     void versionRecord_data()
     {
         QTest::addColumn<QString>("version");

@@ -109,7 +109,6 @@ void RemoteTablesReaderTest::refusesCorruptTables_data()
         << std::vector<Poke>{{configBlockAddress, {0xF0, 0xFF}}} << "parameter table";
     QTest::newRow("more than 160 known formats")
         << std::vector<Poke>{{formatTableAddress, {161, 0}}} << "known-format table";
-    QTest::newRow("key code with a digit 8") << std::vector<Poke>{{keyCodeListAddress + 1, {0x18}}} << "key code";
 }
 
 void RemoteTablesReaderTest::refusesCorruptTables()
