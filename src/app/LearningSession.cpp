@@ -136,11 +136,12 @@ void LearningSession::storecapturedcode()
 
 void LearningSession::showoutcome(const CapturedCodeStore::Result &result, IBtn *key)
 {
-    const bool stored = result.outcome == CapturedCodeStore::Outcome::Stored;
-    if (stored)
-        w.setkeypicture(key, w.pictures.learnedpics);
-    for (const std::string &notice : result.notices)
+    // The key turns red as its code is received, after what went wrong on the way.
+    for (const std::string &notice : result.notices) {
+        if (notice == CapturedCodeStore::receivedNotice)
+            w.setkeypicture(key, w.pictures.learnedpics);
         MessageBoxes::notice(QString::fromStdString(notice));
+    }
     if (result.capturefailed()) {
         capturefailed();
         return;

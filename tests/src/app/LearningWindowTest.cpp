@@ -210,8 +210,14 @@ private slots:
         const char kindBefore = window().tables.keystates[std::size_t(rig->rig().entry(0, "12"))][3];
         startLearning();
         learnUntilArmed("12");
-        for (int i = 0; i < notices.size(); ++i)
-            boxes().then(Button::Ok);
+        // The key turns red with "RC code is received!", not before.
+        QList<bool> redAtNotice;
+        QList<bool> redAtReceived;
+        const QImage red = LearningRig::entryOf(window().pictures.learnedpics, "12");
+        for (const QString &notice : notices) {
+            redAtReceived.append(notice == received);
+            boxes().then(Button::Ok, [&] { redAtNotice.append(rig->keyPicture("12") == red); });
+        }
         if (failingWrites > 0)
             rig->remote().injectFault(VirtualRemote::Operation::WriteData, failingWrites);
         if (timeout)
@@ -220,6 +226,7 @@ private slots:
             QVERIFY(rig->remote().press(knownSignal()));
         QVERIFY(rig->captureEnded());
         QCOMPARE(boxes().texts(), notices);
+        QCOMPARE(redAtNotice, redAtReceived);
         QVERIFY(window().pendingkeys.isEmpty());
         QVERIFY(window().studymode);
         const bool stored = notices.last() == received;
