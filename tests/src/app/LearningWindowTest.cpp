@@ -194,18 +194,23 @@ private slots:
     {
         QTest::addColumn<int>("failingWrites");
         QTest::addColumn<bool>("timeout");
+        QTest::addColumn<InfraredSignal>("signal");
         QTest::addColumn<QStringList>("notices");
-        QTest::newRow("time limit") << 0 << true << QStringList{failly};
+        QTest::newRow("time limit") << 0 << true << InfraredSignal() << QStringList{failly};
+        // The converter's empty answer, then the capture-failed steps.
+        QTest::newRow("not convertible") << 0 << false << InfraredSignal{38000, {600, 600, 600}}
+                                         << QStringList{failly, failly};
         QTest::newRow("old code not dropped")
-            << 1 << false << QStringList{QStringLiteral("RC code is deleted failly!"), received};
+            << 1 << false << knownSignal() << QStringList{QStringLiteral("RC code is deleted failly!"), received};
         QTest::newRow("record not written")
-            << 2 << false << QStringList{QStringLiteral("RC code is deleted failly!"), failly};
+            << 2 << false << knownSignal() << QStringList{QStringLiteral("RC code is deleted failly!"), failly};
     }
 
     void failedCaptures()
     {
         QFETCH(int, failingWrites);
         QFETCH(bool, timeout);
+        QFETCH(InfraredSignal, signal);
         QFETCH(QStringList, notices);
         const char kindBefore = window().tables.keystates[std::size_t(rig->rig().entry(0, "12"))][3];
         startLearning();
@@ -223,7 +228,7 @@ private slots:
         if (timeout)
             rig->expireCapture();
         else
-            QVERIFY(rig->remote().press(knownSignal()));
+            QVERIFY(rig->remote().press(signal));
         QVERIFY(rig->captureEnded());
         QCOMPARE(boxes().texts(), notices);
         QCOMPARE(redAtNotice, redAtReceived);

@@ -142,6 +142,45 @@ private slots:
         QCOMPARE(rig->button("IBtn79")->toolTip(), QStringLiteral("关闭软件"));
     }
 
+    void keysOfTheTable_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QRect>("place");
+        QTest::newRow("TV device key") << "IBtn1"
+                                       << "00"
+                                       << "POWER/TV" << QRect(31, 64, 37, 18);
+        QTest::newRow("AMP device key, no name") << "IBtn30"
+                                                 << "04"
+                                                 << "" << QRect(120, 94, 35, 20);
+        QTest::newRow("POWER") << "IBtn31"
+                               << "10"
+                               << "POWER" << QRect(92, 47, 53, 24);
+        QTest::newRow("VOL+") << "IBtn22"
+                              << "26"
+                              << "VOL+" << QRect(41, 285, 41, 41);
+        QTest::newRow("rewind, named BACK") << "IBtn53"
+                                            << "57"
+                                            << "BACK" << QRect(75, 565, 41, 22);
+        QTest::newRow("last key") << "IBtn9"
+                                  << "71"
+                                  << "T" << QRect(163, 633, 35, 19);
+    }
+
+    void keysOfTheTable()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, code);
+        QFETCH(QString, path);
+        QFETCH(QRect, place);
+        IBtn *key = rig->window().ykqbox->key(code);
+        QVERIFY(key);
+        QCOMPARE(key->objectName(), button);
+        QCOMPARE(RemotePanel::displayName(key), path);
+        QCOMPARE(key->geometry(), place);
+    }
+
     void eachButtonSelectsItsModeWithItsText_data()
     {
         QTest::addColumn<QString>("name");

@@ -6,13 +6,22 @@
 #include "FormPictures.h"
 #include "InterceptingDevice.h"
 #include "ProcessEntry.h"
-#include "RemoteMessages.h"
 #include "ScriptedBoxes.h"
 #include "Tmainselfstudy.h"
 #include "VirtualRemote.h"
 #include "VirtualRemoteDevice.h"
 
 using Button = MessageBoxes::Button;
+
+namespace
+{
+const QString noRemote = QStringLiteral("No URC is found, please check USB Connection!");
+const QString m2 = QStringLiteral("This version of learning software does not support learning operation of this kind "
+                                  "of RC. Please download the latest version of learning software from "
+                                  "https://www.qlr-remote.example/download!");
+const QString m3 = QStringLiteral("Low version of RC firmware program! Please download the latest version from "
+                                  "https://www.qlr-remote.example/download!");
+}  // namespace
 
 // The creation handler against a crafted in-process remote.
 class StartupTest : public QObject
@@ -70,7 +79,7 @@ private slots:
         QCOMPARE(boxes.shown().size(), 2);
         for (const MessageBoxes::Box &box : boxes.shown()) {
             QCOMPARE(box.caption, QStringLiteral("Confirm"));
-            QCOMPARE(box.text, QStringLiteral("No URC is found, please check USB Connection!"));
+            QCOMPARE(box.text, noRemote);
             QCOMPARE(box.buttons, (QList<Button>{Button::Cancel, Button::Retry}));
             QCOMPARE(box.icon, MessageBoxes::Icon::Question);
             QCOMPARE(box.escapeButton, Button::Cancel);
@@ -175,7 +184,7 @@ private slots:
         VERIFY_BOXES(boxes);
         QCOMPARE(window.startfailed, !accepted);
         if (!accepted) {
-            QCOMPARE(boxes.texts(), QStringList{RemoteMessages::unsupportedRemote()});
+            QCOMPARE(boxes.texts(), QStringList{m2});
             QCOMPARE(intercept->reads, 0);
         }
     }
@@ -186,8 +195,6 @@ private slots:
         QTest::addColumn<int>("minor");
         QTest::addColumn<int>("model");
         QTest::addColumn<QString>("message");
-        const QString m2 = RemoteMessages::unsupportedRemote();
-        const QString m3 = RemoteMessages::lowFirmware();
         QTest::newRow("01.03 accepted") << 1 << 3 << 0x1805 << QString();
         QTest::newRow("02.03 newer major") << 2 << 3 << 0x1805 << m2;
         QTest::newRow("01.04 newer minor") << 1 << 4 << 0x1805 << m2;
@@ -244,7 +251,7 @@ private slots:
         Tmainselfstudy window(*intercept);
         VERIFY_BOXES(boxes);
         QCOMPARE(boxes.shown().first().caption, QStringLiteral("Information"));
-        QCOMPARE(boxes.texts(), QStringList{RemoteMessages::noRemote()});
+        QCOMPARE(boxes.texts(), QStringList{noRemote});
         QVERIFY(!window.startfailed);
         QVERIFY(window.tables.keystates.empty());
         QCOMPARE(window.remoteid.empty(), !identified);
@@ -272,7 +279,7 @@ private slots:
         boxes.then(Button::Ok);
         Tmainselfstudy window(*intercept);
         VERIFY_BOXES(boxes);
-        QCOMPARE(boxes.texts(), QStringList{RemoteMessages::noRemote()});
+        QCOMPARE(boxes.texts(), QStringList{noRemote});
         QVERIFY(!window.startfailed);
         QVERIFY(window.tables.keystates.empty());
         QVERIFY(window.tables.blockmap.empty());

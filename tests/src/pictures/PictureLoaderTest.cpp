@@ -6,6 +6,8 @@
 
 #include "AnimationFile.h"
 #include "ArtNames.h"
+#include "GifDecoder.h"
+#include "JpegDecoder.h"
 #include "MappedFiles.h"
 #include "PanelLayout.h"
 #include "PictureLoader.h"
@@ -61,6 +63,62 @@ private slots:
 
         TestPacks packs;
         QCOMPARE(TestFiles::contents(animationPath()), packs.builtEntry(ArtNames::singlesPack, ArtNames::animation));
+    }
+
+    void eachPictureComesFromItsPack_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<int>("index");  // in its set; -1 for a single picture
+        QTest::addColumn<QString>("stem");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("no code") << "normalpics" << 0 << "on1805"
+                                 << "gif0";
+        QTest::newRow("learned") << "learnedpics" << 69 << "sn1805"
+                                 << "gif69";
+        QTest::newRow("selected") << "selectedpics" << 100 << "fn1805"
+                                  << "gif100";
+        QTest::newRow("downloaded") << "downloadedpics" << 113 << "dn1805"
+                                    << "gif113";
+        QTest::newRow("hint, idle") << "hintpicture" << -1 << "bn1805"
+                                    << "gifzelmar";
+        QTest::newRow("hint, learning") << "staticpicture" << -1 << "bn1805"
+                                        << "jpgjingtai";
+        QTest::newRow("delete mode on") << "stopdeletepicture" << -1 << "bn1805"
+                                        << "stopdelete";
+        QTest::newRow("delete greyed") << "deletegreypicture" << -1 << "bn1805"
+                                       << "deletehui";
+        QTest::newRow("delete") << "deletepicture" << -1 << "bn1805"
+                                << "delete";
+        QTest::newRow("clear") << "clearpicture" << -1 << "bn1805"
+                               << "clear";
+        QTest::newRow("clear greyed") << "cleargreypicture" << -1 << "bn1805"
+                                      << "clearhui";
+    }
+
+    void eachPictureComesFromItsPack()
+    {
+        QFETCH(QString, picture);
+        QFETCH(int, index);
+        QFETCH(QString, stem);
+        QFETCH(QString, name);
+        const std::optional<Pictures> loaded = PictureLoader::load();
+        QVERIFY(loaded);
+        const QMap<QString, const QList<QPixmap> *> sets{{"normalpics", &loaded->normalpics},
+                                                         {"learnedpics", &loaded->learnedpics},
+                                                         {"selectedpics", &loaded->selectedpics},
+                                                         {"downloadedpics", &loaded->downloadedpics}};
+        const QMap<QString, const QPixmap *> singles{{"hintpicture", &loaded->hintpicture},
+                                                     {"staticpicture", &loaded->staticpicture},
+                                                     {"stopdeletepicture", &loaded->stopdeletepicture},
+                                                     {"deletegreypicture", &loaded->deletegreypicture},
+                                                     {"deletepicture", &loaded->deletepicture},
+                                                     {"clearpicture", &loaded->clearpicture},
+                                                     {"cleargreypicture", &loaded->cleargreypicture}};
+        const QPixmap &got = index >= 0 ? sets.value(picture)->at(index) : *singles.value(picture);
+        const QByteArray data = TestPacks().builtEntry(stem, name);
+        const QImage expected = index >= 0 ? GifDecoder::firstFrame(data) : JpegDecoder::decode(data);
+        QVERIFY(!expected.isNull());
+        QVERIFY(got.toImage() == QPixmap::fromImage(expected).toImage());
     }
 
     void packsAreUnloadedWhenTheLoaderReturns()
