@@ -176,6 +176,9 @@ void LearnedFormatsTest::roundTrip_data()
         many.insert(many.end(), muteKey.begin(), muteKey.end());
     }
     QTest::newRow("288 bits") << TestSignals::pulseDistance(custom, many);
+    // With the closing mark 256 bits: the 128 beyond the parts, a count that takes two bytes.
+    std::vector<bool> boundary(many.begin(), many.begin() + 255);
+    QTest::newRow("255 bits") << TestSignals::pulseDistance(custom, boundary);
     InfraredSignal lone;
     lone.durations = {600, 30000, 600, 30000, 600, 30000, 600, 30000, 600};
     QTest::newRow("lone marks") << lone;

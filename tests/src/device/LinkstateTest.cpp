@@ -78,6 +78,7 @@ enum class Comeback
     Same,
     OtherRemote,
     Unreadable,
+    LastIdentityCharacterChanged,
     ChangedPastIdentity
 };
 }  // namespace
@@ -157,6 +158,8 @@ void LinkstateTest::comeback_data()
     QTest::newRow("another remote of the model") << Comeback::OtherRemote << false << false;
     QTest::newRow("identity unreadable") << Comeback::Unreadable << false << false;
     QTest::newRow("letter case differs") << Comeback::Same << true << false;
+    QTest::newRow("only the last identity character differs")
+        << Comeback::LastIdentityCharacterChanged << false << false;
     QTest::newRow("change past the identity") << Comeback::ChangedPastIdentity << false << true;
 }
 
@@ -182,6 +185,12 @@ void LinkstateTest::comeback()
     case Comeback::Unreadable:
         quick->remote->injectFault(VirtualRemote::Operation::BasicInfo, 1);
         break;
+    case Comeback::LastIdentityCharacterChanged: {
+        // Character 30 is the low digit of byte 14.
+        const std::uint16_t byte14 = FactoryImage::basicBlockAddress + linkstate::identityLength / 2 - 1;
+        QVERIFY(quick->remote->poke(byte14, {std::uint8_t(quick->remote->dump(byte14, 1).at(0) ^ 0x01)}));
+        break;
+    }
     case Comeback::ChangedPastIdentity:
         // Byte 15 is characters 31 and 32 of the text.
         QVERIFY(quick->remote->poke(FactoryImage::basicBlockAddress + linkstate::identityLength / 2, {0x5A}));

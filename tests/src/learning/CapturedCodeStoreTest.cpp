@@ -264,20 +264,26 @@ void CapturedCodeStoreTest::carrierOfTheCapture()
 void CapturedCodeStoreTest::otherIdsAreLearned_data()
 {
     QTest::addColumn<std::string>("formatid");
-    QTest::newRow("first byte 22") << std::string("220000");
-    QTest::newRow("below 22, not zeros") << std::string("210100");
-    QTest::newRow("a listed id but one") << std::string("2402B8");
+    QTest::addColumn<CraftedImage>("image");
+    QTest::newRow("first byte 22") << std::string("220000") << CraftedImage();
+    QTest::newRow("below 22, not zeros") << std::string("210100") << CraftedImage();
+    QTest::newRow("a listed id but one") << std::string("2402B8") << CraftedImage();
+    // A freed slot keeps the id it held: the format is not stored there.
+    QTest::newRow("the stale id of a free slot")
+        << std::string("ABCDEF") << CraftedImage().slot(0, 0xABCDEF, 4, 2, false, false);
 }
 
 void CapturedCodeStoreTest::otherIdsAreLearned()
 {
     QFETCH(std::string, formatid);
-    StoreRig rig;
+    QFETCH(CraftedImage, image);
+    StoreRig rig(image);
     rig.answer = reply(formatid, formatData);
     const auto result = rig.learn("62");
     QCOMPARE(result.outcome, Outcome::Stored);
     QCOMPARE(result.kind, Kind::LearnedNew);
     QCOMPARE(rig.slot(0).substr(0, 6), formatid);
+    QVERIFY(rig.check().corruption.empty());
 }
 
 void CapturedCodeStoreTest::newLearnedFormat()
@@ -493,8 +499,13 @@ void CapturedCodeStoreTest::failedDropOfALearnedFormat_data()
     QTest::addColumn<int>("failingWrites");
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<bool>("slot3InUse");
-    QTest::newRow("record not written either") << 2 << Outcome::RecordWriteFailed << true;
-    QTest::newRow("record written") << 1 << Outcome::Stored << false;
+    QTest::addColumn<std::string>("answer");
+    const std::string known = reply("2402B7");
+    QTest::newRow("record not written either") << 2 << Outcome::RecordWriteFailed << true << known;
+    QTest::newRow("record written") << 1 << Outcome::Stored << false << known;
+    // The old record the remote kept still refers to slot 3.
+    QTest::newRow("the same stored format, record not written either")
+        << 2 << Outcome::RecordWriteFailed << true << reply("998877", formatData);
 }
 
 void CapturedCodeStoreTest::failedDropOfALearnedFormat()
@@ -503,8 +514,9 @@ void CapturedCodeStoreTest::failedDropOfALearnedFormat()
     QFETCH(int, failingWrites);
     QFETCH(Outcome, outcome);
     QFETCH(bool, slot3InUse);
+    QFETCH(std::string, answer);
     StoreRig rig(learnedTvKey());
-    rig.answer = reply("2402B7");
+    rig.answer = answer;
     const int index = keyIndex(0, 0x62);
     const std::string oldRecord = rig.record(index);
     rig.rig.remote().injectFault(VirtualRemote::Operation::WriteData, failingWrites);

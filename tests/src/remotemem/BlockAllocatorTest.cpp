@@ -14,6 +14,7 @@ RemoteTables withMap(int blockcount, const std::string &blockmap)
 }
 
 // Four slots: 0 free, 1 in use at blocks 2-3, 2 in use at blocks 5-7, 3 free with a stale id.
+// The last entry is a known format as learning writes it, whose id starts like slot 3.
 RemoteTables withSlots()
 {
     RemoteTables tables = withMap(16, "0011011100000000");
@@ -23,7 +24,7 @@ RemoteTables withSlots()
                           "BBBBBB058003"
                           "CCCCCC050003";
     tables.keyspermode = 2;
-    tables.keystates = {"10|2|1|01FFFF", "12|0", "10|2|1|02", "12|1|0|", "10|2|1|02FFFF", "12|0|0|"};
+    tables.keystates = {"10|2|1|01FFFF", "12|0", "10|2|1|02", "12|1|0|", "10|2|1|02FFFF", "12|0|0|", "10|2|0|030000"};
     return tables;
 }
 }  // namespace
@@ -134,6 +135,7 @@ void BlockAllocatorTest::slotReferenced_data()
     QTest::newRow("other mode, two-digit reference") << 2 << 4 << true;
     QTest::newRow("other mode, full reference") << 2 << 2 << true;
     QTest::newRow("dropped and known-format entries refer to none") << 0 << 99 << false;
+    QTest::newRow("a learned known format refers to none") << 3 << 99 << false;
 }
 
 void BlockAllocatorTest::slotReferenced()

@@ -75,6 +75,9 @@ void MemoryCheckTest::findsProblems_data()
     QTest::newRow("blocks outside the code area")
         << sharedFormats().learnedKey(0, 4).slot(4, 0x444444, 1018, 4)
         << QStringList{"slot 4 (format 444444) holds blocks 1018-1021, outside the code area of 1020"} << QStringList();
+    QTest::newRow("one block outside the code area")
+        << sharedFormats().learnedKey(0, 4).slot(4, 0x444444, 1018, 3)
+        << QStringList{"slot 4 (format 444444) holds blocks 1018-1020, outside the code area of 1020"} << QStringList();
     QTest::newRow("marked blocks no slot owns")
         << sharedFormats().markBlocks(100, 3).markBlocks(500, 1) << QStringList()
         << QStringList{"blocks 100-102 marked in use", "block 500 marked in use"};
