@@ -12,6 +12,7 @@
 
 using Fields = ProtocolCodec::Fields;
 Q_DECLARE_METATYPE(Fields)
+Q_DECLARE_METATYPE(InfraredSignal)
 
 namespace
 {
@@ -25,6 +26,51 @@ std::pair<std::string, Fields> recognised(const InfraredSignal &signal, Converte
 {
     result = ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal)));
     return RecognisedCode::of(result);
+}
+
+// A signal laid out by hand from a protocol's IRP definition. The layout holds
+// durations in units (a mark positive, a space negative; with "u" in
+// microseconds), "^Nm" for the space that pads the frame to N ms, and
+// LABEL:bits for bits in the order they are sent, each given as the
+// definition's zero or one. Neighbouring marks or spaces run together, as the
+// halves of bi-phase bits do.
+InfraredSignal laidOut(int carrierHz, double unitUs, const QString &zero, const QString &one, const QString &layout)
+{
+    const auto units = [unitUs](const QString &pair) {
+        std::vector<double> durations;
+        for (const QString &unit : pair.split(','))
+            durations.push_back(unit.toDouble() * unitUs);
+        return durations;
+    };
+    const std::vector<double> bit[2] = {units(zero), units(one)};
+    std::vector<double> signed_;
+    double frameUs = 0;
+    const auto add = [&](double us) {
+        frameUs += std::abs(us);
+        if (!signed_.empty() && (signed_.back() < 0) == (us < 0))
+            signed_.back() += us;
+        else
+            signed_.push_back(us);
+    };
+    for (const QString &token : layout.split(' ', Qt::SkipEmptyParts)) {
+        if (token.startsWith('^')) {
+            add(-(token.mid(1).chopped(1).toDouble() * 1000 - frameUs));
+            frameUs = 0;
+        } else if (token.contains(':')) {
+            for (QChar digit : token.section(':', 1))
+                for (double us : bit[digit == '1'])
+                    add(us);
+        } else if (token.endsWith('u')) {
+            add(token.chopped(1).toDouble());
+        } else {
+            add(token.toDouble() * unitUs);
+        }
+    }
+    InfraredSignal signal;
+    signal.carrierHz = carrierHz;
+    for (double us : signed_)
+        signal.durations.push_back(std::abs(us));
+    return signal;
 }
 }  // namespace
 
@@ -42,6 +88,8 @@ private slots:
     void fieldsOutOfRangeMakeNoCode();
     void brokenChecksStayLearned_data();
     void brokenChecksStayLearned();
+    void knownAnswers_data();
+    void knownAnswers();
 };
 
 void IrpProtocolsTest::sentCodesComeBack_data()
@@ -216,6 +264,114 @@ void IrpProtocolsTest::brokenChecksStayLearned()
     recognised(signal, result);
     QVERIFY(result.wellFormed);
     QVERIFY(!result.known());
+}
+
+// Signals laid out by hand from the protocols' definitions, not by our
+// encoder: a codec that reads or sends its bits in the wrong order, or puts a
+// field in the wrong place, fails here even when it agrees with itself.
+void IrpProtocolsTest::knownAnswers_data()
+{
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<Fields>("fields");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<InfraredSignal>("signal");
+
+    const auto row = [](const char *name, const char *protocol, const Fields &fields, int repeats,
+                        const InfraredSignal &signal) {
+        QTest::newRow(name) << protocol << fields << repeats << signal;
+    };
+    // NEC family: {38.4k,564}<1,-1|1,-3>, LSB first.
+    const auto nec = [](int carrierHz, const QString &layout) {
+        return laidOut(carrierHz, 564, "1,-1", "1,-3", layout);
+    };
+    row("NEC1", "NEC1", {{"D", 4}, {"S", 251}, {"F", 8}, {"E", 247}}, 1,
+        nec(38400, "16 -8 D:00100000 S:11011111 F:00010000 ~F:11101111 1 ^108m 16 -4 1 ^108m"));
+    row("NEC1-f16", "NEC1-f16", {{"D", 0x40}, {"S", 0xBF}, {"F", 0x12}, {"E", 0x34}}, 1,
+        nec(38400, "16 -8 D:00000010 S:11111101 F:01001000 E:00101100 1 ^108m 16 -4 1 ^108m"));
+    row("NEC2", "NEC2", {{"D", 0x20}, {"S", 0xDF}, {"F", 0x10}, {"E", 0xEF}}, 1,
+        nec(38400, QString("16 -8 D:00000100 S:11111011 F:00001000 ~F:11110111 1 ^108m ").repeated(2)));
+    row("NECx1", "NECx1", {{"D", 7}, {"S", 7}, {"F", 2}, {"E", 253}}, 1,
+        nec(38400, "8 -8 D:11100000 S:11100000 F:01000000 ~F:10111111 1 ^108m 8 -8 ~D:0 1 ^108m"));
+    row("Pioneer, NEC2 at 40 kHz", "Pioneer", {{"D", 165}, {"S", 90}, {"F", 28}, {"E", 227}}, 1,
+        nec(40000, QString("16 -8 D:10100101 S:01011010 F:00111000 ~F:11000111 1 ^108m ").repeated(2)));
+    // NEC42: D:13 and S:13 = 8191-D, spaces of 78 and 173 units after the frame and the ditto.
+    row("NEC42", "NEC42", {{"D", 0x1A5C}, {"F", 0x33}}, 1,
+        nec(38400, "16 -8 D:0011101001011 S:1100010110100 F:11001100 ~F:00110011 1 -78 16 -4 1 -173"));
+
+    // RC5 and RC5x: {36k,msb,889}<1,-1|-1,1>, the first start bit a lone mark.
+    row("RC5", "RC5", {{"D", 20}, {"F", 90}, {"T", 1}}, 1,
+        laidOut(36000, 889, "1,-1", "-1,1", QString("1 ~F6:0 T:1 D:10100 F:011010 ^114m ").repeated(2)));
+    row("RC5x", "RC5x", {{"D", 3}, {"S", 0x45}, {"F", 0x21}, {"T", 1}}, 1,
+        laidOut(36000, 889, "1,-1", "-1,1", QString("1 ~S6:0 T:1 D:00011 -4 S:000101 F:100001 ^114m ").repeated(2)));
+    // RC6: {36k,444,msb}<-1,1|1,-1>, the toggle a bit of double width.
+    row("RC6", "RC6", {{"D", 4}, {"F", 12}, {"T", 0}}, 1,
+        laidOut(36000, 444, "-1,1", "1,-1", QString("6 -2 1:1 0:000 -2 2 D:00000100 F:00001100 ^107m ").repeated(2)));
+    row("RC6 toggled", "RC6", {{"D", 0xD2}, {"F", 0x81}, {"T", 1}}, 1,
+        laidOut(36000, 444, "-1,1", "1,-1", QString("6 -2 1:1 0:000 2 -2 D:11010010 F:10000001 ^107m ").repeated(2)));
+    // MCE, RC6 mode 6 with 32 bits: OEM1 128, OEM2 as S, then T, D:7, F.
+    row("MCE", "MCE", {{"D", 4}, {"S", 15}, {"F", 0x16}, {"T", 0}}, 1,
+        laidOut(36000, 444, "-1,1", "1,-1",
+                QString("6 -2 1:1 6:110 -2 2 OEM1:10000000 S:00001111 T:0 D:0000100 F:00010110 ^107m ").repeated(2)));
+
+    // Sony: {40k,600}<1,-1|2,-1>(4,-1,F:7,D,...,^45m), LSB first, F before D.
+    const auto sony = [](const QString &frame) {
+        return laidOut(40000, 600, "1,-1", "2,-1", (frame + " ^45m ").repeated(3));
+    };
+    row("Sony12", "Sony12", {{"D", 1}, {"F", 21}}, 2, sony("4 -1 F:1010100 D:10000"));
+    row("Sony15", "Sony15", {{"D", 0xA4}, {"F", 0x7F}}, 2, sony("4 -1 F:1111111 D:00100101"));
+    row("Sony20", "Sony20", {{"D", 26}, {"S", 218}, {"F", 95}}, 2, sony("4 -1 F:1111101 D:01011 S:01011011"));
+
+    // JVC: {37.9k,527}<1,-1|1,-3>, the lead-in on the first frame only.
+    row("JVC", "JVC", {{"D", 3}, {"F", 0x17}}, 1,
+        laidOut(37900, 527, "1,-1", "1,-3", "16 -8 D:11000000 F:11101000 1 ^59.08m D:11000000 F:11101000 1 ^46.42m"));
+    row("JVC, lead-in missing", "JVC{2}", {{"D", 0xC1}, {"F", 0x80}}, 1,
+        laidOut(37900, 527, "1,-1", "1,-3", QString("D:10000011 F:00000001 1 ^46.42m ").repeated(2)));
+    // Samsung36: {37.9k,560}<1,-1|1,-3>, a mark and a long space between S and E.
+    row("Samsung36", "Samsung36", {{"D", 0}, {"S", 0x57}, {"F", 0x21}, {"E", 9}}, 1,
+        laidOut(37900, 560, "1,-1", "1,-3",
+                QString("4500u -4500u D:00000000 S:11101010 1 -9 E:1001 F:10000100 ~F:01111011 1 ^108m ").repeated(2)));
+    // Kaseikyo: {37k,432}<1,-1|1,-3>; X = 0 and C = 7 are the checks of these fields.
+    row("Kaseikyo", "Kaseikyo", {{"D", 4}, {"S", 0x21}, {"F", 0x17}, {"E", 6}, {"M", 0x54}, {"N", 0x32}}, 1,
+        laidOut(37000, 432, "1,-1", "1,-3",
+                QString("8 -4 M:00101010 N:01001100 X:0000 D:0010 S:10000100 F:11101000 E:0110 C:1110 1 -173 ")
+                    .repeated(2)));
+    row("Panasonic", "Panasonic", {{"D", 0x80}, {"S", 0}, {"F", 0x3D}}, 1,
+        laidOut(37000, 432, "1,-1", "1,-3",
+                QString("8 -4 2:01000000 32:00000100 D:00000001 S:00000000 F:10111100 D^S^F:10111101 1 -173 ")
+                    .repeated(2)));
+    // Sharp and Denon: {38k,264}<1,-3|1,-7>, a half with F, then one with ~F.
+    row("Sharp", "Sharp", {{"D", 1}, {"F", 0xE9}}, 1,
+        laidOut(38000, 264, "1,-3", "1,-7", "D:10000 F:10010111 1:10 1 ^67m D:10000 ~F:01101000 2:01 1 ^67m"));
+    row("Denon", "Denon", {{"D", 8}, {"F", 0x4A}}, 1,
+        laidOut(38000, 264, "1,-3", "1,-7", "D:00010 F:01010010 0:00 1 ^67m D:00010 ~F:10101101 3:11 1 ^67m"));
+    row("Mitsubishi", "Mitsubishi", {{"D", 0x47}, {"F", 0x1C}}, 1,
+        laidOut(32600, 300, "1,-3", "1,-7", QString("D:11100010 F:00111000 1 -80 ").repeated(2)));
+    // RCA: {58k,460,msb}<1,-2|1,-4>; RCA-38 the same at 38.7 kHz.
+    row("RCA", "RCA", {{"D", 15}, {"F", 0xA5}}, 1,
+        laidOut(58000, 460, "1,-2", "1,-4", QString("8 -8 D:1111 F:10100101 ~D:0000 ~F:01011010 1 -16 ").repeated(2)));
+    row("RCA-38", "RCA-38", {{"D", 3}, {"F", 0x11}}, 1,
+        laidOut(38700, 460, "1,-2", "1,-4", QString("8 -8 D:0011 F:00010001 ~D:1100 ~F:11101110 1 -16 ").repeated(2)));
+}
+
+void IrpProtocolsTest::knownAnswers()
+{
+    QFETCH(QString, protocol);
+    QFETCH(Fields, fields);
+    QFETCH(int, repeats);
+    QFETCH(InfraredSignal, signal);
+
+    // With the carrier the capture heard, as the tool converts it: RCA-38 differs from RCA by it alone.
+    const ConverterResult result =
+        ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal), ConverterInput::carrierOf(signal)));
+    const auto [name, got] = RecognisedCode::of(result);
+    QCOMPARE(QString::fromStdString(name), protocol);
+    QCOMPARE(got, fields);
+
+    const std::optional<KnownCode> code = KnownProtocols::make(protocol.toStdString(), fields, repeats);
+    QVERIFY(code);
+    const std::optional<IrSignal> sent = KnownProtocols::encode(*code);
+    QVERIFY(sent);
+    QCOMPARE(SignalMatch::difference(signal, *sent, 0.05), QString());
 }
 
 QTEST_GUILESS_MAIN(IrpProtocolsTest)
