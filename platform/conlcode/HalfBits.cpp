@@ -1,19 +1,71 @@
 #include "HalfBits.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "PulseTolerance.h"
+#include "ReceiverSkew.h"
+
+namespace
+{
+// The mean of the single half-bit lengths among `lengths`: those near the
+// shortest, which a longer run of one level is at least 1.4 times.
+double singleHalf(const std::vector<int> &lengths)
+{
+    const int shortest = *std::min_element(lengths.begin(), lengths.end());
+    double sum = 0;
+    int count = 0;
+    for (const int length : lengths) {
+        if (length * 10 <= shortest * 13) {
+            sum += length;
+            ++count;
+        }
+    }
+    return sum / count;
+}
+
+// The skew and clock of a biphase frame: its single half-bit marks and
+// spaces add up to two half-bits at the remote's clock and differ by twice
+// the skew. None when the frame does not show them within the bounds.
+ReceiverSkew skewOf(const IrFrame &frame, int halfUs)
+{
+    std::vector<int> marks;
+    std::vector<int> spaces;
+    for (std::size_t i = 0; i < frame.durations.size(); ++i) {
+        (i % 2 == 0 ? marks : spaces).push_back(frame.durations[i]);
+    }
+    if (spaces.empty() || *std::min_element(marks.begin(), marks.end()) <= 0
+        || *std::min_element(spaces.begin(), spaces.end()) <= 0) {
+        return {};
+    }
+    const double mark = singleHalf(marks);
+    const double space = singleHalf(spaces);
+    ReceiverSkew skew;
+    skew.scale = (mark + space) / (2.0 * halfUs);
+    skew.offsetUs = (mark - space) / 2;
+    if (std::abs(skew.scale - 1) > ReceiverBounds::clockOff || std::abs(skew.offsetUs) > ReceiverBounds::skewUs) {
+        return {};
+    }
+    return skew;
+}
+}  // namespace
 
 std::optional<std::vector<bool>> HalfBits::levels(const IrFrame &frame, int halfUs, int longest)
 {
+    const ReceiverSkew skew = skewOf(frame, halfUs);
     std::vector<bool> out;
     for (std::size_t i = 0; i < frame.durations.size(); ++i) {
+        const bool mark = i % 2 == 0;
+        const int sent =
+            static_cast<int>(std::lround((frame.durations[i] - (mark ? skew.offsetUs : -skew.offsetUs)) / skew.scale));
         int count = 0;
         for (int n = 1; n <= longest && count == 0; ++n) {
-            count = nearLength(frame.durations[i], n * halfUs) && 2 * frame.durations[i] < (2 * n + 1) * halfUs ? n : 0;
+            count = nearLength(sent, n * halfUs) && 2 * sent < (2 * n + 1) * halfUs ? n : 0;
         }
         if (count == 0) {
             return std::nullopt;
         }
-        out.insert(out.end(), static_cast<std::size_t>(count), i % 2 == 0);
+        out.insert(out.end(), static_cast<std::size_t>(count), mark);
     }
     return out;
 }

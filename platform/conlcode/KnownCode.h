@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "KnownFormats.h"
+#include "TimingFit.h"
 
 // A key's code in a format the remote knows: the format id and the fields
 // that parts A and B of the key record carry (layout in KnownFormats.h).
@@ -17,7 +18,7 @@ struct KnownCode
     std::uint8_t carrierKHz = 0;
     RepeatKind repeat = RepeatKind::None;
     std::uint8_t repeatCount = 0;
-    std::array<std::uint8_t, 5> timing{};
+    TimingFit::Timing timing;
 
     // Parts A and B as 16 bytes, A first.
     std::array<std::uint8_t, 16> parts() const;

@@ -11,7 +11,10 @@
 //   B byte 0     bit 0: T, the toggle bit (0 for protocols without one);
 //                bits 1-7: the carrier heard in kHz, 0 for the protocol's own
 //                (no carrier in the capture, or a code stored before)
-//   B byte 1     how the signal repeats: a RepeatKind
+//   B byte 1     bits 0-1: how the signal repeats, a RepeatKind; bit 2: the
+//                gaps' nibble steps by 1.08 instead of 1.03; bits 3-7: the
+//                receiver's skew, signed, in steps of 16 us (marks longer,
+//                spaces shorter); bits 2-7 are 0 in codes stored before
 //   B byte 2     how many repeat frames follow the first frame (0-255)
 //   B bytes 3-7  the remote's own timing (TimingFit): ten signed nibbles, one
 //                per distinct nominal length of the protocol's marks, then

@@ -13,6 +13,7 @@
 #include "Rc6MceCodec.h"
 #include "Rca38Codec.h"
 #include "RcaCodec.h"
+#include "ReceiverSkew.h"
 #include "Samsung36Codec.h"
 #include "SharpCodec.h"
 #include "SonyCodec.h"
@@ -70,7 +71,10 @@ std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)
     for (const ProtocolCodec *codec : codecs) {
         std::optional<KnownCode> code = codec->decode(signal);
         const std::optional<IrSignal> nominal = code ? codec->encode(*code) : std::nullopt;
-        const std::optional<TimingFit::Timing> timing = nominal ? TimingFit::fit(*nominal, signal) : std::nullopt;
+        // Decoders take each length loosely; the code's whole signal must be
+        // heard as the code's nominal one.
+        const bool heard = nominal && ReceiverSkew::heardAs(*nominal, signal);
+        const std::optional<TimingFit::Timing> timing = heard ? TimingFit::fit(*nominal, signal) : std::nullopt;
         if (timing) {
             code->timing = *timing;
             return code;

@@ -24,14 +24,16 @@ public:
         bool msbFirst = false;
     };
 
-    // `count` bits from position `pos` on, which moves past them. With
-    // `lastMarkOnly` the last bit is its mark alone: its space is the silence
-    // after the frame.
+    // `count` bits from position `pos` on, which moves past them. A pair is
+    // the symbol whose period (mark plus space, which a receiver's skew does
+    // not move) it matches. With `lastMarkOnly` the last bit is its mark
+    // alone: its space is the silence after the frame.
     static std::optional<std::uint64_t> read(const std::vector<int> &durations, std::size_t &pos, int count,
                                              const Encoding &encoding, bool lastMarkOnly = false);
     static void write(std::vector<int> &durations, std::uint64_t value, int count, const Encoding &encoding,
                       bool lastMarkOnly = false);
-    // The duration at `pos` is near `nominal`; `pos` moves past it when it is.
+    // The duration at `pos` may be heard for `nominal` (PulseTolerance.h); `pos`
+    // moves past it when it may.
     static bool expect(const std::vector<int> &durations, std::size_t &pos, int nominal);
     // A frame of `durations` and the silence that fills it up to `extentUs`
     // from its start (at least `minGapUs`).

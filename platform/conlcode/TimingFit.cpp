@@ -5,10 +5,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "ReceiverSkew.h"
+
 namespace
 {
 constexpr std::size_t maxClasses = 10;
 constexpr double step = 1.03;
+constexpr double wideGapStep = 1.08;
 constexpr int lowest = -8;
 constexpr int highest = 7;
 constexpr double relative = 0.05;
@@ -25,6 +28,8 @@ constexpr int gapReadingUs = 500;
 // Jitter of 5 % about the remote's length on top of the 1.5 % by which a
 // stretch may miss that length, and a little of the capture's rounding.
 constexpr double jitterRelative = 0.08;
+// No length goes out shorter, whatever the skew takes off it.
+constexpr int shortestSentUs = 1;
 
 // A faithful copy: within 5 % of the measured length or 60 us.
 bool faithfulLength(double sent, double measured)
@@ -33,13 +38,14 @@ bool faithfulLength(double sent, double measured)
 }
 
 // Gaps come to the millisecond: a faithful copy of one read to the ms must
-// stay within 5 % of wherever in its millisecond the silence really ended.
+// stay within 5 % or 1 ms of wherever in its millisecond the silence really
+// ended.
 bool faithfulGap(double sent, double measured)
 {
     if (measured < receiverFrameGapUs) {
         return faithfulLength(sent, measured);
     }
-    return std::abs(sent - measured) <= std::max<double>(gapAbsoluteUs, relative * measured - gapReadingUs);
+    return std::abs(sent - measured) <= std::max<double>(gapAbsoluteUs, relative * measured) - gapReadingUs;
 }
 
 bool jitteredLength(double sent, double measured)
@@ -54,15 +60,22 @@ bool jitteredGap(double sent, double measured)
            <= std::max<double>(gapAbsoluteUs, jitterRelative * std::max(sent, measured) + gapReadingUs);
 }
 
-// How lengths, or gaps, are judged: a faithful copy, and what jitter allows.
+// How a class is judged and sent: a faithful copy, what jitter allows, the
+// stretch's step, and whether a class that no stretch copies takes the one
+// nearest its members' mean (lengths: most members copied well) or the one
+// whose worst copy misses least (gaps: few members, often one per kind of
+// frame).
 struct Tests
 {
     bool (*faithful)(double sent, double measured);
     bool (*jittered)(double sent, double measured);
+    double step;
+    bool worstFirst;
 };
 
-constexpr Tests lengthTests{faithfulLength, jitteredLength};
-constexpr Tests gapTests{faithfulGap, jitteredGap};
+constexpr Tests lengthTests{faithfulLength, jitteredLength, step, false};
+constexpr Tests gapTests{faithfulGap, jitteredGap, step, true};
+constexpr Tests wideGapTests{faithfulGap, jitteredGap, wideGapStep, true};
 
 // The distinct nominal lengths: marks, then spaces, each ascending.
 struct Classes
@@ -98,29 +111,41 @@ int nibble(const TimingFit::Timing &timing, std::size_t index)
     if (index >= maxClasses) {
         return 0;
     }
-    const int raw = timing[index / 2] >> (index % 2 == 0 ? 4 : 0) & 0xF;
+    const int raw = timing.stretches[index / 2] >> (index % 2 == 0 ? 4 : 0) & 0xF;
     return raw >= 8 ? raw - 16 : raw;
 }
 
 void setNibble(TimingFit::Timing &timing, std::size_t index, int value)
 {
     const int raw = value & 0xF;
-    std::uint8_t &byte = timing[index / 2];
+    std::uint8_t &byte = timing.stretches[index / 2];
     byte = index % 2 == 0 ? static_cast<std::uint8_t>((byte & 0x0F) | raw << 4)
                           : static_cast<std::uint8_t>((byte & 0xF0) | raw);
 }
 
-double sentUnder(int nominal, int n)
+// One length of a class: its nominal value, its measure, and what the
+// receiver's skew does to it (+1 for a mark, -1 for a space, 0 for a gap).
+struct Member
 {
-    return nominal * std::pow(step, n);
+    int nominal;
+    int measured;
+    int skewSign;
+};
+using Members = std::vector<Member>;
+
+// To the microsecond, as it goes out.
+double sentUnder(const Member &member, int n, double stepBy, int skewUs)
+{
+    const double stretched = member.nominal * std::pow(stepBy, n);
+    const double sent = member.skewSign == 0 ? stretched : stretched + member.skewSign * skewUs;
+    return static_cast<double>(std::max<long>(member.skewSign == 0 ? 0 : shortestSentUs, std::lround(sent)));
 }
 
-using Members = std::vector<std::pair<int, int>>;  // (nominal, measured)
-
-bool allOf(const Members &members, int n, bool (*test)(double, double))
+bool allOf(const Members &members, int n, const Tests &tests, int skewUs)
 {
-    return std::all_of(members.begin(), members.end(),
-                       [&](const auto &member) { return test(sentUnder(member.first, n), member.second); });
+    return std::all_of(members.begin(), members.end(), [&](const Member &member) {
+        return tests.faithful(sentUnder(member, n, tests.step, skewUs), member.measured);
+    });
 }
 
 // How a class of lengths (or the gaps) is sent: its stretch, and whether its
@@ -132,37 +157,60 @@ struct ClassFit
     bool noisy = false;
 };
 
+// The stretch whose worst copy of a member misses least.
+int leastWorstMiss(const Members &members, const Tests &tests, int skewUs)
+{
+    int best = 0;
+    double bestMiss = 0;
+    for (int n = lowest; n <= highest; ++n) {
+        double miss = 0;
+        for (const Member &member : members) {
+            const double sent = sentUnder(member, n, tests.step, skewUs);
+            miss = std::max(miss, std::abs(sent - member.measured) / std::max(sent, 1.0));
+        }
+        if (n == lowest || miss < bestMiss) {
+            best = n;
+            bestMiss = miss;
+        }
+    }
+    return best;
+}
+
 // No stretch while the nominal length copies every member faithfully, else
 // the smallest stretch that does, the one towards the members' mean first;
-// with none, the stretch nearest their mean.
-ClassFit fitClass(const Members &members, const Tests &tests)
+// with none, as `tests` says.
+ClassFit fitClass(const Members &members, const Tests &tests, int skewUs)
 {
-    if (allOf(members, 0, tests.faithful)) {
+    if (allOf(members, 0, tests, skewUs)) {
         return {};
     }
     double logSum = 0;
-    for (const auto &[nominal, measured] : members) {
-        logSum += std::log(std::max(measured, 1) / static_cast<double>(nominal));
+    for (const Member &member : members) {
+        const double sent = std::max<double>(member.measured - member.skewSign * skewUs, 1);
+        logSum += std::log(sent / member.nominal);
     }
     const double logMean = logSum / static_cast<double>(members.size());
     const int towards = logMean < 0 ? -1 : 1;
     for (int size = 1; size <= std::max(-lowest, highest); ++size) {
         for (int n : {towards * size, -towards * size}) {
-            if (n >= lowest && n <= highest && allOf(members, n, tests.faithful)) {
+            if (n >= lowest && n <= highest && allOf(members, n, tests, skewUs)) {
                 return {n, false};
             }
         }
     }
-    return {std::clamp(static_cast<int>(std::lround(logMean / std::log(step))), lowest, highest), true};
+    if (tests.worstFirst) {
+        return {leastWorstMiss(members, tests, skewUs), true};
+    }
+    return {std::clamp(static_cast<int>(std::lround(logMean / std::log(tests.step))), lowest, highest), true};
 }
 
 // The protocol is taken when the length sent for every member copies it
 // faithfully or, in a class of jitter, within what jitter allows.
-bool accepts(const Members &members, const ClassFit &fit, const Tests &tests)
+bool accepts(const Members &members, const ClassFit &fit, const Tests &tests, int skewUs)
 {
-    return std::all_of(members.begin(), members.end(), [&](const auto &member) {
-        const double sent = sentUnder(member.first, fit.stretch);
-        return tests.faithful(sent, member.second) || (fit.noisy && tests.jittered(sent, member.second));
+    return std::all_of(members.begin(), members.end(), [&](const Member &member) {
+        const double sent = sentUnder(member, fit.stretch, tests.step, skewUs);
+        return tests.faithful(sent, member.measured) || (fit.noisy && tests.jittered(sent, member.measured));
     });
 }
 
@@ -178,24 +226,26 @@ bool sameShape(const IrSignal &a, const IrSignal &b)
     }
     return true;
 }
-}  // namespace
 
-std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const IrSignal &measured)
+// The members of each class of lengths, and the gaps between frames.
+struct Split
 {
-    if (!sameShape(nominal, measured)) {
-        return std::nullopt;
-    }
-    const Classes classes(nominal);
-    // Per class its (nominal, measured) lengths; classes beyond the nibbles
-    // keep their nominal length.
-    std::vector<Members> members(classes.count());
+    std::vector<Members> classes;
     Members gaps;
+};
+
+// Nothing when a length or gap the protocol leaves out (nominal 0) was heard.
+std::optional<Split> split(const IrSignal &nominal, const IrSignal &measured, const Classes &classes)
+{
+    Split out;
+    out.classes.resize(classes.count());
     for (std::size_t f = 0; f < nominal.frames.size(); ++f) {
         const std::vector<int> &n = nominal.frames[f].durations;
         const std::vector<int> &m = measured.frames[f].durations;
         for (std::size_t i = 0; i < n.size(); ++i) {
+            const bool mark = i % 2 == 0;
             if (n[i] > 0) {
-                members[classes.of(n[i], i % 2 == 0)].emplace_back(n[i], m[i]);
+                out.classes[classes.of(n[i], mark)].push_back({n[i], m[i], mark ? 1 : -1});
             } else if (!faithfulLength(n[i], m[i])) {
                 return std::nullopt;
             }
@@ -205,15 +255,23 @@ std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const I
         }
         const int gap = nominal.frames[f].gapAfterUs;
         if (gap > 0) {
-            gaps.emplace_back(gap, measured.frames[f].gapAfterUs);
+            out.gaps.push_back({gap, measured.frames[f].gapAfterUs, 0});
         } else if (!faithfulGap(gap, measured.frames[f].gapAfterUs)) {
             return std::nullopt;
         }
     }
-    Timing timing{};
-    for (std::size_t c = 0; c < members.size(); ++c) {
-        const ClassFit fit = c < maxClasses ? fitClass(members[c], lengthTests) : ClassFit{};
-        if (!accepts(members[c], fit, lengthTests)) {
+    return out;
+}
+
+std::optional<TimingFit::Timing> fitWith(const Split &members, int skewSteps, bool wideGaps)
+{
+    TimingFit::Timing timing;
+    timing.skewSteps = skewSteps;
+    timing.wideGaps = wideGaps;
+    const int skewUs = skewSteps * TimingFit::skewStepUs;
+    for (std::size_t c = 0; c < members.classes.size(); ++c) {
+        const ClassFit fit = c < maxClasses ? fitClass(members.classes[c], lengthTests, skewUs) : ClassFit{};
+        if (!accepts(members.classes[c], fit, lengthTests, skewUs)) {
             return std::nullopt;
         }
         if (c < maxClasses) {
@@ -221,27 +279,69 @@ std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const I
         }
     }
     // The gaps share the nibble after the lengths' ones, when there is one.
-    const ClassFit gapFit = members.size() < maxClasses && !gaps.empty() ? fitClass(gaps, gapTests) : ClassFit{};
-    if (!accepts(gaps, gapFit, gapTests)) {
+    const Tests &gapTestsUsed = wideGaps ? wideGapTests : gapTests;
+    const bool gapNibble = members.classes.size() < maxClasses && !members.gaps.empty();
+    const ClassFit gapFit = gapNibble ? fitClass(members.gaps, gapTestsUsed, 0) : ClassFit{};
+    if (!accepts(members.gaps, gapFit, gapTestsUsed, 0)) {
         return std::nullopt;
     }
-    if (members.size() < maxClasses) {
-        setNibble(timing, members.size(), gapFit.stretch);
+    if (gapNibble) {
+        setNibble(timing, members.classes.size(), gapFit.stretch);
     }
     return timing;
+}
+}  // namespace
+
+std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const IrSignal &measured)
+{
+    if (!sameShape(nominal, measured)) {
+        return std::nullopt;
+    }
+    const Classes classes(nominal);
+    const std::optional<Split> members = split(nominal, measured, classes);
+    if (!members) {
+        return std::nullopt;
+    }
+    std::vector<int> skews{0};
+    if (const std::optional<ReceiverSkew> skew = ReceiverSkew::of(nominal, measured)) {
+        const int steps =
+            std::clamp(static_cast<int>(std::lround(skew->offsetUs / skewStepUs)), lowestSkewStep, highestSkewStep);
+        if (steps != 0) {
+            skews.push_back(steps);
+        }
+    }
+    for (const int skewSteps : skews) {
+        for (const bool wideGaps : {false, true}) {
+            if (wideGaps && members->gaps.empty()) {
+                continue;
+            }
+            if (std::optional<Timing> timing = fitWith(*members, skewSteps, wideGaps)) {
+                return timing;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 IrSignal TimingFit::apply(const IrSignal &nominal, const Timing &timing)
 {
     const Classes classes(nominal);
     const std::size_t gapClass = classes.count();
+    const int skewUs = timing.skewSteps * skewStepUs;
     IrSignal out = nominal;
     for (IrFrame &frame : out.frames) {
         for (std::size_t i = 0; i < frame.durations.size(); ++i) {
             int &length = frame.durations[i];
-            length = static_cast<int>(std::lround(sentUnder(length, nibble(timing, classes.of(length, i % 2 == 0)))));
+            const bool mark = i % 2 == 0;
+            if (length > 0) {
+                const Member member{length, 0, mark ? 1 : -1};
+                const int n = nibble(timing, classes.of(length, mark));
+                length = static_cast<int>(sentUnder(member, n, step, skewUs));
+            }
         }
-        frame.gapAfterUs = static_cast<int>(std::lround(sentUnder(frame.gapAfterUs, nibble(timing, gapClass))));
+        const Member gap{frame.gapAfterUs, 0, 0};
+        frame.gapAfterUs =
+            static_cast<int>(sentUnder(gap, nibble(timing, gapClass), timing.wideGaps ? wideGapStep : step, 0));
     }
     return out;
 }

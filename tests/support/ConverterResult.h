@@ -36,8 +36,15 @@ struct ConverterResult
     // The key record of a learned format in allocation slot 0.
     std::string learnedRecord() const { return ("C0008000FFFF" + partA + partB).toStdString(); }
     bool known() const { return id.left(2).toInt(nullptr, 16) < 0x22 && id.mid(2) == "0000"; }
-    // What names the key's code: a known format's fields, toggle and repeats
-    // without the timing nibbles that follow each capture; a learned key's
-    // format and bits.
-    QString keyCode() const { return id + partA + (known() ? partB.left(6) : partB); }
+    // What names the key's code: a known format's fields, toggle, carrier and
+    // repeats without the timing that follows each capture (part B's skew and
+    // gap step bits, its stretch nibbles); a learned key's format and bits.
+    QString keyCode() const
+    {
+        if (!known()) {
+            return id + partA + partB;
+        }
+        const int repeatKind = partB.mid(2, 2).toInt(nullptr, 16) & 0x03;
+        return id + partA + partB.left(2) + QString::number(repeatKind) + partB.mid(4, 2);
+    }
 };

@@ -153,18 +153,26 @@ void IrpProtocolsTest::remotesOwnTimingIsKept_data()
     QTest::addColumn<double>("markStretch");
     QTest::addColumn<double>("spaceStretch");
     QTest::addColumn<double>("gapStretch");
+    QTest::addColumn<double>("skewUs");
     QTest::addColumn<bool>("known");
 
-    QTest::newRow("nominal") << 1.0 << 1.0 << 1.0 << true;
-    QTest::newRow("marks 12 % long, spaces 4 % short") << 1.12 << 0.96 << 1.0 << true;
-    QTest::newRow("everything 15 % slow") << 1.15 << 1.15 << 1.15 << true;
-    QTest::newRow("everything 10 % slow") << 1.10 << 1.10 << 1.0 << true;
-    QTest::newRow("everything 10 % fast") << 0.9 << 0.9 << 0.9 << true;
+    QTest::newRow("nominal") << 1.0 << 1.0 << 1.0 << 0.0 << true;
+    QTest::newRow("marks 12 % long, spaces 4 % short") << 1.12 << 0.96 << 1.0 << 0.0 << true;
+    QTest::newRow("everything 15 % slow") << 1.15 << 1.15 << 1.15 << 0.0 << true;
+    QTest::newRow("everything 10 % slow") << 1.10 << 1.10 << 1.0 << 0.0 << true;
+    QTest::newRow("everything 10 % fast") << 0.9 << 0.9 << 0.9 << 0.0 << true;
     // Just beyond what a faithful copy of the nominal length allows.
-    QTest::newRow("spaces 5.1 % short") << 1.0 << 0.949 << 1.0 << true;
-    QTest::newRow("gaps 7 % short") << 1.0 << 1.0 << 0.93 << true;
-    QTest::newRow("gaps 9 % long") << 1.0 << 1.0 << 1.09 << true;
-    QTest::newRow("beyond what a stretch holds") << 1.0 << 1.6 << 1.0 << false;
+    QTest::newRow("spaces 5.1 % short") << 1.0 << 0.949 << 1.0 << 0.0 << true;
+    QTest::newRow("gaps 7 % short") << 1.0 << 1.0 << 0.93 << 0.0 << true;
+    QTest::newRow("gaps 9 % long") << 1.0 << 1.0 << 1.09 << 0.0 << true;
+    // Frames sent much sooner one after the other: the gaps' wide steps.
+    QTest::newRow("gaps 40 % short") << 1.0 << 1.0 << 0.6 << 0.0 << true;
+    QTest::newRow("beyond what a stretch holds") << 1.0 << 1.6 << 1.0 << 0.0 << false;
+    // What receivers do: marks longer, spaces shorter by one amount, more
+    // than a stretch of the 564 us lengths holds.
+    QTest::newRow("receiver skew 250 us") << 1.0 << 1.0 << 1.0 << 250.0 << true;
+    QTest::newRow("receiver skew 200 us, 7 % fast") << 0.93 << 0.93 << 0.93 << 200.0 << true;
+    QTest::newRow("receiver skew -150 us") << 1.0 << 1.0 << 1.0 << -150.0 << true;
 }
 
 void IrpProtocolsTest::remotesOwnTimingIsKept()
@@ -172,12 +180,14 @@ void IrpProtocolsTest::remotesOwnTimingIsKept()
     QFETCH(double, markStretch);
     QFETCH(double, spaceStretch);
     QFETCH(double, gapStretch);
+    QFETCH(double, skewUs);
     QFETCH(bool, known);
 
     InfraredSignal signal = TestSignals::nec(0x20, 0xDF, 0x02, TestSignals::NecRepeat::Ditto, 3);
     for (std::size_t i = 0; i < signal.durations.size(); ++i) {
         const bool gap = signal.durations[i] > 20000;
         signal.durations[i] *= gap ? gapStretch : i % 2 == 0 ? markStretch : spaceStretch;
+        signal.durations[i] += i % 2 == 0 ? skewUs : -skewUs;
     }
     const ConverterResult result = ConverterResult::of(CodeConverter::convert(ConverterInput::of(signal)));
     QCOMPARE(result.known(), known);

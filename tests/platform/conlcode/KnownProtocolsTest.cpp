@@ -265,6 +265,9 @@ void KnownProtocolsTest::invalidRecordsSendNothing_data()
     QTest::newRow("repeats without a kind") << "C00000010000"
                                                "10EF20DF00000000"
                                                "0000030000000000";
+    QTest::newRow("repeat kind 3") << "C00000010000"
+                                      "10EF20DF00000000"
+                                      "0003010000000000";
     QTest::newRow("a kind without repeats") << "C00000010000"
                                                "10EF20DF00000000"
                                                "0001000000000000";
