@@ -1,10 +1,15 @@
 // Speed of libConLCode.so: ConvertCode calls per second over the corpus's
 // recordings, as the tool calls it. Also what the conversion makes of the
-// corpus: how much is sent back faithfully, how steady a key's code is under
-// capture jitter, how many formats the keys of one remote need.
-//   bench_conlcode [--by-kind]   (--by-kind: the jitter's moves per protocol)
+// corpus: how much is sent back faithfully, how many raw recordings are
+// stored as a known protocol (and of what kinds of device the rest are), how
+// steady a key's code is under capture jitter, how many formats the keys of
+// one remote need, and how many decoded signals are still recognised with a
+// receiver's skew and a remote's clock laid on them.
+//   bench_conlcode [--by-kind]   (--by-kind: the jitter's moves per protocol,
+//                                 the misses under skew per protocol)
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -18,6 +23,9 @@
 #include "ConverterResult.h"
 #include "FormatCodec.h"
 #include "IrCorpus.h"
+#include "KnownProtocols.h"
+#include "ParsedSignal.h"
+#include "RecognisedCode.h"
 #include "RoundTrip.h"
 #include "SignalMatch.h"
 #include "TestSignals.h"
@@ -25,6 +33,7 @@
 namespace
 {
 using ConvertFunction = const char *(*)(const char *, std::int32_t);
+using ConvertAtCarrierFunction = const char *(*)(const char *, std::int32_t, std::int32_t);
 constexpr int jitterSeeds = 3;
 
 double percent(int part, int whole)
@@ -131,6 +140,8 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
     std::array<int, moveCount> slightMoves{};
     std::map<QString, std::set<QString>> formats;
     std::map<QString, int> learnedKeys;
+    // Learned keys by the kind of device, the corpus's first folder.
+    std::map<QString, int> learnedByKind;
     // Per remote and format id, the format data the first key stored: the
     // remote keeps those, and every later key of that id is sent with them.
     std::map<std::pair<QString, QString>, std::string> storedData;
@@ -148,6 +159,7 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
         if (!result.known()) {
             formats[recordings[i].remote].insert(result.id);
             ++learnedKeys[recordings[i].remote];
+            ++learnedByKind[recordings[i].remote.section('/', 0, 0)];
             const auto [stored, first] =
                 storedData.try_emplace({recordings[i].remote, result.id}, result.data.toStdString());
             if (first) {
@@ -187,8 +199,19 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
             formatCount += static_cast<int>(ids.size());
         }
     }
-    std::printf("corpus: %zu recordings, %d converted (%.1f %%), %d in known formats\n", recordings.size(), converted,
-                percent(converted, static_cast<int>(recordings.size())), known);
+    std::printf("corpus: %zu recordings, %d converted (%.1f %%), %d in known formats (%.1f %% of those converted)\n",
+                recordings.size(), converted, percent(converted, static_cast<int>(recordings.size())), known,
+                percent(known, converted));
+    std::vector<std::pair<int, QString>> kinds;
+    for (const auto &[kind, count] : learnedByKind) {
+        kinds.emplace_back(count, kind);
+    }
+    std::sort(kinds.rbegin(), kinds.rend());
+    std::printf("learned keys by kind of device:");
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        std::printf("%s %s %d", k == 0 ? "" : ",", qPrintable(kinds[k].second), kinds[k].first);
+    }
+    std::printf("\n");
     std::printf("sent again within 5 %% or 60 us per duration: %.1f %%, within 10 %%: %.1f %%\n",
                 percent(faithful, converted), percent(close, converted));
     std::printf("same id and parts after +-5 %% jitter: %.1f %%, after +-2 %%: %.1f %% of %d captures\n",
@@ -210,6 +233,103 @@ void quality(ConvertFunction convert, const std::vector<IrCorpus::Recording> &re
     std::printf("keys sent with the format data an earlier key of their remote stored: %d, faithful %.1f %%, "
                 "within 20 %%: %.1f %%\n",
                 sharing, percent(sharingFaithful, sharing), percent(sharingClose, sharing));
+}
+// A receiver's skew and a remote's clock laid on a signal: every length
+// `scale` times, then every mark `skewUs` longer and every space that much
+// shorter.
+struct Skew
+{
+    const char *name;
+    double scale;
+    double skewUs;
+};
+constexpr Skew skews[] = {
+    {"as sent", 1, 0},
+    {"marks +150 us, spaces -150 us", 1, 150},
+    {"x0.95", 0.95, 0},
+    {"x1.05", 1.05, 0},
+    {"marks +200 us, spaces -200 us", 1, 200},
+    {"marks -200 us, spaces +200 us", 1, -200},
+    {"x0.93", 0.93, 0},
+    {"x1.07", 1.07, 0},
+    {"+200/-200 us and x0.93", 0.93, 200},
+    {"+200/-200 us and x1.07", 1.07, 200},
+};
+
+InfraredSignal skewed(const InfraredSignal &signal, const Skew &skew)
+{
+    InfraredSignal heard = signal;
+    for (std::size_t i = 0; i < heard.durations.size(); ++i) {
+        heard.durations[i] = heard.durations[i] * skew.scale + (i % 2 == 0 ? skew.skewUs : -skew.skewUs);
+    }
+    return heard;
+}
+
+// The decoded signals of the corpus as their protocol sends them, each with
+// the protocol and fields expected back.
+struct Expected
+{
+    InfraredSignal signal;
+    ParsedSignal::Irp irp;
+};
+
+std::vector<Expected> decodedSignals()
+{
+    std::vector<Expected> out;
+    for (const IrCorpus::Decoded &decoded : IrCorpus::decodedSignals()) {
+        std::string why;
+        std::optional<ParsedSignal::Irp> irp =
+            ParsedSignal::irpOf(decoded.protocol.toStdString(), decoded.address, decoded.command, why);
+        const std::optional<KnownCode> code = irp ? KnownProtocols::make(irp->protocol, irp->fields, 1) : std::nullopt;
+        const std::optional<IrSignal> signal = code ? KnownProtocols::encode(*code) : std::nullopt;
+        if (signal) {
+            out.push_back({SignalMatch::asSent(*signal), std::move(*irp)});
+        }
+    }
+    return out;
+}
+
+// Per skew: how many decoded signals come back as their protocol and fields,
+// as another protocol or other fields (which must never happen), as a learned
+// code; and how many are sent again faithfully.
+void skewRecognition(ConvertAtCarrierFunction convert, bool byKind)
+{
+    const std::vector<Expected> expected = decodedSignals();
+    std::printf("decoded signals with a receiver's skew and a remote's clock (%zu signals):\n", expected.size());
+    for (const Skew &skew : skews) {
+        int right = 0, wrong = 0, learned = 0, faithful = 0;
+        std::map<std::string, int> missed;
+        for (const Expected &each : expected) {
+            const InfraredSignal heard = skewed(each.signal, skew);
+            const std::string input = ConverterInput::of(heard);
+            const ConverterResult result =
+                ConverterResult::of(convert(input.c_str(), 2, ConverterInput::carrierOf(heard)));
+            const auto [name, fields] = RecognisedCode::of(result);
+            if (name == each.irp.protocol && fields == each.irp.fields) {
+                ++right;
+            } else if (!name.empty()) {
+                ++wrong;
+                std::printf("  WRONG %s: %s instead of %s\n", skew.name, name.c_str(), each.irp.protocol.c_str());
+            } else {
+                ++learned;
+                ++missed[each.irp.protocol];
+            }
+            const std::optional<IrSignal> sent =
+                result.known() ? FormatCodec::regenerate(result.knownRecord(), "")
+                               : FormatCodec::regenerate(result.learnedRecord(), result.data.toStdString());
+            faithful += sent && SignalMatch::difference(heard, *sent, 0.05).isEmpty() ? 1 : 0;
+        }
+        const int all = static_cast<int>(expected.size());
+        std::printf("  %s: right %.1f %%, wrong %d, learned %.1f %%; sent again faithfully %.1f %%\n", skew.name,
+                    percent(right, all), wrong, percent(learned, all), percent(faithful, all));
+        if (byKind && !missed.empty()) {
+            std::printf("   learned:");
+            for (const auto &[protocol, count] : missed) {
+                std::printf(" %s %d", protocol.c_str(), count);
+            }
+            std::printf("\n");
+        }
+    }
 }
 }  // namespace
 
@@ -233,6 +353,10 @@ int main(int argc, char **argv)
     }
     speed(convert, inputs);
     quality(convert, recordings, inputs, byKind);
+    const auto convertAtCarrier = reinterpret_cast<ConvertAtCarrierFunction>(dlsym(library, "ConvertCodeAtCarrier"));
+    if (convertAtCarrier) {
+        skewRecognition(convertAtCarrier, byKind);
+    }
     dlclose(library);
     return 0;
 }
