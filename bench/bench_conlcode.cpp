@@ -299,6 +299,7 @@ void skewRecognition(ConvertAtCarrierFunction convert, bool byKind)
     for (const Skew &skew : skews) {
         int right = 0, wrong = 0, learned = 0, faithful = 0;
         std::map<std::string, int> missed;
+        std::map<std::string, int> named;
         for (const Expected &each : expected) {
             const InfraredSignal heard = skewed(each.signal, skew);
             const std::string input = ConverterInput::of(heard);
@@ -309,7 +310,7 @@ void skewRecognition(ConvertAtCarrierFunction convert, bool byKind)
                 ++right;
             } else if (!name.empty()) {
                 ++wrong;
-                std::printf("  WRONG %s: %s instead of %s\n", skew.name, name.c_str(), each.irp.protocol.c_str());
+                ++named[name + " (or its fields) instead of " + each.irp.protocol];
             } else {
                 ++learned;
                 ++missed[each.irp.protocol];
@@ -322,6 +323,9 @@ void skewRecognition(ConvertAtCarrierFunction convert, bool byKind)
         const int all = static_cast<int>(expected.size());
         std::printf("  %s: right %.1f %%, wrong %d, learned %.1f %%; sent again faithfully %.1f %%\n", skew.name,
                     percent(right, all), wrong, percent(learned, all), percent(faithful, all));
+        for (const auto &[what, count] : named) {
+            std::printf("   WRONG: %s %d times\n", what.c_str(), count);
+        }
         if (byKind && !missed.empty()) {
             std::printf("   learned:");
             for (const auto &[protocol, count] : missed) {

@@ -31,3 +31,28 @@ IrSignal IrSignal::repeated(int carrierHz, const IrFrame &frame, std::size_t cou
         signal.frames.back().gapAfterUs = 0;
     return signal;
 }
+
+std::optional<IrSignal> IrSignal::inFramesOf(const IrSignal &shape) const
+{
+    const std::vector<int> flat = flatDurations();
+    IrSignal out;
+    out.carrierHz = carrierHz;
+    std::size_t at = 0;
+    for (std::size_t f = 0; f < shape.frames.size(); ++f) {
+        const std::size_t count = shape.frames[f].durations.size();
+        const bool last = f + 1 == shape.frames.size();
+        if (at + count + (last ? 0 : 1) > flat.size()) {
+            return std::nullopt;
+        }
+        IrFrame frame;
+        frame.durations.assign(flat.begin() + static_cast<std::ptrdiff_t>(at),
+                               flat.begin() + static_cast<std::ptrdiff_t>(at + count));
+        at += count;
+        frame.gapAfterUs = last ? 0 : flat[at++];
+        out.frames.push_back(std::move(frame));
+    }
+    if (at != flat.size()) {
+        return std::nullopt;
+    }
+    return out;
+}

@@ -1,7 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <vector>
+
+// A silence this long ends a frame in a capture: the receiver's longest
+// word (0x7FFF thirds of a microsecond) and its skew. Gaps that long come in
+// whole milliseconds.
+constexpr int captureFrameGapUs = 10980;
 
 // One frame of an infrared signal: mark and space durations in microseconds,
 // mark first and last, and the silence that follows it (0 after the last).
@@ -25,4 +31,7 @@ struct IrSignal
 
     // One frame sent `count` times, with no silence after the last.
     static IrSignal repeated(int carrierHz, const IrFrame &frame, std::size_t count);
+    // This signal's marks, spaces and gaps divided into frames where `shape`
+    // is; nothing when they do not add up to as many.
+    std::optional<IrSignal> inFramesOf(const IrSignal &shape) const;
 };

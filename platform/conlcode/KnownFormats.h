@@ -11,8 +11,9 @@
 //   B byte 0     bit 0: T, the toggle bit (0 for protocols without one);
 //                bits 1-7: the carrier heard in kHz, 0 for the protocol's own
 //                (no carrier in the capture, or a code stored before)
-//   B byte 1     bits 0-1: how the signal repeats, a RepeatKind; bit 2: the
-//                gaps' nibble steps by 1.08 instead of 1.03; bits 3-7: the
+//   B byte 1     bits 0-1: how the signal repeats, a RepeatKind; bit 2: gaps
+//                step by 1.08 instead of 1.03, each distinct nominal gap with
+//                a nibble of its own after the lengths' ones; bits 3-7: the
 //                receiver's skew, signed, in steps of 16 us (marks longer,
 //                spaces shorter); bits 2-7 are 0 in codes stored before
 //   B byte 2     how many repeat frames follow the first frame (0-255)
@@ -39,8 +40,18 @@
 //   130000  Mitsubishi                                   D, F
 //   140000  MCE (RC6-6-32 with OEM1 128, T in the data)  D (7 bits), S, F, T
 //   150000  RCA-38 (RCA's timing, told by the carrier)   D, F
+//   160000  the pulse table's protocols (PulseProtocols.cpp): part A byte 7
+//           the protocol's row, byte 6 which of its optional frames the
+//           press holds (1: start frame, 2: end frame), bytes 0-5 its fields
+//             1 Dish_Network   2 Aiwa       3 Thomson7   4 Thomson   5 RECS80
+//             6 Panasonic_Old  7 Proton     8 G.I.Cable  9 Emerson
+//             10 DirecTV_P0 (P2, P4 at 38, 57 kHz)  11 DirecTV_P1 (P3, P5)
+//             12 Nokia32       13 Tivo      14 Nokia12   15 Nokia    16 G.I.4DTV
+//             17 XMP           18 Denon-K   19 JVC-48    20 Bose
 //
-// A new protocol takes the next free first byte and one ProtocolCodec.
+// Only 12 first bytes were free (16 to 21), too few for a protocol each. So
+// new protocols are rows of a table under one id, named by a row number that
+// is never reused; 170000 to 210000 stay free for further tables.
 namespace KnownFormats
 {
 constexpr std::uint32_t nec = 0x010000;
@@ -64,6 +75,7 @@ constexpr std::uint32_t denon = 0x120000;
 constexpr std::uint32_t mitsubishi = 0x130000;
 constexpr std::uint32_t mce = 0x140000;
 constexpr std::uint32_t rca38 = 0x150000;
+constexpr std::uint32_t pulseTable = 0x160000;
 
 // Learned formats' ids start at this first byte.
 constexpr std::uint32_t firstLearnedByte = 0x22;

@@ -7,6 +7,7 @@
 #include "MitsubishiCodec.h"
 #include "Nec42Codec.h"
 #include "NecCodec.h"
+#include "PulseTableCodec.h"
 #include "Rc5Codec.h"
 #include "Rc5xCodec.h"
 #include "Rc6Codec.h"
@@ -60,24 +61,32 @@ const MitsubishiCodec mitsubishi;
 const Rc5xCodec rc5x;
 const Rc6MceCodec mce;
 const Rca38Codec rca38;
-// RCA-38 before RCA: with a carrier near 38.7 kHz a signal of RCA's timing is RCA-38.
-const std::array<const ProtocolCodec *, 14> codecs{&nec,  &rc5,       &rc6, &sony,  &kaseikyo, &rca38,      &rca,
-                                                   &rc5x, &samsung36, &jvc, &nec42, &sharp,    &mitsubishi, &mce};
+const PulseTableCodec pulseTable;
+// RCA-38 before RCA: with a carrier near 38.7 kHz a signal of RCA's timing is
+// RCA-38. The table before NEC and Kaseikyo: Tivo and Denon-K are the more
+// particular names for codes those would name too.
+const std::array<const ProtocolCodec *, 15> codecs{&pulseTable, &nec,   &rc5,   &rc6,        &sony,
+                                                   &kaseikyo,   &rca38, &rca,   &rc5x,       &samsung36,
+                                                   &jvc,        &nec42, &sharp, &mitsubishi, &mce};
 }  // namespace
 
 std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)
 {
     const IrSignal signal = splitAtGaps(captured);
     for (const ProtocolCodec *codec : codecs) {
-        std::optional<KnownCode> code = codec->decode(signal);
-        const std::optional<IrSignal> nominal = code ? codec->encode(*code) : std::nullopt;
-        // Decoders take each length loosely; the code's whole signal must be
-        // heard as the code's nominal one.
-        const bool heard = nominal && ReceiverSkew::heardAs(*nominal, signal);
-        const std::optional<TimingFit::Timing> timing = heard ? TimingFit::fit(*nominal, signal) : std::nullopt;
-        if (timing) {
-            code->timing = *timing;
-            return code;
+        for (KnownCode &code : codec->candidates(signal)) {
+            const std::optional<IrSignal> nominal = codec->encode(code);
+            // The capture's lengths in the code's own frames, which may divide
+            // them elsewhere than the receiver's gaps did.
+            const std::optional<IrSignal> measured = nominal ? signal.inFramesOf(*nominal) : std::nullopt;
+            // Decoders take each length loosely; the code's whole signal must
+            // be heard as the code's nominal one.
+            const bool heard = measured && ReceiverSkew::heardAs(*nominal, *measured);
+            const std::optional<TimingFit::Timing> timing = heard ? TimingFit::fit(*nominal, *measured) : std::nullopt;
+            if (timing) {
+                code.timing = *timing;
+                return code;
+            }
         }
     }
     return std::nullopt;

@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+std::vector<KnownCode> ProtocolCodec::candidates(const IrSignal &signal) const
+{
+    std::optional<KnownCode> code = decode(signal);
+    return code ? std::vector<KnownCode>{*code} : std::vector<KnownCode>{};
+}
+
 ProtocolCodec::Fields ProtocolCodec::fieldsOf(const KnownCode &code, std::initializer_list<Slot> slots, bool toggle)
 {
     Fields out;

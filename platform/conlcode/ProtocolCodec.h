@@ -24,6 +24,10 @@ public:
     virtual bool owns(std::uint32_t formatId) const = 0;
     // The code when every frame of `signal` belongs to this protocol.
     virtual std::optional<KnownCode> decode(const IrSignal &signal) const = 0;
+    // Every code the frames of `signal` may be, best first, for the caller
+    // to check against the whole signal: the decoded one, or for a codec of
+    // several protocols one per protocol whose frames they are.
+    virtual std::vector<KnownCode> candidates(const IrSignal &signal) const;
     // The signal of `code` at the protocol's nominal timing; nothing when its
     // fields are not valid for the protocol.
     virtual std::optional<IrSignal> encode(const KnownCode &code) const = 0;

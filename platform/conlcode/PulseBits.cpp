@@ -8,53 +8,63 @@
 
 namespace
 {
-double ratioMiss(int measured, int nominal)
+double ratioMiss(double measured, double nominal)
 {
-    return std::abs(std::log(std::max(measured, 1) / static_cast<double>(nominal)));
-}
-
-// Which of two symbols a measure is: the one it can be heard as, or the one
-// it is nearer to when it can be heard as both; nothing when neither.
-std::optional<bool> choose(bool zero, bool one, double zeroMiss, double oneMiss)
-{
-    if (zero && one && zeroMiss != oneMiss) {
-        return oneMiss < zeroMiss;
-    }
-    if (zero == one) {
-        return std::nullopt;
-    }
-    return one;
-}
-
-// A pair heard as `symbol`: its period (which skew does not move) near the
-// symbol's, its mark and space each where skew and clock may take them.
-bool heardAs(int mark, int space, const PulseBits::Symbol &symbol)
-{
-    return nearLength(mark + space, symbol.mark + symbol.space) && plausibleLength(mark, symbol.mark)
-           && plausibleLength(space, symbol.space);
-}
-
-std::optional<bool> bitOf(int mark, int space, const PulseBits::Encoding &encoding)
-{
-    const int period = mark + space;
-    return choose(heardAs(mark, space, encoding.zero), heardAs(mark, space, encoding.one),
-                  ratioMiss(period, encoding.zero.mark + encoding.zero.space),
-                  ratioMiss(period, encoding.one.mark + encoding.one.space));
+    return std::abs(std::log(std::max(measured, 1.0) / nominal));
 }
 
 // A last mark without its space, told by its length once the skew and clock
 // that the pairs before it show are taken off.
-std::optional<bool> lastBitOf(int mark, double scale, double offsetUs, const PulseBits::Encoding &encoding)
+std::optional<bool> lastBitOf(int mark, const ReceiverSkew &skew, const PulseBits::Encoding &encoding)
 {
-    const int sent = static_cast<int>(std::lround((mark - offsetUs) / scale));
-    return choose(nearLength(sent, encoding.zero.mark), nearLength(sent, encoding.one.mark),
-                  ratioMiss(sent, encoding.zero.mark), ratioMiss(sent, encoding.one.mark));
+    const int sent = static_cast<int>(std::lround((mark - skew.offsetUs) / skew.scale));
+    const bool zero = nearLength(sent, encoding.zero.mark);
+    const bool one = nearLength(sent, encoding.one.mark);
+    if (zero && one) {
+        const double zeroMiss = ratioMiss(sent, encoding.zero.mark);
+        const double oneMiss = ratioMiss(sent, encoding.one.mark);
+        return zeroMiss == oneMiss ? std::nullopt : std::optional<bool>(oneMiss < zeroMiss);
+    }
+    return zero == one ? std::nullopt : std::optional<bool>(one);
 }
 }  // namespace
+
+std::optional<std::size_t> PulseBits::symbolOf(int mark, int space, std::span<const Symbol> alphabet,
+                                               const ReceiverSkew &skew)
+{
+    const double period = (mark + space) / skew.scale;
+    const double sentMark = (mark - skew.offsetUs) / skew.scale;
+    std::optional<std::size_t> best;
+    double bestPeriodMiss = 0;
+    double bestMarkMiss = 0;
+    bool tie = false;
+    for (std::size_t i = 0; i < alphabet.size(); ++i) {
+        const Symbol &symbol = alphabet[i];
+        const int nominalPeriod = symbol.mark + symbol.space;
+        if (!nearLength(static_cast<int>(std::lround(period)), nominalPeriod) || !plausibleLength(mark, symbol.mark)
+            || !plausibleLength(space, symbol.space)) {
+            continue;
+        }
+        const double periodMiss = ratioMiss(period, nominalPeriod);
+        const double markMiss = ratioMiss(sentMark, symbol.mark);
+        const bool better =
+            !best || periodMiss < bestPeriodMiss || (periodMiss == bestPeriodMiss && markMiss < bestMarkMiss);
+        if (best && periodMiss == bestPeriodMiss && markMiss == bestMarkMiss) {
+            tie = true;
+        } else if (better) {
+            best = i;
+            bestPeriodMiss = periodMiss;
+            bestMarkMiss = markMiss;
+            tie = false;
+        }
+    }
+    return tie ? std::nullopt : best;
+}
 
 std::optional<std::uint64_t> PulseBits::read(const std::vector<int> &durations, std::size_t &pos, int count,
                                              const Encoding &encoding, bool lastMarkOnly)
 {
+    const Symbol alphabet[] = {encoding.zero, encoding.one};
     std::uint64_t value = 0;
     std::size_t at = pos;
     // The clock and skew of the pairs read, for a last mark alone.
@@ -69,17 +79,22 @@ std::optional<std::uint64_t> PulseBits::read(const std::vector<int> &durations, 
         const int mark = durations[at];
         std::optional<bool> one;
         if (markOnly) {
-            one = pairs > 0 ? lastBitOf(mark, scaleSum / pairs, offsetSum / pairs, encoding)
-                            : lastBitOf(mark, 1, 0, encoding);
+            ReceiverSkew skew;
+            if (pairs > 0) {
+                skew.scale = scaleSum / pairs;
+                skew.offsetUs = offsetSum / pairs;
+            }
+            one = lastBitOf(mark, skew, encoding);
             at += 1;
         } else {
             const int space = durations[at + 1];
-            one = bitOf(mark, space, encoding);
-            if (one) {
-                const Symbol &symbol = *one ? encoding.one : encoding.zero;
-                const double scale = (mark + space) / static_cast<double>(symbol.mark + symbol.space);
+            const std::optional<std::size_t> symbol = symbolOf(mark, space, alphabet);
+            if (symbol) {
+                one = *symbol == 1;
+                const Symbol &nominal = alphabet[*symbol];
+                const double scale = (mark + space) / static_cast<double>(nominal.mark + nominal.space);
                 scaleSum += scale;
-                offsetSum += mark - scale * symbol.mark;
+                offsetSum += mark - scale * nominal.mark;
                 ++pairs;
             }
             at += 2;

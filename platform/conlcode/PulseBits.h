@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "IrSignal.h"
+#include "ReceiverSkew.h"
 
 // Bits sent as (mark, space) pairs, the way most protocols send them: pulse
 // distance (the space tells the bit) or pulse width (the mark tells it).
@@ -24,6 +26,13 @@ public:
         bool msbFirst = false;
     };
 
+    // Which symbol of `alphabet` a (mark, space) pair is, once `skew` (what
+    // the frame has shown so far of the receiver and clock) is taken off: the
+    // one whose period (mark plus space, which skew does not move) it is
+    // nearest, among those it may be heard as; of two with one period, the
+    // one whose mark it is nearer. Nothing when it may be none, or two alike.
+    static std::optional<std::size_t> symbolOf(int mark, int space, std::span<const Symbol> alphabet,
+                                               const ReceiverSkew &skew = {});
     // `count` bits from position `pos` on, which moves past them. A pair is
     // the symbol whose period (mark plus space, which a receiver's skew does
     // not move) it matches. With `lastMarkOnly` the last bit is its mark

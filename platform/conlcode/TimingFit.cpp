@@ -19,7 +19,6 @@ constexpr int absoluteUs = 60;
 // The duration text gives gaps to the millisecond; a shorter silence is a
 // space of the capture, measured to the microsecond.
 constexpr int gapAbsoluteUs = 1000;
-constexpr int receiverFrameGapUs = 10980;
 // What the capture's encoding loses of a length: the receiver counts in
 // thirds of a microsecond and the encoding truncates; a gap is read as the
 // middle of its millisecond.
@@ -42,7 +41,7 @@ bool faithfulLength(double sent, double measured)
 // ended.
 bool faithfulGap(double sent, double measured)
 {
-    if (measured < receiverFrameGapUs) {
+    if (measured < captureFrameGapUs) {
         return faithfulLength(sent, measured);
     }
     return std::abs(sent - measured) <= std::max<double>(gapAbsoluteUs, relative * measured) - gapReadingUs;
@@ -96,6 +95,13 @@ struct Classes
         }
     }
     std::size_t count() const { return marks.size() + spaces.size(); }
+    // Gaps between frames: one class after the lengths' ones, or with wide
+    // steps one per distinct nominal gap, shortest first.
+    std::size_t ofGap(int gap, const std::vector<int> &gaps, bool wide) const
+    {
+        const auto at = std::lower_bound(gaps.begin(), gaps.end(), gap);
+        return count() + (wide ? static_cast<std::size_t>(at - gaps.begin()) : 0);
+    }
     // The class of a length; maxClasses and beyond have no stretch.
     std::size_t of(int length, bool mark) const
     {
@@ -227,11 +233,25 @@ bool sameShape(const IrSignal &a, const IrSignal &b)
     return true;
 }
 
-// The members of each class of lengths, and the gaps between frames.
+// The distinct nominal gaps between frames, ascending.
+std::vector<int> gapsOf(const IrSignal &signal)
+{
+    std::vector<int> gaps;
+    for (std::size_t f = 0; f + 1 < signal.frames.size(); ++f) {
+        gaps.push_back(signal.frames[f].gapAfterUs);
+    }
+    std::sort(gaps.begin(), gaps.end());
+    gaps.erase(std::unique(gaps.begin(), gaps.end()), gaps.end());
+    return gaps;
+}
+
+// The members of each class of lengths, and the gaps between frames by
+// their nominal value.
 struct Split
 {
     std::vector<Members> classes;
-    Members gaps;
+    std::vector<int> gapValues;
+    std::vector<Members> gaps;
 };
 
 // Nothing when a length or gap the protocol leaves out (nominal 0) was heard.
@@ -239,6 +259,8 @@ std::optional<Split> split(const IrSignal &nominal, const IrSignal &measured, co
 {
     Split out;
     out.classes.resize(classes.count());
+    out.gapValues = gapsOf(nominal);
+    out.gaps.resize(out.gapValues.size());
     for (std::size_t f = 0; f < nominal.frames.size(); ++f) {
         const std::vector<int> &n = nominal.frames[f].durations;
         const std::vector<int> &m = measured.frames[f].durations;
@@ -255,7 +277,8 @@ std::optional<Split> split(const IrSignal &nominal, const IrSignal &measured, co
         }
         const int gap = nominal.frames[f].gapAfterUs;
         if (gap > 0) {
-            out.gaps.push_back({gap, measured.frames[f].gapAfterUs, 0});
+            const std::size_t kind = classes.ofGap(gap, out.gapValues, true) - classes.count();
+            out.gaps[kind].push_back({gap, measured.frames[f].gapAfterUs, 0});
         } else if (!faithfulGap(gap, measured.frames[f].gapAfterUs)) {
             return std::nullopt;
         }
@@ -263,9 +286,17 @@ std::optional<Split> split(const IrSignal &nominal, const IrSignal &measured, co
     return out;
 }
 
-std::optional<TimingFit::Timing> fitWith(const Split &members, int skewSteps, bool wideGaps)
+// A timing, and whether it copies every length and gap faithfully.
+struct Attempt
 {
     TimingFit::Timing timing;
+    bool faithful = true;
+};
+
+std::optional<Attempt> fitWith(const Split &members, int skewSteps, bool wideGaps)
+{
+    Attempt attempt;
+    TimingFit::Timing &timing = attempt.timing;
     timing.skewSteps = skewSteps;
     timing.wideGaps = wideGaps;
     const int skewUs = skewSteps * TimingFit::skewStepUs;
@@ -274,21 +305,34 @@ std::optional<TimingFit::Timing> fitWith(const Split &members, int skewSteps, bo
         if (!accepts(members.classes[c], fit, lengthTests, skewUs)) {
             return std::nullopt;
         }
+        attempt.faithful = attempt.faithful && !fit.noisy;
         if (c < maxClasses) {
             setNibble(timing, c, fit.stretch);
         }
     }
-    // The gaps share the nibble after the lengths' ones, when there is one.
+    // The gaps share the nibble after the lengths' ones, when there is one;
+    // with wide steps each nominal gap has its own while there are nibbles.
+    std::vector<Members> gapClasses = members.gaps;
     const Tests &gapTestsUsed = wideGaps ? wideGapTests : gapTests;
-    const bool gapNibble = members.classes.size() < maxClasses && !members.gaps.empty();
-    const ClassFit gapFit = gapNibble ? fitClass(members.gaps, gapTestsUsed, 0) : ClassFit{};
-    if (!accepts(members.gaps, gapFit, gapTestsUsed, 0)) {
-        return std::nullopt;
+    if (!wideGaps) {
+        Members all;
+        for (const Members &each : members.gaps) {
+            all.insert(all.end(), each.begin(), each.end());
+        }
+        gapClasses.assign(1, all);
     }
-    if (gapNibble) {
-        setNibble(timing, members.classes.size(), gapFit.stretch);
+    for (std::size_t g = 0; g < gapClasses.size(); ++g) {
+        const std::size_t c = members.classes.size() + g;
+        const ClassFit gapFit = c < maxClasses ? fitClass(gapClasses[g], gapTestsUsed, 0) : ClassFit{};
+        if (!accepts(gapClasses[g], gapFit, gapTestsUsed, 0)) {
+            return std::nullopt;
+        }
+        attempt.faithful = attempt.faithful && !gapFit.noisy;
+        if (c < maxClasses) {
+            setNibble(timing, c, gapFit.stretch);
+        }
     }
-    return timing;
+    return attempt;
 }
 }  // namespace
 
@@ -310,23 +354,29 @@ std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const I
             skews.push_back(steps);
         }
     }
+    // The first faithful timing; else the first that jitter allows.
+    std::optional<Timing> jittered;
     for (const int skewSteps : skews) {
         for (const bool wideGaps : {false, true}) {
-            if (wideGaps && members->gaps.empty()) {
+            if (wideGaps && members->gapValues.empty()) {
                 continue;
             }
-            if (std::optional<Timing> timing = fitWith(*members, skewSteps, wideGaps)) {
-                return timing;
+            const std::optional<Attempt> attempt = fitWith(*members, skewSteps, wideGaps);
+            if (attempt && attempt->faithful) {
+                return attempt->timing;
+            }
+            if (attempt && !jittered) {
+                jittered = attempt->timing;
             }
         }
     }
-    return std::nullopt;
+    return jittered;
 }
 
 IrSignal TimingFit::apply(const IrSignal &nominal, const Timing &timing)
 {
     const Classes classes(nominal);
-    const std::size_t gapClass = classes.count();
+    const std::vector<int> gaps = gapsOf(nominal);
     const int skewUs = timing.skewSteps * skewStepUs;
     IrSignal out = nominal;
     for (IrFrame &frame : out.frames) {
@@ -340,6 +390,7 @@ IrSignal TimingFit::apply(const IrSignal &nominal, const Timing &timing)
             }
         }
         const Member gap{frame.gapAfterUs, 0, 0};
+        const std::size_t gapClass = classes.ofGap(frame.gapAfterUs, gaps, timing.wideGaps);
         frame.gapAfterUs =
             static_cast<int>(sentUnder(gap, nibble(timing, gapClass), timing.wideGaps ? wideGapStep : step, 0));
     }

@@ -23,8 +23,9 @@ public:
         // The skew in steps of skewStepUs (-16 to 15): marks sent that much
         // longer, spaces that much shorter.
         int skewSteps = 0;
-        // The gaps' nibble steps by 1.08 instead of 1.03: for remotes whose
-        // frames follow each other much sooner or later than the protocol's.
+        // Gaps step by 1.08 instead of 1.03, each distinct nominal gap with a
+        // nibble of its own while there are nibbles: for remotes whose frames
+        // follow each other much sooner or later than the protocol's.
         bool wideGaps = false;
 
         bool operator==(const Timing &) const = default;

@@ -21,7 +21,9 @@ std::optional<ParsedSignal::Irp> fail(std::string &why, std::string text)
 // The recorder's Kaseikyo address holds the maker (bits 8-23), the IRP's D
 // (bits 4-7), the low nibble of S (bits 0-3) and the top two bits of F (bits
 // 24-25); its 10-bit command the high nibble of S and the rest of F. Its last
-// byte is the exclusive or of bytes 2 to 4, whose low nibble is E.
+// byte is the exclusive or of bytes 2 to 4, whose low nibble is E. Makers
+// with a protocol of their own in the Kaseikyo family: Panasonic (2, 32),
+// Denon-K (84, 50) and JVC-48 (3, 1), each with that same check byte.
 std::optional<ParsedSignal::Irp> kaseikyo(long long address, long long command, std::string &why)
 {
     if (address < 0 || address > 0x03FFFFFF || command < 0 || command > 0x3FF) {
@@ -36,6 +38,13 @@ std::optional<ParsedSignal::Irp> kaseikyo(long long address, long long command, 
     const int e = (byte2 ^ s ^ f) & 0xF;
     if (m == 2 && n == 32) {
         return ParsedSignal::Irp{"Panasonic", {{"D", byte2}, {"S", s}, {"F", f}}};
+    }
+    if (m == 3 && n == 1) {
+        return ParsedSignal::Irp{"JVC-48", {{"D", byte2}, {"S", s}, {"F", f}}};
+    }
+    // Denon-K: byte 2 is 0:4,D:4; bytes 3 and 4 are S:4,F:12.
+    if (m == 84 && n == 50) {
+        return ParsedSignal::Irp{"Denon-K", {{"D", d}, {"S", s & 0xF}, {"F", s >> 4 | f << 4}}};
     }
     return ParsedSignal::Irp{"Kaseikyo", {{"D", d}, {"S", s}, {"F", f}, {"E", e}, {"M", m}, {"N", n}}};
 }

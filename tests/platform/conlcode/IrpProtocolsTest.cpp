@@ -115,8 +115,8 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("Sony15") << "Sony15" << Fields{{"D", 0xA4}, {"F", 0x7F}} << 2;
     QTest::newRow("Sony20, frames closer than a frame gap")
         << "Sony20" << Fields{{"D", 26}, {"S", 218}, {"F", 95}} << 2;
-    QTest::newRow("Kaseikyo") << "Kaseikyo"
-                              << Fields{{"D", 4}, {"S", 0x21}, {"F", 0x17}, {"E", 6}, {"M", 0x54}, {"N", 0x32}} << 1;
+    QTest::newRow("Kaseikyo") << "Kaseikyo" << Fields{{"D", 4}, {"S", 0x21}, {"F", 0x17}, {"E", 6}, {"M", 3}, {"N", 32}}
+                              << 1;
     QTest::newRow("Panasonic") << "Panasonic" << Fields{{"D", 0x80}, {"S", 0}, {"F", 0x3D}} << 1;
     QTest::newRow("NEC42, 13-bit device") << "NEC42" << Fields{{"D", 0x1A5C}, {"F", 0x33}} << 2;
     QTest::newRow("Samsung36") << "Samsung36" << Fields{{"D", 0x00}, {"S", 0x57}, {"F", 0x21}, {"E", 9}} << 1;
@@ -126,6 +126,25 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("Denon") << "Denon" << Fields{{"D", 8}, {"F", 0x4A}} << 1;
     QTest::newRow("Mitsubishi") << "Mitsubishi" << Fields{{"D", 0x47}, {"F", 0x1C}} << 1;
     QTest::newRow("RCA, gaps inside the capture's frame") << "RCA" << Fields{{"D", 15}, {"F", 0xA5}} << 2;
+    QTest::newRow("Dish_Network") << "Dish_Network" << Fields{{"F", 0x2D}, {"S", 0x13}, {"D", 0x05}} << 2;
+    QTest::newRow("Aiwa") << "Aiwa" << Fields{{"D", 0x6E}, {"S", 0x11}, {"F", 0x3C}} << 2;
+    QTest::newRow("Thomson7") << "Thomson7" << Fields{{"D", 9}, {"F", 0x55}, {"T", 1}} << 1;
+    QTest::newRow("RECS80") << "RECS80" << Fields{{"D", 5}, {"F", 0x2A}, {"T", 1}} << 1;
+    QTest::newRow("Panasonic_Old") << "Panasonic_Old" << Fields{{"D", 0x17}, {"F", 0x29}} << 1;
+    QTest::newRow("Proton") << "Proton" << Fields{{"D", 0xA1}, {"F", 0x3C}} << 1;
+    QTest::newRow("G.I.Cable") << "G.I.Cable" << Fields{{"D", 7}, {"F", 0xB4}} << 2;
+    QTest::newRow("Emerson") << "Emerson" << Fields{{"D", 0x2B}, {"F", 0x14}} << 1;
+    QTest::newRow("DirecTV_P1") << "DirecTV_P1" << Fields{{"D", 12}, {"F", 0x9C}} << 2;
+    QTest::newRow("DirecTV_P0") << "DirecTV_P0" << Fields{{"D", 3}, {"F", 0x41}} << 1;
+    QTest::newRow("Nokia32") << "Nokia32" << Fields{{"D", 0x26}, {"S", 0xB1}, {"F", 0x5E}, {"X", 0x33}, {"T", 1}} << 1;
+    QTest::newRow("Tivo") << "Tivo" << Fields{{"D", 133}, {"S", 48}, {"F", 0x2C}, {"U", 3}} << 2;
+    QTest::newRow("Nokia12") << "Nokia12" << Fields{{"D", 6}, {"F", 0xC3}} << 1;
+    QTest::newRow("Nokia") << "Nokia" << Fields{{"D", 0x12}, {"S", 0x9A}, {"F", 0x7F}} << 1;
+    QTest::newRow("G.I.4DTV") << "G.I.4DTV" << Fields{{"D", 5}, {"F", 0x2E}} << 1;
+    QTest::newRow("XMP") << "XMP" << Fields{{"D", 0x1A}, {"S", 0x2C}, {"F", 0x0B12}, {"OEM", 68}} << 2;
+    QTest::newRow("Denon-K") << "Denon-K" << Fields{{"D", 2}, {"S", 9}, {"F", 0xA3C}} << 1;
+    QTest::newRow("JVC-48") << "JVC-48" << Fields{{"D", 0x32}, {"S", 0x05}, {"F", 0xE1}} << 1;
+    QTest::newRow("Bose") << "Bose" << Fields{{"F", 0x4D}} << 1;
 }
 
 void IrpProtocolsTest::sentCodesComeBack()

@@ -1,0 +1,159 @@
+#include "IrpTable.h"
+
+#include <algorithm>
+
+namespace Irp
+{
+namespace
+{
+std::uint64_t mask(int count)
+{
+    return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+}
+
+// The bits of `value` in the other order.
+std::uint64_t mirrored(std::uint64_t value, int count)
+{
+    std::uint64_t out = 0;
+    for (int i = 0; i < count; ++i) {
+        out |= (value >> i & 1) << (count - 1 - i);
+    }
+    return out;
+}
+
+int mostOf(const Field &field)
+{
+    return field.most >= 0 ? field.most : static_cast<int>(mask(field.bits));
+}
+}  // namespace
+
+std::uint64_t Bits::sent(const Values &values, bool msbFirst) const
+{
+    const std::uint64_t source = this->source == Source::Constant ? static_cast<std::uint64_t>(index)
+                                                                  : static_cast<std::uint64_t>(values[index]) >> offset;
+    const std::uint64_t value = (complement ? ~source : source) & mask(count);
+    // Sent highest bit first: as is for msb, mirrored for lsb.
+    return msbFirst != reversed ? value : mirrored(value, count);
+}
+
+void assign(Values &values, Covered &covered, const Bits &bits, std::uint64_t sent, bool msbFirst)
+{
+    if (bits.source != Bits::Source::Field) {
+        return;
+    }
+    std::uint64_t value = msbFirst != bits.reversed ? sent : mirrored(sent, bits.count);
+    if (bits.complement) {
+        value = ~value & mask(bits.count);
+    }
+    const std::uint64_t carried = mask(bits.count) << bits.offset;
+    int &target = values[bits.index];
+    target = static_cast<int>((static_cast<std::uint64_t>(target) & ~carried) | value << bits.offset);
+    if (static_cast<std::size_t>(bits.index) < covered.size()) {
+        covered[static_cast<std::size_t>(bits.index)] |= carried;
+    }
+}
+
+std::vector<std::pair<std::size_t, int>> uncovered(const Protocol &protocol, const Covered &covered)
+{
+    std::vector<std::pair<std::size_t, int>> out;
+    for (std::size_t i = 0; i < protocol.fields.size(); ++i) {
+        for (int bit = 0; bit < protocol.fields[i].bits; ++bit) {
+            if ((covered[i] >> bit & 1) == 0) {
+                out.emplace_back(i, bit);
+            }
+        }
+    }
+    return out;
+}
+
+void computeChecks(const Protocol &protocol, Values &values)
+{
+    if (protocol.checks) {
+        protocol.checks(values);
+    }
+}
+
+std::optional<Values> valuesOf(const Protocol &protocol, const KnownCode &code)
+{
+    if (code.fields[rowByte] != protocol.row) {
+        return std::nullopt;
+    }
+    Values values{};
+    std::array<bool, 8> used{};
+    used[formByte] = used[rowByte] = true;
+    for (std::size_t i = 0; i < protocol.fields.size(); ++i) {
+        const Field &field = protocol.fields[i];
+        if (field.byte == toggleByte) {
+            values[i] = code.toggle;
+        } else {
+            const auto byte = static_cast<std::size_t>(field.byte);
+            values[i] = code.fields[byte] | (field.bits > 8 ? code.fields[byte + 1] << 8 : 0);
+            used[byte] = true;
+            used[byte + 1] = used[byte + 1] || field.bits > 8;
+        }
+        if (values[i] < field.least || values[i] > mostOf(field)) {
+            return std::nullopt;
+        }
+    }
+    const bool toggled = std::any_of(protocol.fields.begin(), protocol.fields.end(),
+                                     [](const Field &field) { return field.byte == toggleByte; });
+    for (std::size_t byte = 0; byte < used.size(); ++byte) {
+        if (!used[byte] && code.fields[byte] != 0) {
+            return std::nullopt;
+        }
+    }
+    if (!toggled && code.toggle != 0) {
+        return std::nullopt;
+    }
+    computeChecks(protocol, values);
+    return values;
+}
+
+bool store(const Protocol &protocol, const Values &values, KnownCode &code)
+{
+    code.fields[rowByte] = protocol.row;
+    for (std::size_t i = 0; i < protocol.fields.size(); ++i) {
+        const Field &field = protocol.fields[i];
+        if (values[i] < field.least || values[i] > mostOf(field)) {
+            return false;
+        }
+        if (field.byte == toggleByte) {
+            code.toggle = static_cast<std::uint8_t>(values[i]);
+            continue;
+        }
+        const auto byte = static_cast<std::size_t>(field.byte);
+        code.fields[byte] = static_cast<std::uint8_t>(values[i]);
+        if (field.bits > 8) {
+            code.fields[byte + 1] = static_cast<std::uint8_t>(values[i] >> 8);
+        }
+    }
+    return true;
+}
+
+ProtocolCodec::Fields fieldsOf(const Protocol &protocol, const KnownCode &code)
+{
+    ProtocolCodec::Fields out;
+    const std::optional<Values> values = valuesOf(protocol, code);
+    for (std::size_t i = 0; values && i < protocol.fields.size(); ++i) {
+        out.emplace_back(protocol.fields[i].name, (*values)[i]);
+    }
+    return out;
+}
+
+std::optional<Values> valuesFrom(const Protocol &protocol, const ProtocolCodec::Fields &fields)
+{
+    if (fields.size() != protocol.fields.size()) {
+        return std::nullopt;
+    }
+    Values values{};
+    for (std::size_t i = 0; i < protocol.fields.size(); ++i) {
+        const auto named = std::find_if(fields.begin(), fields.end(),
+                                        [&](const auto &entry) { return entry.first == protocol.fields[i].name; });
+        if (named == fields.end()) {
+            return std::nullopt;
+        }
+        values[i] = named->second;
+    }
+    return values;
+}
+}  // namespace Irp

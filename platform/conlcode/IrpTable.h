@@ -1,0 +1,115 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "KnownCode.h"
+#include "ProtocolCodec.h"
+
+// Protocols written down the way their public IRP definitions give them: the
+// fields of a code, checks computed from them, and which of their bits a
+// frame sends in what order. The table codecs (PulseTableCodec,
+// BiphaseTableCodec) read and send frames of such definitions.
+namespace Irp
+{
+constexpr std::size_t maxFields = 6;
+constexpr std::size_t maxChecks = 4;
+// A code's fields, then the checks computed from them.
+using Values = std::array<int, maxFields + maxChecks>;
+using Checks = void (*)(Values &values);
+
+// Part A of a table protocol's code: its fields from byte 0, then
+constexpr std::size_t formByte = 6;  // which of the press's optional frames it holds
+constexpr std::size_t rowByte = 7;   // the protocol's row number in its table
+// Bits of the form byte.
+constexpr std::uint8_t withStart = 0x01;
+constexpr std::uint8_t withEnd = 0x02;
+
+// A field and where the code keeps it: from part A byte `byte` on, low byte
+// first; T, the toggle, in part B (toggleByte).
+struct Field
+{
+    std::string_view name;
+    int bits;
+    int byte;
+    int least = 0;
+    int most = -1;  // -1: every value of `bits` bits
+};
+constexpr int toggleByte = -1;
+
+// Bits of a value as a frame sends them: X:n:o, ~X:n:o, X:-n (the other
+// order than the protocol's), or a constant.
+struct Bits
+{
+    enum class Source : std::uint8_t
+    {
+        Field,
+        Check,
+        Constant,
+    };
+    Source source;
+    int index;  // into Values, or the constant
+    int count;
+    int offset = 0;
+    bool complement = false;
+    bool reversed = false;
+
+    // The `count` bits, the first sent as the highest when `msbFirst`.
+    std::uint64_t sent(const Values &values, bool msbFirst) const;
+};
+
+constexpr Bits field(int index, int count, int offset = 0)
+{
+    return {Bits::Source::Field, index, count, offset, false, false};
+}
+constexpr Bits complemented(int index, int count, int offset = 0)
+{
+    return {Bits::Source::Field, index, count, offset, true, false};
+}
+constexpr Bits reversed(int index, int count)
+{
+    return {Bits::Source::Field, index, count, 0, false, true};
+}
+constexpr Bits check(int index, int count)
+{
+    return {Bits::Source::Check, static_cast<int>(maxFields) + index, count, 0, false, false};
+}
+constexpr Bits constant(int value, int count)
+{
+    return {Bits::Source::Constant, value, count, 0, false, false};
+}
+
+// What a table protocol shares with the others: its name, row, fields and
+// checks.
+struct Protocol
+{
+    std::string_view name;
+    std::uint8_t row;
+    int carrierHz;
+    std::span<const Field> fields;
+    Checks checks = nullptr;
+};
+
+// Which bits of each field the frames read carry.
+using Covered = std::array<std::uint64_t, maxFields>;
+// The field bits `bits` carries into `values` from the value it sent
+// (complemented back where sent complemented); `covered` notes them.
+void assign(Values &values, Covered &covered, const Bits &bits, std::uint64_t sent, bool msbFirst);
+// The bits of `protocol`'s fields (T included) that no Bits carried, as
+// (field, bit) pairs: a code's checks alone may tell them.
+std::vector<std::pair<std::size_t, int>> uncovered(const Protocol &protocol, const Covered &covered);
+// The code's values; nothing when the code is not of `protocol`'s row or a
+// field is out of range.
+std::optional<Values> valuesOf(const Protocol &protocol, const KnownCode &code);
+// `values` (fields only) into `code`'s part A and T; false when out of range.
+bool store(const Protocol &protocol, const Values &values, KnownCode &code);
+void computeChecks(const Protocol &protocol, Values &values);
+ProtocolCodec::Fields fieldsOf(const Protocol &protocol, const KnownCode &code);
+// The values of named fields: every field of the protocol once, nothing else.
+std::optional<Values> valuesFrom(const Protocol &protocol, const ProtocolCodec::Fields &fields);
+}  // namespace Irp
