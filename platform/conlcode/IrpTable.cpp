@@ -6,6 +6,8 @@ namespace Irp
 {
 namespace
 {
+constexpr std::size_t mostUnknownBits = 4;
+
 std::uint64_t mask(int count)
 {
     return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
@@ -53,17 +55,31 @@ void assign(Values &values, Covered &covered, const Bits &bits, std::uint64_t se
     }
 }
 
-std::vector<std::pair<std::size_t, int>> uncovered(const Protocol &protocol, const Covered &covered)
+bool complete(const Protocol &protocol, Values &values, const Covered &covered,
+              const std::function<bool(const Values &)> &fits)
 {
-    std::vector<std::pair<std::size_t, int>> out;
+    std::vector<std::pair<std::size_t, int>> unknown;
     for (std::size_t i = 0; i < protocol.fields.size(); ++i) {
         for (int bit = 0; bit < protocol.fields[i].bits; ++bit) {
             if ((covered[i] >> bit & 1) == 0) {
-                out.emplace_back(i, bit);
+                unknown.emplace_back(i, bit);
             }
         }
     }
-    return out;
+    if (unknown.size() > mostUnknownBits) {
+        return false;
+    }
+    for (unsigned guess = 0; guess < 1u << unknown.size(); ++guess) {
+        for (std::size_t b = 0; b < unknown.size(); ++b) {
+            int &target = values[unknown[b].first];
+            const int bit = 1 << unknown[b].second;
+            target = (guess >> b & 1) != 0 ? target | bit : target & ~bit;
+        }
+        if (fits(values)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void computeChecks(const Protocol &protocol, Values &values)

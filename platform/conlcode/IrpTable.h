@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -100,9 +101,11 @@ using Covered = std::array<std::uint64_t, maxFields>;
 // The field bits `bits` carries into `values` from the value it sent
 // (complemented back where sent complemented); `covered` notes them.
 void assign(Values &values, Covered &covered, const Bits &bits, std::uint64_t sent, bool msbFirst);
-// The bits of `protocol`'s fields (T included) that no Bits carried, as
-// (field, bit) pairs: a code's checks alone may tell them.
-std::vector<std::pair<std::size_t, int>> uncovered(const Protocol &protocol, const Covered &covered);
+// `values` with the field bits no Bits carried (at most four: G.I.4DTV's
+// D:1:2, which its checks alone tell) set so that `fits` takes them; false
+// when no setting fits.
+bool complete(const Protocol &protocol, Values &values, const Covered &covered,
+              const std::function<bool(const Values &)> &fits);
 // The code's values; nothing when the code is not of `protocol`'s row or a
 // field is out of range.
 std::optional<Values> valuesOf(const Protocol &protocol, const KnownCode &code);

@@ -48,10 +48,13 @@
 //             10 DirecTV_P0 (P2, P4 at 38, 57 kHz)  11 DirecTV_P1 (P3, P5)
 //             12 Nokia32       13 Tivo      14 Nokia12   15 Nokia    16 G.I.4DTV
 //             17 XMP           18 Denon-K   19 JVC-48    20 Bose
+//   170000  the biphase table's protocols (BiphaseProtocols.cpp), as 160000
+//             1 RC6-6-20       2 Replay (RC6-6-24)       3 StreamZap
+//             4 Blaupunkt
 //
 // Only 12 first bytes were free (16 to 21), too few for a protocol each. So
 // new protocols are rows of a table under one id, named by a row number that
-// is never reused; 170000 to 210000 stay free for further tables.
+// is never reused; 180000 to 210000 stay free for further tables.
 namespace KnownFormats
 {
 constexpr std::uint32_t nec = 0x010000;
@@ -76,6 +79,7 @@ constexpr std::uint32_t mitsubishi = 0x130000;
 constexpr std::uint32_t mce = 0x140000;
 constexpr std::uint32_t rca38 = 0x150000;
 constexpr std::uint32_t pulseTable = 0x160000;
+constexpr std::uint32_t biphaseTable = 0x170000;
 
 // Learned formats' ids start at this first byte.
 constexpr std::uint32_t firstLearnedByte = 0x22;

@@ -2,16 +2,13 @@
 
 #include <array>
 
+#include "BiphaseTableCodec.h"
 #include "JvcCodec.h"
 #include "KaseikyoCodec.h"
 #include "MitsubishiCodec.h"
 #include "Nec42Codec.h"
 #include "NecCodec.h"
 #include "PulseTableCodec.h"
-#include "Rc5Codec.h"
-#include "Rc5xCodec.h"
-#include "Rc6Codec.h"
-#include "Rc6MceCodec.h"
 #include "Rca38Codec.h"
 #include "RcaCodec.h"
 #include "ReceiverSkew.h"
@@ -48,8 +45,7 @@ IrSignal splitAtGaps(const IrSignal &signal)
 }
 
 const NecCodec nec;
-const Rc5Codec rc5;
-const Rc6Codec rc6;
+const BiphaseTableCodec biphaseTable;
 const SonyCodec sony;
 const KaseikyoCodec kaseikyo;
 const RcaCodec rca;
@@ -58,16 +54,13 @@ const JvcCodec jvc;
 const Nec42Codec nec42;
 const SharpCodec sharp;
 const MitsubishiCodec mitsubishi;
-const Rc5xCodec rc5x;
-const Rc6MceCodec mce;
 const Rca38Codec rca38;
 const PulseTableCodec pulseTable;
 // RCA-38 before RCA: with a carrier near 38.7 kHz a signal of RCA's timing is
-// RCA-38. The table before NEC and Kaseikyo: Tivo and Denon-K are the more
-// particular names for codes those would name too.
-const std::array<const ProtocolCodec *, 15> codecs{&pulseTable, &nec,   &rc5,   &rc6,        &sony,
-                                                   &kaseikyo,   &rca38, &rca,   &rc5x,       &samsung36,
-                                                   &jvc,        &nec42, &sharp, &mitsubishi, &mce};
+// RCA-38. The pulse table before NEC and Kaseikyo: Tivo and Denon-K are the
+// more particular names for codes those would name too.
+const std::array<const ProtocolCodec *, 12> codecs{&pulseTable, &nec, &biphaseTable, &sony,  &kaseikyo,  &rca38, &rca,
+                                                   &samsung36,  &jvc, &nec42,        &sharp, &mitsubishi};
 }  // namespace
 
 std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)

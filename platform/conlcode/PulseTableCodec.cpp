@@ -15,7 +15,6 @@ using Pulse::Step;
 
 constexpr std::uint32_t tableId = KnownFormats::pulseTable;
 constexpr std::size_t mostFrames = 256;
-constexpr std::size_t maxUnknownBits = 4;
 
 int bitsPerSymbol(const Protocol &protocol)
 {
@@ -338,26 +337,14 @@ std::optional<KnownCode> decodeAs(const Protocol &protocol, const std::vector<in
     for (std::size_t i = 0; i < steps.size(); ++i) {
         Irp::assign(values, covered, *steps[i], first.sent[i], protocol.msbFirst);
     }
-    // Bits no frame carries (G.I.4DTV's D:1:2) are what makes the checks
-    // come out as sent.
-    const std::vector<std::pair<std::size_t, int>> unknown = Irp::uncovered(protocol.irp, covered);
-    if (unknown.size() > maxUnknownBits) {
-        return std::nullopt;
-    }
     KnownCode code;
     code.formatId = tableId;
-    bool found = false;
-    for (unsigned guess = 0; guess < 1u << unknown.size() && !found; ++guess) {
-        for (std::size_t b = 0; b < unknown.size(); ++b) {
-            int &target = values[unknown[b].first];
-            const int bit = 1 << unknown[b].second;
-            target = (guess >> b & 1) != 0 ? target | bit : target & ~bit;
-        }
-        found = Irp::store(protocol.irp, values, code)
-                && std::all_of(frames.begin(), frames.end(),
-                               [&](const Read &read) { return sentAs(protocol, *read.frame, values, read.sent); });
-    }
-    if (!found) {
+    const auto fits = [&](const Irp::Values &guess) {
+        return Irp::store(protocol.irp, guess, code)
+               && std::all_of(frames.begin(), frames.end(),
+                              [&](const Read &read) { return sentAs(protocol, *read.frame, guess, read.sent); });
+    };
+    if (!Irp::complete(protocol.irp, values, covered, fits)) {
         return std::nullopt;
     }
     code.fields[Irp::formByte] = form;

@@ -145,6 +145,10 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("Denon-K") << "Denon-K" << Fields{{"D", 2}, {"S", 9}, {"F", 0xA3C}} << 1;
     QTest::newRow("JVC-48") << "JVC-48" << Fields{{"D", 0x32}, {"S", 0x05}, {"F", 0xE1}} << 1;
     QTest::newRow("Bose") << "Bose" << Fields{{"F", 0x4D}} << 1;
+    QTest::newRow("RC6-6-20") << "RC6-6-20" << Fields{{"D", 0x5C}, {"S", 0xA}, {"F", 0x33}, {"T", 1}} << 1;
+    QTest::newRow("Replay") << "Replay" << Fields{{"D", 0x29}, {"S", 0xE4}, {"F", 0x0F}, {"T", 0}} << 2;
+    QTest::newRow("StreamZap") << "StreamZap" << Fields{{"D", 0x2F}, {"F", 0x15}, {"T", 1}} << 1;
+    QTest::newRow("Blaupunkt, two bodies") << "Blaupunkt" << Fields{{"F", 0x26}, {"D", 5}} << 1;
 }
 
 void IrpProtocolsTest::sentCodesComeBack()
