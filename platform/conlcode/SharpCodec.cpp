@@ -40,12 +40,34 @@ std::optional<std::uint16_t> halfBitsOf(const IrFrame &frame)
     return static_cast<std::uint16_t>(*bits);
 }
 
-// The n-th half of a press: F first, then ~F and F by turns.
+// Which halves a press sends, part A byte 7: by turns from the half with F
+// (what codes stored before hold) or from the half with ~F, or one of them
+// alone (IRP Sharp{1} and Sharp{2}, Denon{1} and Denon{2}).
+enum Form : std::uint8_t
+{
+    fromNormal = 0,
+    fromInverted = 1,
+    normalOnly = 2,
+    invertedOnly = 3,
+};
+constexpr std::size_t formByte = 7;
+
+// The n-th half of a press.
 std::uint16_t nthHalf(const KnownCode &code, const Checks &checks, std::size_t n)
 {
     const std::uint8_t d = code.fields[KnownFormats::fieldD];
     const std::uint8_t f = code.fields[KnownFormats::fieldF];
-    return n % 2 == 0 ? halfOf(d, f, checks.normal) : halfOf(d, static_cast<std::uint8_t>(~f), checks.inverted);
+    const std::uint8_t form = code.fields[formByte];
+    const bool inverted =
+        form == invertedOnly || (form == fromNormal && n % 2 == 1) || (form == fromInverted && n % 2 == 0);
+    return inverted ? halfOf(d, static_cast<std::uint8_t>(~f), checks.inverted) : halfOf(d, f, checks.normal);
+}
+
+// Every half of the press has F, or every one ~F.
+bool oneKind(const KnownCode &code)
+{
+    const std::uint8_t form = code.fields[formByte];
+    return form == normalOnly || form == invertedOnly || code.repeatCount == 0;
 }
 }  // namespace
 
@@ -59,26 +81,38 @@ std::optional<KnownCode> SharpCodec::decode(const IrSignal &signal) const
     if (signal.frames.empty() || signal.frames.size() > 256) {
         return std::nullopt;
     }
-    const std::optional<std::uint16_t> first = halfBitsOf(signal.frames.front());
-    if (!first) {
-        return std::nullopt;
+    std::vector<std::uint16_t> halves;
+    for (const IrFrame &frame : signal.frames) {
+        const std::optional<std::uint16_t> half = halfBitsOf(frame);
+        if (!half) {
+            return std::nullopt;
+        }
+        halves.push_back(*half);
     }
+    const std::uint16_t first = halves.front();
     for (const Checks &checks : {sharp, denon}) {
-        if (*first >> 13 != checks.normal) {
+        const bool inverted = first >> 13 == checks.inverted;
+        if (first >> 13 != checks.normal && !inverted) {
             continue;
         }
         KnownCode code;
         code.formatId = checks.formatId;
-        code.fields[KnownFormats::fieldD] = static_cast<std::uint8_t>(*first & 0x1F);
-        code.fields[KnownFormats::fieldF] = static_cast<std::uint8_t>(*first >> 5);
-        for (std::size_t i = 1; i < signal.frames.size(); ++i) {
-            if (halfBitsOf(signal.frames[i]) != nthHalf(code, checks, i)) {
-                return std::nullopt;
+        code.fields[KnownFormats::fieldD] = static_cast<std::uint8_t>(first & 0x1F);
+        const auto f = static_cast<std::uint8_t>(first >> 5);
+        code.fields[KnownFormats::fieldF] = inverted ? static_cast<std::uint8_t>(~f) : f;
+        code.repeatCount = static_cast<std::uint8_t>(halves.size() - 1);
+        code.repeat = code.repeatCount > 0 ? RepeatKind::Full : RepeatKind::None;
+        // Halves by turns, else the one half again and again.
+        for (const Form form : {inverted ? fromInverted : fromNormal, inverted ? invertedOnly : normalOnly}) {
+            code.fields[formByte] = form;
+            bool all = true;
+            for (std::size_t i = 1; i < halves.size() && all; ++i) {
+                all = halves[i] == nthHalf(code, checks, i);
+            }
+            if (all) {
+                return code;
             }
         }
-        code.repeatCount = static_cast<std::uint8_t>(signal.frames.size() - 1);
-        code.repeat = code.repeatCount > 0 ? RepeatKind::Full : RepeatKind::None;
-        return code;
     }
     return std::nullopt;
 }
@@ -87,9 +121,9 @@ std::optional<IrSignal> SharpCodec::encode(const KnownCode &code) const
 {
     const auto &v = code.fields;
     const bool othersZero =
-        v[KnownFormats::fieldS] == 0 && std::all_of(v.begin() + 3, v.end(), [](auto b) { return b == 0; });
-    if (!owns(code.formatId) || v[KnownFormats::fieldD] > 0x1F || !othersZero || code.toggle != 0
-        || code.repeat == RepeatKind::Ditto || !code.repeatsConsistent()) {
+        v[KnownFormats::fieldS] == 0 && std::all_of(v.begin() + 3, v.begin() + formByte, [](auto b) { return b == 0; });
+    if (!owns(code.formatId) || v[KnownFormats::fieldD] > 0x1F || !othersZero || v[formByte] > invertedOnly
+        || code.toggle != 0 || code.repeat == RepeatKind::Ditto || !code.repeatsConsistent()) {
         return std::nullopt;
     }
     const Checks &checks = code.formatId == KnownFormats::sharp ? sharp : denon;
@@ -107,7 +141,12 @@ std::optional<IrSignal> SharpCodec::encode(const KnownCode &code) const
 
 std::string SharpCodec::name(const KnownCode &code) const
 {
-    return code.formatId == KnownFormats::sharp ? "Sharp" : "Denon";
+    const std::string protocol = code.formatId == KnownFormats::sharp ? "Sharp" : "Denon";
+    if (!oneKind(code)) {
+        return protocol;
+    }
+    const std::uint8_t form = code.fields[formByte];
+    return protocol + (form == fromInverted || form == invertedOnly ? "{2}" : "{1}");
 }
 
 ProtocolCodec::Fields SharpCodec::fields(const KnownCode &code) const
@@ -117,9 +156,21 @@ ProtocolCodec::Fields SharpCodec::fields(const KnownCode &code) const
 
 std::optional<KnownCode> SharpCodec::make(std::string_view name, const Fields &fields, int repeats) const
 {
-    if (name != "Sharp" && name != "Denon") {
-        return std::nullopt;
+    for (const Checks &checks : {sharp, denon}) {
+        const std::string protocol = checks.formatId == KnownFormats::sharp ? "Sharp" : "Denon";
+        const Form form = name == protocol           ? fromNormal
+                          : name == protocol + "{1}" ? normalOnly
+                          : name == protocol + "{2}" ? invertedOnly
+                                                     : Form(0xFF);
+        if (form == Form(0xFF)) {
+            continue;
+        }
+        std::optional<KnownCode> code =
+            codeOf(checks.formatId, RepeatKind::Full, repeats, fields, {{"D", 0}, {"F", 2}}, false);
+        if (code) {
+            code->fields[formByte] = form;
+        }
+        return sendable(code);
     }
-    return sendable(codeOf(name == "Sharp" ? KnownFormats::sharp : KnownFormats::denon, RepeatKind::Full, repeats,
-                           fields, {{"D", 0}, {"F", 2}}, false));
+    return std::nullopt;
 }

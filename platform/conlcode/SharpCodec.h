@@ -6,7 +6,9 @@
 // distance of 264 us units (spaces of 3 or 7 units), a closing mark, 67 ms
 // from half start to half start. A press sends the half with F, then pairs
 // of the half with ~F and the half with F again; the check bits are 1 and 2
-// for Sharp, 0 and 3 for Denon.
+// for Sharp, 0 and 3 for Denon. Either half tells the code: captures that
+// start with the ~F half, or hold one kind of half alone (Sharp{1} with F,
+// Sharp{2} with ~F; Denon{1}, Denon{2}), are codes too (part A byte 7).
 class SharpCodec : public ProtocolCodec
 {
 public:

@@ -124,6 +124,10 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("JVC, lead-in missing") << "JVC{2}" << Fields{{"D", 0xC1}, {"F", 0x80}} << 1;
     QTest::newRow("Sharp, three halves") << "Sharp" << Fields{{"D", 1}, {"F", 0xE9}} << 2;
     QTest::newRow("Denon") << "Denon" << Fields{{"D", 8}, {"F", 0x4A}} << 1;
+    QTest::newRow("Sharp{1}, one half again") << "Sharp{1}" << Fields{{"D", 3}, {"F", 0x5A}} << 2;
+    QTest::newRow("Sharp{2}, the half with ~F alone") << "Sharp{2}" << Fields{{"D", 17}, {"F", 0x0F}} << 0;
+    QTest::newRow("Denon{1}, one half") << "Denon{1}" << Fields{{"D", 4}, {"F", 0xC1}} << 0;
+    QTest::newRow("Denon{2}, the half with ~F again") << "Denon{2}" << Fields{{"D", 30}, {"F", 0x36}} << 1;
     QTest::newRow("Mitsubishi") << "Mitsubishi" << Fields{{"D", 0x47}, {"F", 0x1C}} << 1;
     QTest::newRow("RCA, gaps inside the capture's frame") << "RCA" << Fields{{"D", 15}, {"F", 0xA5}} << 2;
     QTest::newRow("Dish_Network") << "Dish_Network" << Fields{{"F", 0x2D}, {"S", 0x13}, {"D", 0x05}} << 2;
