@@ -48,6 +48,7 @@
 //             10 DirecTV_P0 (P2, P4 at 38, 57 kHz)  11 DirecTV_P1 (P3, P5)
 //             12 Nokia32       13 Tivo      14 Nokia12   15 Nokia    16 G.I.4DTV
 //             17 XMP           18 Denon-K   19 JVC-48    20 Bose
+//             21 SharpDVD      22 Panasonic2             23 48-NEC1  24 48-NEC2
 //   170000  the biphase table's protocols (BiphaseProtocols.cpp), as 160000
 //             1 RC6-6-20       2 Replay (RC6-6-24)       3 StreamZap
 //             4 Blaupunkt

@@ -162,15 +162,16 @@ constexpr Step nokiaFrame[] = {mark(of(15, nokiaUnit)), space(of(10, nokiaUnit))
 
 // Tivo {38.4k,564}<1,-1|1,-3>(16,-8,D:8,S:8,F:8,U:4,~F:4:4,1,-78,(16,-4,1,-173)*)
 // [D:133..133=133,S:48..48=48,F:0..255,U:0..15]
-constexpr double tivoUnit = 564;
-constexpr Symbol tivoSymbols[] = {{of(1, tivoUnit), of(1, tivoUnit)}, {of(1, tivoUnit), of(3, tivoUnit)}};
+constexpr double necUnit = 564;
+constexpr Symbol necSymbols[] = {{of(1, necUnit), of(1, necUnit)}, {of(1, necUnit), of(3, necUnit)}};
 constexpr Irp::Field tivoFields[] = {{"D", 8, 0, 133, 133}, {"S", 8, 1, 48, 48}, {"F", 8, 2}, {"U", 4, 3}};
 constexpr int tivoU = 3;
-constexpr Step tivoFrame[] = {mark(of(16, tivoUnit)),      space(of(8, tivoUnit)), bits(field(D, 8)),
-                              bits(field(S, 8)),           bits(field(F, 8)),      bits(field(tivoU, 4)),
-                              bits(complemented(F, 4, 4)), mark(of(1, tivoUnit))};
-constexpr Step tivoDitto[] = {mark(of(16, tivoUnit)), space(of(4, tivoUnit)), mark(of(1, tivoUnit))};
-constexpr Frame tivoRepeat{tivoDitto, 0, of(173, tivoUnit)};
+constexpr Step tivoFrame[] = {mark(of(16, necUnit)),       space(of(8, necUnit)), bits(field(D, 8)),
+                              bits(field(S, 8)),           bits(field(F, 8)),     bits(field(tivoU, 4)),
+                              bits(complemented(F, 4, 4)), mark(of(1, necUnit))};
+// NEC's ditto, which Tivo and 48-NEC1 repeat with.
+constexpr Step necDitto[] = {mark(of(16, necUnit)), space(of(4, necUnit)), mark(of(1, necUnit))};
+constexpr Frame tivoRepeat{necDitto, 0, of(173, necUnit)};
 
 // G.I.4DTV {37.3k,992}<1,-1|1,-3>(5,-2,F:6,D:2,C0:1,C1:1,C2:1,C3:1,1,-60)* { C0=D:1:2 + #(F&25) + #(D&1),
 // C1=D:1:2 + #(F&43) + #(D&3), C2=D:1:2 + #(F&22) + #(D&3), C3=D:1:2 + #(F&44) + #(D&2) }[D:0..7, F:0..63]
@@ -250,6 +251,43 @@ void jvc48Checks(Irp::Values &v)
     v[Irp::maxFields] = v[D] ^ v[S] ^ v[F];
 }
 
+// SharpDVD {38k,400}<1,-1|1,-3>(8,-4,170:8,90:8,15:4,D:4,S:8,F:8,E:4,C:4,1,-48)*
+// {C = D ^ S:4:0 ^ S:4:4 ^ F:4:0 ^ F:4:4 ^ E:4}[D:0..15,S:0..255,F:0..255,E:0..15=1]
+constexpr double sharpDvdUnit = 400;
+constexpr Symbol sharpDvdSymbols[] = {{of(1, sharpDvdUnit), of(1, sharpDvdUnit)},
+                                      {of(1, sharpDvdUnit), of(3, sharpDvdUnit)}};
+constexpr Irp::Field sharpDvdFields[] = {{"D", 4, 0}, {"S", 8, 1}, {"F", 8, 2}, {"E", 4, 3}};
+constexpr int E = 3;
+constexpr Step sharpDvdFrame[] = {mark(of(8, sharpDvdUnit)), space(of(4, sharpDvdUnit)), bits(constant(170, 8)),
+                                  bits(constant(90, 8)),     bits(constant(15, 4)),      bits(field(D, 4)),
+                                  bits(field(S, 8)),         bits(field(F, 8)),          bits(field(E, 4)),
+                                  bits(check(0, 4)),         mark(of(1, sharpDvdUnit))};
+void sharpDvdChecks(Irp::Values &v)
+{
+    v[Irp::maxFields] = (v[D] ^ v[S] ^ v[S] >> 4 ^ v[F] ^ v[F] >> 4 ^ v[E]) & 0xF;
+}
+
+// Panasonic2 {37k,432}<1,-1|1,-3>(8,-4,2:8,32:8,D:8,S:8,X:8,F:8,(D^S^X^F):8,1,-173)*
+// [D:0..255,S:0..255,F:0..255,X:0..255]
+constexpr Irp::Field panasonic2Fields[] = {{"D", 8, 0}, {"S", 8, 1}, {"F", 8, 2}, {"X", 8, X}};
+constexpr Step panasonic2Frame[] = {mark(of(8, kaseikyoUnit)), space(of(4, kaseikyoUnit)), bits(constant(2, 8)),
+                                    bits(constant(32, 8)),     bits(field(D, 8)),          bits(field(S, 8)),
+                                    bits(field(X, 8)),         bits(field(F, 8)),          bits(check(0, 8)),
+                                    mark(of(1, kaseikyoUnit))};
+void panasonic2Checks(Irp::Values &v)
+{
+    v[Irp::maxFields] = v[D] ^ v[S] ^ v[X] ^ v[F];
+}
+
+// 48-NEC1
+// {38.4k,564}<1,-1|1,-3>(16,-8,D:8,S:8,F:8,~F:8,E:8,~E:8,1,^108m,(16,-4,1,^108m)*)[D:0..255,S:0..255=255-D,F:0..255,E:0..255]
+// 48-NEC2 {38.4k,564}<1,-1|1,-3>(16,-8,D:8,S:8,F:8,~F:8,E:8,~E:8,1,^108m)*[D:0..255,S:0..255=255-D,F:0..255,E:0..255]
+constexpr Irp::Field nec48Fields[] = {{"D", 8, 0}, {"S", 8, 1}, {"F", 8, 2}, {"E", 8, 3}};
+constexpr Step nec48Frame[] = {mark(of(16, necUnit)), space(of(8, necUnit)),    bits(field(D, 8)),
+                               bits(field(S, 8)),     bits(field(F, 8)),        bits(complemented(F, 8)),
+                               bits(field(E, 8)),     bits(complemented(E, 8)), mark(of(1, necUnit))};
+constexpr Frame nec48Repeat{necDitto, 108000};
+
 // Bose {38.0k,500,msb}<1,-1|1,-3>(2,-3,F:8,~F:8,1,-50m)* [F:0..255]
 constexpr double boseUnit = 500;
 constexpr Symbol boseSymbols[] = {{of(1, boseUnit), of(1, boseUnit)}, {of(1, boseUnit), of(3, boseUnit)}};
@@ -314,9 +352,9 @@ constexpr Pulse::Protocol table[] = {
      .msbFirst = true,
      .first = {nokia32Frame, nokiaExtent}},
     {.irp = {"Tivo", 13, 38400, tivoFields},
-     .symbols = tivoSymbols,
+     .symbols = necSymbols,
      .msbFirst = false,
-     .first = {tivoFrame, 0, of(78, tivoUnit)},
+     .first = {tivoFrame, 0, of(78, necUnit)},
      .repeat = &tivoRepeat},
     {.irp = {"Nokia12", 14, 36000, nokia12Fields},
      .symbols = nokiaSymbols,
@@ -345,6 +383,25 @@ constexpr Pulse::Protocol table[] = {
      .msbFirst = false,
      .first = {jvc48Frame, 0, of(173, kaseikyoUnit)}},
     {.irp = {"Bose", 20, 38000, boseFields}, .symbols = boseSymbols, .msbFirst = true, .first = {boseFrame, 0, 50000}},
+    {.irp = {"SharpDVD", 21, 38000, sharpDvdFields, sharpDvdChecks},
+     .symbols = sharpDvdSymbols,
+     .msbFirst = false,
+     .first = {sharpDvdFrame, 0, of(48, sharpDvdUnit)}},
+    {.irp = {"Panasonic2", 22, 37000, panasonic2Fields, panasonic2Checks},
+     .symbols = kaseikyoSymbols,
+     .msbFirst = false,
+     .first = {panasonic2Frame, 0, of(173, kaseikyoUnit)}},
+    // A lone frame is 48-NEC1, as a lone NEC frame is NEC1.
+    {.irp = {"48-NEC1", 23, 38400, nec48Fields},
+     .symbols = necSymbols,
+     .msbFirst = false,
+     .first = {nec48Frame, 108000},
+     .repeat = &nec48Repeat},
+    {.irp = {"48-NEC2", 24, 38400, nec48Fields},
+     .symbols = necSymbols,
+     .msbFirst = false,
+     .first = {nec48Frame, 108000},
+     .needsRepeat = true},
 };
 }  // namespace
 

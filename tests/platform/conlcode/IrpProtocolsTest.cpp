@@ -149,6 +149,10 @@ void IrpProtocolsTest::sentCodesComeBack_data()
     QTest::newRow("Denon-K") << "Denon-K" << Fields{{"D", 2}, {"S", 9}, {"F", 0xA3C}} << 1;
     QTest::newRow("JVC-48") << "JVC-48" << Fields{{"D", 0x32}, {"S", 0x05}, {"F", 0xE1}} << 1;
     QTest::newRow("Bose") << "Bose" << Fields{{"F", 0x4D}} << 1;
+    QTest::newRow("SharpDVD") << "SharpDVD" << Fields{{"D", 8}, {"S", 0x30}, {"F", 0x41}, {"E", 1}} << 2;
+    QTest::newRow("Panasonic2") << "Panasonic2" << Fields{{"D", 0x80}, {"S", 0x48}, {"F", 0x3D}, {"X", 0}} << 1;
+    QTest::newRow("48-NEC1") << "48-NEC1" << Fields{{"D", 1}, {"S", 0xFE}, {"F", 3}, {"E", 0x13}} << 2;
+    QTest::newRow("48-NEC2") << "48-NEC2" << Fields{{"D", 0x44}, {"S", 0xBB}, {"F", 0x90}, {"E", 0x7E}} << 1;
     QTest::newRow("RC6-6-20") << "RC6-6-20" << Fields{{"D", 0x5C}, {"S", 0xA}, {"F", 0x33}, {"T", 1}} << 1;
     QTest::newRow("Replay") << "Replay" << Fields{{"D", 0x29}, {"S", 0xE4}, {"F", 0x0F}, {"T", 0}} << 2;
     QTest::newRow("StreamZap") << "StreamZap" << Fields{{"D", 0x2F}, {"F", 0x15}, {"T", 1}} << 1;
