@@ -20,7 +20,8 @@
 //   B bytes 3-7  the remote's own timing (TimingFit): ten signed nibbles, one
 //                per distinct nominal length of the protocol's marks, then
 //                spaces, shortest first, then one for the gaps between
-//                frames; n stretches the length by 1.03^n
+//                frames (beyond ten, neighbouring lengths share nibbles); n
+//                stretches the length by 1.03^n
 //
 //   id      protocol (IRP name)                          fields used
 //   010000  NEC1, NEC2, NEC1-f16, NEC2-f16               D, S, F, E

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "ReceiverSkew.h"
@@ -95,14 +96,14 @@ struct Classes
         }
     }
     std::size_t count() const { return marks.size() + spaces.size(); }
-    // Gaps between frames: one class after the lengths' ones, or with wide
-    // steps one per distinct nominal gap, shortest first.
-    std::size_t ofGap(int gap, const std::vector<int> &gaps, bool wide) const
+    // The class of a gap between frames among the gaps' classes: one for all,
+    // or with wide steps one per distinct nominal gap, shortest first.
+    static std::size_t ofGap(int gap, const std::vector<int> &gaps, bool wide)
     {
         const auto at = std::lower_bound(gaps.begin(), gaps.end(), gap);
-        return count() + (wide ? static_cast<std::size_t>(at - gaps.begin()) : 0);
+        return wide ? static_cast<std::size_t>(at - gaps.begin()) : 0;
     }
-    // The class of a length; maxClasses and beyond have no stretch.
+    // The class of a length.
     std::size_t of(int length, bool mark) const
     {
         const std::vector<int> &list = mark ? marks : spaces;
@@ -112,11 +113,39 @@ struct Classes
     }
 };
 
+// Which nibble each class takes: its own while the lengths' classes and the
+// gaps' fit in ten, the lengths first; else neighbouring lengths share
+// nibbles (as a remote's clock moves them alike), and the gaps keep one, or
+// two with wide steps and kinds of gap enough.
+class Nibbles
+{
+public:
+    Nibbles(std::size_t lengths, std::size_t gaps)
+        : m_lengths(lengths)
+        , m_gaps(gaps)
+    {
+        const bool fits = lengths + gaps <= maxClasses;
+        m_gapNibbles = fits ? gaps : std::min<std::size_t>(gaps, 2);
+        m_lengthNibbles = fits ? lengths : maxClasses - m_gapNibbles;
+    }
+    std::size_t ofLength(std::size_t c) const { return c * m_lengthNibbles / m_lengths; }
+    std::size_t ofGap(std::size_t g) const { return m_lengthNibbles + g * m_gapNibbles / m_gaps; }
+
+private:
+    std::size_t m_lengths;
+    std::size_t m_gaps;
+    std::size_t m_lengthNibbles;
+    std::size_t m_gapNibbles;
+};
+
+// How many classes the gaps make.
+std::size_t gapClassCount(const std::vector<int> &gaps, bool wide)
+{
+    return gaps.empty() ? 0 : wide ? gaps.size() : 1;
+}
+
 int nibble(const TimingFit::Timing &timing, std::size_t index)
 {
-    if (index >= maxClasses) {
-        return 0;
-    }
     const int raw = timing.stretches[index / 2] >> (index % 2 == 0 ? 4 : 0) & 0xF;
     return raw >= 8 ? raw - 16 : raw;
 }
@@ -139,10 +168,26 @@ struct Member
 };
 using Members = std::vector<Member>;
 
+// step^n for the nibbles' n, worked out once.
+double stretchOf(double stepBy, int n)
+{
+    using Powers = std::array<double, highest - lowest + 1>;
+    const auto powers = [](double base) {
+        Powers out{};
+        for (int i = lowest; i <= highest; ++i) {
+            out[static_cast<std::size_t>(i - lowest)] = std::pow(base, i);
+        }
+        return out;
+    };
+    static const Powers narrow = powers(step);
+    static const Powers wide = powers(wideGapStep);
+    return (stepBy == step ? narrow : wide)[static_cast<std::size_t>(n - lowest)];
+}
+
 // To the microsecond, as it goes out.
 double sentUnder(const Member &member, int n, double stepBy, int skewUs)
 {
-    const double stretched = member.nominal * std::pow(stepBy, n);
+    const double stretched = member.nominal * stretchOf(stepBy, n);
     const double sent = member.skewSign == 0 ? stretched : stretched + member.skewSign * skewUs;
     return static_cast<double>(std::max<long>(member.skewSign == 0 ? 0 : shortestSentUs, std::lround(sent)));
 }
@@ -277,8 +322,7 @@ std::optional<Split> split(const IrSignal &nominal, const IrSignal &measured, co
         }
         const int gap = nominal.frames[f].gapAfterUs;
         if (gap > 0) {
-            const std::size_t kind = classes.ofGap(gap, out.gapValues, true) - classes.count();
-            out.gaps[kind].push_back({gap, measured.frames[f].gapAfterUs, 0});
+            out.gaps[Classes::ofGap(gap, out.gapValues, true)].push_back({gap, measured.frames[f].gapAfterUs, 0});
         } else if (!faithfulGap(gap, measured.frames[f].gapAfterUs)) {
             return std::nullopt;
         }
@@ -293,46 +337,53 @@ struct Attempt
     bool faithful = true;
 };
 
+// Fits the members of each nibble's classes, `tests` judging them; false
+// when a class takes none.
+bool fitNibbles(const std::vector<Members> &classes, const std::function<std::size_t(std::size_t)> &nibbleOf,
+                const Tests &tests, int skewUs, Attempt &attempt)
+{
+    std::array<Members, maxClasses> byNibble;
+    for (std::size_t c = 0; c < classes.size(); ++c) {
+        Members &group = byNibble[nibbleOf(c)];
+        group.insert(group.end(), classes[c].begin(), classes[c].end());
+    }
+    for (std::size_t n = 0; n < byNibble.size(); ++n) {
+        if (byNibble[n].empty()) {
+            continue;
+        }
+        const ClassFit fit = fitClass(byNibble[n], tests, skewUs);
+        if (!accepts(byNibble[n], fit, tests, skewUs)) {
+            return false;
+        }
+        attempt.faithful = attempt.faithful && !fit.noisy;
+        setNibble(attempt.timing, n, fit.stretch);
+    }
+    return true;
+}
+
 std::optional<Attempt> fitWith(const Split &members, int skewSteps, bool wideGaps)
 {
     Attempt attempt;
-    TimingFit::Timing &timing = attempt.timing;
-    timing.skewSteps = skewSteps;
-    timing.wideGaps = wideGaps;
+    attempt.timing.skewSteps = skewSteps;
+    attempt.timing.wideGaps = wideGaps;
     const int skewUs = skewSteps * TimingFit::skewStepUs;
-    for (std::size_t c = 0; c < members.classes.size(); ++c) {
-        const ClassFit fit = c < maxClasses ? fitClass(members.classes[c], lengthTests, skewUs) : ClassFit{};
-        if (!accepts(members.classes[c], fit, lengthTests, skewUs)) {
-            return std::nullopt;
-        }
-        attempt.faithful = attempt.faithful && !fit.noisy;
-        if (c < maxClasses) {
-            setNibble(timing, c, fit.stretch);
-        }
-    }
-    // The gaps share the nibble after the lengths' ones, when there is one;
-    // with wide steps each nominal gap has its own while there are nibbles.
+    // With narrow steps the gaps are one class.
     std::vector<Members> gapClasses = members.gaps;
-    const Tests &gapTestsUsed = wideGaps ? wideGapTests : gapTests;
-    if (!wideGaps) {
+    if (!wideGaps && !gapClasses.empty()) {
         Members all;
         for (const Members &each : members.gaps) {
             all.insert(all.end(), each.begin(), each.end());
         }
         gapClasses.assign(1, all);
     }
-    for (std::size_t g = 0; g < gapClasses.size(); ++g) {
-        const std::size_t c = members.classes.size() + g;
-        const ClassFit gapFit = c < maxClasses ? fitClass(gapClasses[g], gapTestsUsed, 0) : ClassFit{};
-        if (!accepts(gapClasses[g], gapFit, gapTestsUsed, 0)) {
-            return std::nullopt;
-        }
-        attempt.faithful = attempt.faithful && !gapFit.noisy;
-        if (c < maxClasses) {
-            setNibble(timing, c, gapFit.stretch);
-        }
-    }
-    return attempt;
+    const Nibbles nibbles(members.classes.size(), gapClasses.size());
+    const bool fitted =
+        fitNibbles(
+            members.classes, [&](std::size_t c) { return nibbles.ofLength(c); }, lengthTests, skewUs, attempt)
+        && fitNibbles(
+            gapClasses, [&](std::size_t g) { return nibbles.ofGap(g); }, wideGaps ? wideGapTests : gapTests, 0,
+            attempt);
+    return fitted ? std::optional<Attempt>(attempt) : std::nullopt;
 }
 }  // namespace
 
@@ -377,6 +428,7 @@ IrSignal TimingFit::apply(const IrSignal &nominal, const Timing &timing)
 {
     const Classes classes(nominal);
     const std::vector<int> gaps = gapsOf(nominal);
+    const Nibbles nibbles(classes.count(), gapClassCount(gaps, timing.wideGaps));
     const int skewUs = timing.skewSteps * skewStepUs;
     IrSignal out = nominal;
     for (IrFrame &frame : out.frames) {
@@ -385,14 +437,16 @@ IrSignal TimingFit::apply(const IrSignal &nominal, const Timing &timing)
             const bool mark = i % 2 == 0;
             if (length > 0) {
                 const Member member{length, 0, mark ? 1 : -1};
-                const int n = nibble(timing, classes.of(length, mark));
+                const int n = nibble(timing, nibbles.ofLength(classes.of(length, mark)));
                 length = static_cast<int>(sentUnder(member, n, step, skewUs));
             }
         }
-        const Member gap{frame.gapAfterUs, 0, 0};
-        const std::size_t gapClass = classes.ofGap(frame.gapAfterUs, gaps, timing.wideGaps);
-        frame.gapAfterUs =
-            static_cast<int>(sentUnder(gap, nibble(timing, gapClass), timing.wideGaps ? wideGapStep : step, 0));
+        if (frame.gapAfterUs > 0) {
+            const Member gap{frame.gapAfterUs, 0, 0};
+            const std::size_t n = nibbles.ofGap(Classes::ofGap(frame.gapAfterUs, gaps, timing.wideGaps));
+            frame.gapAfterUs =
+                static_cast<int>(sentUnder(gap, nibble(timing, n), timing.wideGaps ? wideGapStep : step, 0));
+        }
     }
     return out;
 }

@@ -10,8 +10,8 @@
 // protocol's nominal lengths by more than a faithful copy allows (marks of
 // 640 us for NEC's 564 are common), so each distinct nominal length gets a
 // stretch of 1.03^n, n a signed nibble: marks first, then spaces, shortest
-// first, ten at most; the nibble after the lengths' ones stretches the gaps
-// between frames. Lengths beyond the tenth keep their nominal value. What a
+// first; the nibble after the lengths' ones stretches the gaps between
+// frames. Beyond ten classes neighbouring lengths share nibbles. What a
 // receiver adds to every mark and takes from every space (its skew) goes on
 // top, as heard, so that the copy sounds like the capture.
 class TimingFit
