@@ -62,16 +62,15 @@ Layout layoutOf(const Protocol &protocol, const Frame &frame)
         layout.halves +=
             static_cast<std::size_t>(step.kind == Step::Kind::Bits ? 2 * step.width * step.bits.count : step.halves);
     }
-    // The levels of the steps before any field or check decide it.
-    std::vector<bool> start;
-    for (const Step &step : frame.steps) {
-        if (step.kind == Step::Kind::Bits && step.bits.source != Irp::Bits::Source::Constant) {
-            break;
-        }
-        const std::vector<bool> levels = levelsOf(protocol, {std::span<const Step>(&step, 1)}, {});
-        start.insert(start.end(), levels.begin(), levels.end());
+    // The first step decides it: a space, or a constant bit sent space first
+    // (all the tables' frames start so or with a mark).
+    const Step &first = frame.steps.front();
+    if (first.kind == Step::Kind::Space) {
+        layout.silentStart = static_cast<std::size_t>(first.halves);
+    } else if (first.kind == Step::Kind::Bits) {
+        const bool one = (first.bits.sent({}, protocol.msbFirst) >> (first.bits.count - 1) & 1) != 0;
+        layout.silentStart = one == protocol.oneMarkFirst ? 0 : static_cast<std::size_t>(first.width);
     }
-    layout.silentStart = static_cast<std::size_t>(std::find(start.begin(), start.end(), true) - start.begin());
     return layout;
 }
 
@@ -84,8 +83,10 @@ struct Read
     std::vector<std::uint64_t> sent;
 };
 
-// The half-bit levels of a signal's frames for each half-bit length and
-// longest run a protocol of the table reads them with, each found once.
+// The half-bit levels of a signal's frames for each half-bit length the
+// protocols of the table read them with, each found once. A frame's levels
+// must be a protocol's own, so runs as long as six half-bits (RC6's lead-in)
+// may be read for all.
 class HeardLevels
 {
 public:
@@ -95,13 +96,12 @@ public:
 
     const std::optional<std::vector<bool>> &of(std::size_t frame, const Protocol &protocol)
     {
-        auto found = std::find_if(m_read.begin(), m_read.end(), [&](const Reading &reading) {
-            return reading.halfUs == protocol.halfUs && reading.longest == protocol.longest;
-        });
+        auto found = std::find_if(m_read.begin(), m_read.end(),
+                                  [&](const Reading &reading) { return reading.halfUs == protocol.halfUs; });
         if (found == m_read.end()) {
-            m_read.push_back({protocol.halfUs, protocol.longest, {}});
+            m_read.push_back({protocol.halfUs, {}});
             for (const IrFrame &each : m_signal.frames) {
-                m_read.back().levels.push_back(HalfBits::levels(each, protocol.halfUs, protocol.longest));
+                m_read.back().levels.push_back(HalfBits::levels(each, protocol.halfUs, longestRun));
             }
             found = m_read.end() - 1;
         }
@@ -109,10 +109,10 @@ public:
     }
 
 private:
+    static constexpr int longestRun = 6;
     struct Reading
     {
         int halfUs;
-        int longest;
         std::vector<std::optional<std::vector<bool>>> levels;
     };
     const IrSignal &m_signal;

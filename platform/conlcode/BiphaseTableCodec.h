@@ -60,8 +60,6 @@ struct Protocol
     // Frames a press starts and ends with; null for none.
     const Frame *start = nullptr;
     const Frame *end = nullptr;
-    // The longest run of one level a frame holds, in half-bits.
-    int longest = 6;
     // Another name the protocol goes by.
     std::string_view alias = {};
 };

@@ -8,16 +8,23 @@
 
 namespace
 {
-// The mean of the single half-bit lengths among `lengths`: those near the
-// shortest, which a longer run of one level is at least 1.4 times.
-double singleHalf(const std::vector<int> &lengths)
+// The mean of the single half-bit marks (`from` 0) or spaces (`from` 1) of
+// a frame: those near the shortest, which a longer run of one level is at
+// least 1.4 times. Nothing when one is not a length.
+std::optional<double> singleHalf(const std::vector<int> &durations, std::size_t from)
 {
-    const int shortest = *std::min_element(lengths.begin(), lengths.end());
+    int shortest = 0;
+    for (std::size_t i = from; i < durations.size(); i += 2) {
+        shortest = i == from ? durations[i] : std::min(shortest, durations[i]);
+    }
+    if (shortest <= 0) {
+        return std::nullopt;
+    }
     double sum = 0;
     int count = 0;
-    for (const int length : lengths) {
-        if (length * 10 <= shortest * 13) {
-            sum += length;
+    for (std::size_t i = from; i < durations.size(); i += 2) {
+        if (durations[i] * 10 <= shortest * 13) {
+            sum += durations[i];
             ++count;
         }
     }
@@ -29,21 +36,15 @@ double singleHalf(const std::vector<int> &lengths)
 // the skew. None when the frame does not show them within the bounds.
 ReceiverSkew skewOf(const IrFrame &frame, int halfUs)
 {
-    std::vector<int> marks;
-    std::vector<int> spaces;
-    for (std::size_t i = 0; i < frame.durations.size(); ++i) {
-        (i % 2 == 0 ? marks : spaces).push_back(frame.durations[i]);
-    }
-    if (spaces.empty() || *std::min_element(marks.begin(), marks.end()) <= 0
-        || *std::min_element(spaces.begin(), spaces.end()) <= 0) {
+    const std::optional<double> mark = singleHalf(frame.durations, 0);
+    const std::optional<double> space = singleHalf(frame.durations, 1);
+    if (!mark || !space) {
         return {};
     }
-    const double mark = singleHalf(marks);
-    const double space = singleHalf(spaces);
     ReceiverSkew skew;
-    skew.scale = (mark + space) / (2.0 * halfUs);
-    skew.offsetUs = (mark - space) / 2;
-    if (std::abs(skew.scale - 1) > ReceiverBounds::clockOff || std::abs(skew.offsetUs) > ReceiverBounds::skewUs) {
+    skew.scale = (*mark + *space) / (2.0 * halfUs);
+    skew.offsetUs = (*mark - *space) / 2;
+    if (!ReceiverBounds::plausible(skew.scale, skew.offsetUs)) {
         return {};
     }
     return skew;

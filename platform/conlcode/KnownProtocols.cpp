@@ -1,6 +1,8 @@
 #include "KnownProtocols.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "BiphaseTableCodec.h"
 #include "JvcCodec.h"
@@ -9,6 +11,7 @@
 #include "Nec42Codec.h"
 #include "NecCodec.h"
 #include "PulseTableCodec.h"
+#include "PulseTolerance.h"
 #include "Rca38Codec.h"
 #include "RcaCodec.h"
 #include "ReceiverSkew.h"
@@ -61,28 +64,73 @@ const PulseTableCodec pulseTable;
 // more particular names for codes those would name too.
 const std::array<const ProtocolCodec *, 12> codecs{&pulseTable, &nec, &biphaseTable, &sony,  &kaseikyo,  &rca38, &rca,
                                                    &samsung36,  &jvc, &nec42,        &sharp, &mitsubishi};
+
+// A code heard in a capture, and its signal at the protocol's own timing.
+struct Heard
+{
+    KnownCode code;
+    IrSignal nominal;
+};
+
+// `code` when the capture is its signal: its lengths, in the code's own
+// frames (which may divide them elsewhere than the receiver's gaps did), heard
+// as the nominal ones (decoders take each length loosely), and copied
+// faithfully by the remote's own timing.
+std::optional<Heard> heardAs(const ProtocolCodec &codec, KnownCode code, const IrSignal &signal)
+{
+    std::optional<IrSignal> nominal = codec.encode(code);
+    const std::optional<IrSignal> measured = nominal ? signal.inFramesOf(*nominal) : std::nullopt;
+    const bool heard = measured && ReceiverSkew::heardAs(*nominal, *measured);
+    const std::optional<TimingFit::Timing> timing = heard ? TimingFit::fit(*nominal, *measured) : std::nullopt;
+    if (!timing) {
+        return std::nullopt;
+    }
+    code.timing = *timing;
+    return Heard{code, std::move(*nominal)};
+}
+
+// Two protocols' signals of much one timing: every mark and space within
+// what a remote's clock moves it (gaps aside).
+bool alike(const IrSignal &a, const IrSignal &b)
+{
+    std::vector<int> first;
+    std::vector<int> second;
+    for (const IrFrame &frame : a.frames) {
+        first.insert(first.end(), frame.durations.begin(), frame.durations.end());
+    }
+    for (const IrFrame &frame : b.frames) {
+        second.insert(second.end(), frame.durations.begin(), frame.durations.end());
+    }
+    return first.size() == second.size() && std::equal(first.begin(), first.end(), second.begin(), [](int x, int y) {
+               return std::abs(x - y) <= ReceiverBounds::clockOff * std::max(x, y);
+           });
+}
 }  // namespace
 
 std::optional<KnownCode> KnownProtocols::decode(const IrSignal &captured)
 {
     const IrSignal signal = splitAtGaps(captured);
+    // The first code heard wins over later ones of much its timing (the more
+    // particular name: Tivo over NEC1-f16, Denon-K over Kaseikyo); a later one
+    // of other timing that the capture fits as well leaves it no protocol:
+    // another remote's clock and another receiver's skew would be what told
+    // them apart (JVC{2} and Mitsubishi).
+    std::optional<Heard> found;
     for (const ProtocolCodec *codec : codecs) {
-        for (KnownCode &code : codec->candidates(signal)) {
-            const std::optional<IrSignal> nominal = codec->encode(code);
-            // The capture's lengths in the code's own frames, which may divide
-            // them elsewhere than the receiver's gaps did.
-            const std::optional<IrSignal> measured = nominal ? signal.inFramesOf(*nominal) : std::nullopt;
-            // Decoders take each length loosely; the code's whole signal must
-            // be heard as the code's nominal one.
-            const bool heard = measured && ReceiverSkew::heardAs(*nominal, *measured);
-            const std::optional<TimingFit::Timing> timing = heard ? TimingFit::fit(*nominal, *measured) : std::nullopt;
-            if (timing) {
-                code.timing = *timing;
-                return code;
+        for (const KnownCode &candidate : codec->candidates(signal)) {
+            std::optional<Heard> heard = heardAs(*codec, candidate, signal);
+            if (!heard) {
+                continue;
+            }
+            if (found && !alike(found->nominal, heard->nominal)) {
+                return std::nullopt;
+            }
+            if (!found) {
+                found = std::move(heard);
             }
         }
     }
-    return std::nullopt;
+    return found ? std::optional<KnownCode>(found->code) : std::nullopt;
 }
 
 std::optional<IrSignal> KnownProtocols::encode(const KnownCode &code)

@@ -8,9 +8,11 @@
 
 namespace
 {
+// How far apart two lengths are, as the larger's ratio to the smaller.
 double ratioMiss(double measured, double nominal)
 {
-    return std::abs(std::log(std::max(measured, 1.0) / nominal));
+    const double ratio = std::max(measured, 1.0) / nominal;
+    return ratio >= 1 ? ratio : 1 / ratio;
 }
 
 // A last mark without its space, told by its length once the skew and clock

@@ -144,6 +144,9 @@ public:
     // and the silence after it.
     std::optional<std::vector<std::uint64_t>> frame(const Frame &frame)
     {
+        if (!endsWhereFrameEnds(frame)) {
+            return std::nullopt;
+        }
         std::vector<std::uint64_t> sent;
         std::vector<const Irp::Bits *> waiting;
         const Step *previous = nullptr;
@@ -178,6 +181,23 @@ public:
 private:
     bool manySymbols() const { return m_protocol.symbols.size() > 2; }
 
+    // Where the frame's marks and spaces end from here, the signal ends or
+    // falls silent for longer than any space of the protocol's symbols.
+    bool endsWhereFrameEnds(const Frame &frame) const
+    {
+        std::size_t count = 0;
+        int bits = 0;
+        for (const Step &step : frame.steps) {
+            count += step.kind == Step::Kind::Bits ? 0 : 1;
+            bits += step.kind == Step::Kind::Bits ? step.bits.count : 0;
+        }
+        count += 2 * static_cast<std::size_t>(bits / bitsPerSymbol(m_protocol));
+        const std::size_t end = m_pos + count;
+        const auto longest = std::max_element(m_protocol.symbols.begin(), m_protocol.symbols.end(),
+                                              [](const auto &a, const auto &b) { return a.space < b.space; });
+        return end == m_durations.size() || (end < m_durations.size() && m_durations[end] > longest->space);
+    }
+
     // A pair of known nominal lengths shows the clock and skew.
     void learnClock(int mark, int space, const PulseBits::Symbol &nominal)
     {
@@ -187,7 +207,7 @@ private:
         ReceiverSkew skew;
         skew.scale = (mark + space) / static_cast<double>(nominal.mark + nominal.space);
         skew.offsetUs = mark - skew.scale * nominal.mark;
-        if (std::abs(skew.scale - 1) <= ReceiverBounds::clockOff && std::abs(skew.offsetUs) <= ReceiverBounds::skewUs) {
+        if (ReceiverBounds::plausible(skew.scale, skew.offsetUs)) {
             m_skew = skew;
             m_clockKnown = true;
         }

@@ -61,7 +61,7 @@ std::optional<ReceiverSkew> ReceiverSkew::of(const IrSignal &nominal, const IrSi
         // Marks alone, or lengths that cannot tell skew from clock: the clock.
         skew.scale = smn / snn;
     }
-    if (std::abs(skew.scale - 1) > ReceiverBounds::clockOff || std::abs(skew.offsetUs) > ReceiverBounds::skewUs) {
+    if (!ReceiverBounds::plausible(skew.scale, skew.offsetUs)) {
         return std::nullopt;
     }
     bool near = true;
