@@ -158,6 +158,15 @@ std::vector<bool> bitsOf(std::uint64_t value, int count)
     return bits;
 }
 
+InfraredSignal skewed(const InfraredSignal &signal, double scale, double skewUs)
+{
+    InfraredSignal heard = signal;
+    for (std::size_t i = 0; i < heard.durations.size(); ++i) {
+        heard.durations[i] = heard.durations[i] * scale + (i % 2 == 0 ? skewUs : -skewUs);
+    }
+    return heard;
+}
+
 InfraredSignal jittered(const InfraredSignal &signal, double fraction, std::uint32_t seed)
 {
     std::mt19937 random(seed);

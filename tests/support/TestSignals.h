@@ -54,6 +54,10 @@ InfraredSignal twoBitSymbols(const std::vector<bool> &bits);
 InfraredSignal irregular();
 
 std::vector<bool> bitsOf(std::uint64_t value, int count);
+// What a receiver and a remote's clock make of a signal: every length
+// `scale` times, then every mark `skewUs` longer and every space (gaps too)
+// that much shorter.
+InfraredSignal skewed(const InfraredSignal &signal, double scale, double skewUs);
 // Every duration stretched or shrunk by up to `fraction`, evenly spread.
 InfraredSignal jittered(const InfraredSignal &signal, double fraction, std::uint32_t seed);
 
