@@ -25,7 +25,7 @@ const Protocol *rowOf(const KnownCode &code)
 
 std::uint8_t formsOf(const Protocol &protocol)
 {
-    return static_cast<std::uint8_t>((protocol.start ? Irp::withStart : 0) | (protocol.end ? Irp::withEnd : 0));
+    return Irp::formsOf(protocol.start != nullptr, protocol.end != nullptr);
 }
 
 // The level of each half-bit time of a frame (true for a mark), from its start.
@@ -193,9 +193,7 @@ std::optional<KnownCode> decodeAs(const Protocol &protocol, HeardLevels &heard, 
         return std::nullopt;
     }
     const std::size_t repeats = count - 1 - (withStart ? 1 : 0) - (withEnd ? 1 : 0);
-    code.fields[Irp::formByte] = form;
-    code.repeatCount = static_cast<std::uint8_t>(repeats);
-    code.repeat = repeats == 0 ? RepeatKind::None : RepeatKind::Full;
+    Irp::setFrames(code, form, repeats, RepeatKind::Full);
     return code;
 }
 
@@ -234,25 +232,13 @@ bool BiphaseTableCodec::owns(std::uint32_t formatId) const
     return std::any_of(all.begin(), all.end(), [formatId](const Protocol &p) { return p.formatId == formatId; });
 }
 
-std::optional<KnownCode> BiphaseTableCodec::decode(const IrSignal &signal) const
-{
-    std::vector<KnownCode> codes = candidates(signal);
-    return codes.empty() ? std::nullopt : std::optional<KnownCode>(codes.front());
-}
-
 std::vector<KnownCode> BiphaseTableCodec::candidates(const IrSignal &signal) const
 {
     std::vector<KnownCode> codes;
     HeardLevels heard(signal);
     for (const Protocol &protocol : Biphase::protocols()) {
-        // Every form the protocol has, those with most of its frames first.
-        const std::uint8_t forms = formsOf(protocol);
-        for (int form = forms; form >= 0; --form) {
-            if ((form & ~forms) != 0) {
-                continue;
-            }
-            const auto each = static_cast<std::uint8_t>(form);
-            if (std::optional<KnownCode> code = decodeAs(protocol, heard, signal.frames.size(), each)) {
+        for (const std::uint8_t form : Irp::eachForm(formsOf(protocol))) {
+            if (std::optional<KnownCode> code = decodeAs(protocol, heard, signal.frames.size(), form)) {
                 codes.push_back(*code);
             }
         }
@@ -281,19 +267,10 @@ ProtocolCodec::Fields BiphaseTableCodec::fields(const KnownCode &code) const
 std::optional<KnownCode> BiphaseTableCodec::make(std::string_view name, const Fields &fields, int repeats) const
 {
     for (const Protocol &protocol : Biphase::protocols()) {
-        if (protocol.irp.name != name && (protocol.alias.empty() || protocol.alias != name)) {
-            continue;
+        if (protocol.irp.name == name || (!protocol.alias.empty() && protocol.alias == name)) {
+            return sendable(
+                Irp::codeOf(protocol.irp, protocol.formatId, fields, repeats, formsOf(protocol), RepeatKind::Full));
         }
-        const std::optional<Irp::Values> values = Irp::valuesFrom(protocol.irp, fields);
-        KnownCode code;
-        code.formatId = protocol.formatId;
-        if (!values || repeats < 0 || repeats > 255 || !Irp::store(protocol.irp, *values, code)) {
-            return std::nullopt;
-        }
-        code.fields[Irp::formByte] = formsOf(protocol);
-        code.repeatCount = static_cast<std::uint8_t>(repeats);
-        code.repeat = repeats == 0 ? RepeatKind::None : RepeatKind::Full;
-        return sendable(code);
     }
     return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #include "IrSignal.h"
 
+#include <algorithm>
+
 std::vector<int> IrSignal::flatDurations() const
 {
     std::vector<int> flat;
@@ -55,4 +57,11 @@ std::optional<IrSignal> IrSignal::inFramesOf(const IrSignal &shape) const
         return std::nullopt;
     }
     return out;
+}
+
+bool IrSignal::sameShape(const IrSignal &other) const
+{
+    return frames.size() == other.frames.size()
+           && std::equal(frames.begin(), frames.end(), other.frames.begin(),
+                         [](const IrFrame &a, const IrFrame &b) { return a.durations.size() == b.durations.size(); });
 }

@@ -31,6 +31,8 @@ struct IrSignal
 
     // One frame sent `count` times, with no silence after the last.
     static IrSignal repeated(int carrierHz, const IrFrame &frame, std::size_t count);
+    // As many frames as `other`, each of as many marks and spaces.
+    bool sameShape(const IrSignal &other) const;
     // This signal's marks, spaces and gaps divided into frames where `shape`
     // is; nothing when they do not add up to as many.
     std::optional<IrSignal> inFramesOf(const IrSignal &shape) const;

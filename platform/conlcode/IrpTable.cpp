@@ -146,6 +146,37 @@ bool store(const Protocol &protocol, const Values &values, KnownCode &code)
     return true;
 }
 
+std::vector<std::uint8_t> eachForm(std::uint8_t forms)
+{
+    std::vector<std::uint8_t> out;
+    for (int form = forms; form >= 0; --form) {
+        if ((form & ~forms) == 0) {
+            out.push_back(static_cast<std::uint8_t>(form));
+        }
+    }
+    return out;
+}
+
+void setFrames(KnownCode &code, std::uint8_t form, std::size_t repeats, RepeatKind repeat)
+{
+    code.fields[formByte] = form;
+    code.repeatCount = static_cast<std::uint8_t>(repeats);
+    code.repeat = repeats == 0 ? RepeatKind::None : repeat;
+}
+
+std::optional<KnownCode> codeOf(const Protocol &protocol, std::uint32_t formatId, const ProtocolCodec::Fields &fields,
+                                int repeats, std::uint8_t form, RepeatKind repeat)
+{
+    const std::optional<Values> values = valuesFrom(protocol, fields);
+    KnownCode code;
+    code.formatId = formatId;
+    if (!values || repeats < 0 || repeats > 255 || !store(protocol, *values, code)) {
+        return std::nullopt;
+    }
+    setFrames(code, form, static_cast<std::size_t>(repeats), repeat);
+    return code;
+}
+
 ProtocolCodec::Fields fieldsOf(const Protocol &protocol, const KnownCode &code)
 {
     ProtocolCodec::Fields out;
@@ -173,3 +204,9 @@ std::optional<Values> valuesFrom(const Protocol &protocol, const ProtocolCodec::
     return values;
 }
 }  // namespace Irp
+
+std::optional<KnownCode> TableCodec::decode(const IrSignal &signal) const
+{
+    std::vector<KnownCode> codes = candidates(signal);
+    return codes.empty() ? std::nullopt : std::optional<KnownCode>(codes.front());
+}

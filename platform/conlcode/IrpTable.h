@@ -111,8 +111,34 @@ bool complete(const Protocol &protocol, Values &values, const Covered &covered,
 std::optional<Values> valuesOf(const Protocol &protocol, const KnownCode &code);
 // `values` (fields only) into `code`'s part A and T; false when out of range.
 bool store(const Protocol &protocol, const Values &values, KnownCode &code);
+// The optional frames of a protocol with (or without) start and end frames.
+constexpr std::uint8_t formsOf(bool start, bool end)
+{
+    return static_cast<std::uint8_t>((start ? withStart : 0) | (end ? withEnd : 0));
+}
+// Every form of `forms`' frames, those with most of them first.
+std::vector<std::uint8_t> eachForm(std::uint8_t forms);
+// `code` holding the optional frames `form` and `repeats` repeat frames of
+// kind `repeat` (None without repeats).
+void setFrames(KnownCode &code, std::uint8_t form, std::size_t repeats, RepeatKind repeat);
+// The code of `protocol`, known format `formatId`, with `fields` (each once)
+// and `repeats` repeat frames; nothing when a field is missing or out of
+// range.
+std::optional<KnownCode> codeOf(const Protocol &protocol, std::uint32_t formatId, const ProtocolCodec::Fields &fields,
+                                int repeats, std::uint8_t form, RepeatKind repeat);
 void computeChecks(const Protocol &protocol, Values &values);
 ProtocolCodec::Fields fieldsOf(const Protocol &protocol, const KnownCode &code);
 // The values of named fields: every field of the protocol once, nothing else.
 std::optional<Values> valuesFrom(const Protocol &protocol, const ProtocolCodec::Fields &fields);
 }  // namespace Irp
+
+// A codec of a table of protocols, each tried in the table's order.
+class TableCodec : public ProtocolCodec
+{
+public:
+    // The first of candidates().
+    std::optional<KnownCode> decode(const IrSignal &signal) const final;
+    // A code of each protocol of the table, and of each of its forms, whose
+    // frames the signal is.
+    std::vector<KnownCode> candidates(const IrSignal &signal) const override = 0;
+};

@@ -29,7 +29,12 @@ const Frame &repeatOf(const Protocol &protocol)
 // The optional frames a code of `protocol` may hold (Irp::withStart, withEnd).
 std::uint8_t formsOf(const Protocol &protocol)
 {
-    return static_cast<std::uint8_t>((protocol.start ? Irp::withStart : 0) | (protocol.end ? Irp::withEnd : 0));
+    return Irp::formsOf(protocol.start != nullptr, protocol.end != nullptr);
+}
+
+RepeatKind repeatKindOf(const Protocol &protocol)
+{
+    return protocol.repeat ? RepeatKind::Ditto : RepeatKind::Full;
 }
 
 const Protocol *rowOf(const KnownCode &code)
@@ -367,16 +372,14 @@ std::optional<KnownCode> decodeAs(const Protocol &protocol, const std::vector<in
     if (!Irp::complete(protocol.irp, values, covered, fits)) {
         return std::nullopt;
     }
-    code.fields[Irp::formByte] = form;
-    code.repeatCount = static_cast<std::uint8_t>(repeats);
-    code.repeat = repeats == 0 ? RepeatKind::None : protocol.repeat ? RepeatKind::Ditto : RepeatKind::Full;
+    Irp::setFrames(code, form, repeats, repeatKindOf(protocol));
     return code;
 }
 
 std::optional<IrSignal> signalOf(const Protocol &protocol, const KnownCode &code)
 {
     const std::optional<Irp::Values> values = Irp::valuesOf(protocol.irp, code);
-    const RepeatKind repeat = protocol.repeat ? RepeatKind::Ditto : RepeatKind::Full;
+    const RepeatKind repeat = repeatKindOf(protocol);
     const std::uint8_t form = code.fields[Irp::formByte];
     if (!values || (form & ~formsOf(protocol)) != 0 || !code.repeatsConsistent()
         || (code.repeat != RepeatKind::None && code.repeat != repeat)) {
@@ -402,24 +405,13 @@ bool PulseTableCodec::owns(std::uint32_t formatId) const
     return formatId == tableId;
 }
 
-std::optional<KnownCode> PulseTableCodec::decode(const IrSignal &signal) const
-{
-    std::vector<KnownCode> codes = candidates(signal);
-    return codes.empty() ? std::nullopt : std::optional<KnownCode>(codes.front());
-}
-
 std::vector<KnownCode> PulseTableCodec::candidates(const IrSignal &signal) const
 {
     std::vector<KnownCode> codes;
     const std::vector<int> durations = signal.flatDurations();
     for (const Protocol &protocol : Pulse::protocols()) {
-        // Every form the protocol has, those with most of its frames first.
-        const std::uint8_t forms = formsOf(protocol);
-        for (int form = forms; form >= 0; --form) {
-            if ((form & ~forms) != 0) {
-                continue;
-            }
-            if (std::optional<KnownCode> code = decodeAs(protocol, durations, static_cast<std::uint8_t>(form))) {
+        for (const std::uint8_t form : Irp::eachForm(formsOf(protocol))) {
+            if (std::optional<KnownCode> code = decodeAs(protocol, durations, form)) {
                 codes.push_back(*code);
             }
         }
@@ -464,17 +456,12 @@ std::optional<KnownCode> PulseTableCodec::make(std::string_view name, const Fiel
         if (protocol.irp.name != name && named == protocol.carrierNames.end()) {
             continue;
         }
-        const std::optional<Irp::Values> values = Irp::valuesFrom(protocol.irp, fields);
-        KnownCode code;
-        code.formatId = tableId;
-        if (!values || repeats < 0 || repeats > 255 || !Irp::store(protocol.irp, *values, code)) {
-            return std::nullopt;
-        }
-        code.fields[Irp::formByte] = protocol.start ? Irp::withStart : 0;
-        code.repeatCount = static_cast<std::uint8_t>(repeats);
-        code.repeat = repeats == 0 ? RepeatKind::None : protocol.repeat ? RepeatKind::Ditto : RepeatKind::Full;
-        if (named != protocol.carrierNames.end() && named->carrierHz != protocol.irp.carrierHz) {
-            code.carrierKHz = KnownCode::carrierKHzOf(named->carrierHz);
+        // The start frame goes with a press, the end frame only with some.
+        std::optional<KnownCode> code =
+            Irp::codeOf(protocol.irp, tableId, fields, repeats, Irp::formsOf(protocol.start != nullptr, false),
+                        repeatKindOf(protocol));
+        if (code && named != protocol.carrierNames.end() && named->carrierHz != protocol.irp.carrierHz) {
+            code->carrierKHz = KnownCode::carrierKHzOf(named->carrierHz);
         }
         return sendable(code);
     }

@@ -84,14 +84,10 @@ struct Protocol
 std::span<const Protocol> protocols();
 }  // namespace Pulse
 
-class PulseTableCodec : public ProtocolCodec
+class PulseTableCodec : public TableCodec
 {
 public:
     bool owns(std::uint32_t formatId) const override;
-    // The first of candidates().
-    std::optional<KnownCode> decode(const IrSignal &signal) const override;
-    // A code of each protocol of the table whose frames the signal is, in
-    // the table's order.
     std::vector<KnownCode> candidates(const IrSignal &signal) const override;
     std::optional<IrSignal> encode(const KnownCode &code) const override;
     std::string name(const KnownCode &code) const override;

@@ -6,19 +6,6 @@
 
 namespace
 {
-bool sameShape(const IrSignal &a, const IrSignal &b)
-{
-    if (a.frames.size() != b.frames.size()) {
-        return false;
-    }
-    for (std::size_t f = 0; f < a.frames.size(); ++f) {
-        if (a.frames[f].durations.size() != b.frames[f].durations.size()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Calls `visit(nominal, measured, mark)` for every length of every frame.
 template <typename Visit> void eachLength(const IrSignal &nominal, const IrSignal &measured, Visit visit)
 {
@@ -34,7 +21,7 @@ template <typename Visit> void eachLength(const IrSignal &nominal, const IrSigna
 
 std::optional<ReceiverSkew> ReceiverSkew::of(const IrSignal &nominal, const IrSignal &measured)
 {
-    if (!sameShape(nominal, measured) || nominal.durationCount() == 0) {
+    if (!nominal.sameShape(measured) || nominal.durationCount() == 0) {
         return std::nullopt;
     }
     // Least squares of measured = scale * nominal +- offset, each length
@@ -74,7 +61,7 @@ std::optional<ReceiverSkew> ReceiverSkew::of(const IrSignal &nominal, const IrSi
 
 bool ReceiverSkew::heardAs(const IrSignal &nominal, const IrSignal &measured)
 {
-    if (!sameShape(nominal, measured)) {
+    if (!nominal.sameShape(measured)) {
         return false;
     }
     bool near = true;

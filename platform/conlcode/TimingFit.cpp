@@ -265,19 +265,6 @@ bool accepts(const Members &members, const ClassFit &fit, const Tests &tests, in
     });
 }
 
-bool sameShape(const IrSignal &a, const IrSignal &b)
-{
-    if (a.frames.size() != b.frames.size()) {
-        return false;
-    }
-    for (std::size_t f = 0; f < a.frames.size(); ++f) {
-        if (a.frames[f].durations.size() != b.frames[f].durations.size()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The distinct nominal gaps between frames, ascending.
 std::vector<int> gapsOf(const IrSignal &signal)
 {
@@ -389,7 +376,7 @@ std::optional<Attempt> fitWith(const Split &members, int skewSteps, bool wideGap
 
 std::optional<TimingFit::Timing> TimingFit::fit(const IrSignal &nominal, const IrSignal &measured)
 {
-    if (!sameShape(nominal, measured)) {
+    if (!nominal.sameShape(measured)) {
         return std::nullopt;
     }
     const Classes classes(nominal);
