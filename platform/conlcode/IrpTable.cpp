@@ -189,17 +189,20 @@ ProtocolCodec::Fields fieldsOf(const Protocol &protocol, const KnownCode &code)
 
 std::optional<Values> valuesFrom(const Protocol &protocol, const ProtocolCodec::Fields &fields)
 {
-    if (fields.size() != protocol.fields.size()) {
-        return std::nullopt;
-    }
     Values values{};
+    std::size_t found = 0;
     for (std::size_t i = 0; i < protocol.fields.size(); ++i) {
         const auto named = std::find_if(fields.begin(), fields.end(),
                                         [&](const auto &entry) { return entry.first == protocol.fields[i].name; });
-        if (named == fields.end()) {
+        // T starts at 0 where not given.
+        if (named == fields.end() && protocol.fields[i].byte != toggleByte) {
             return std::nullopt;
         }
-        values[i] = named->second;
+        found += named == fields.end() ? 0 : 1;
+        values[i] = named == fields.end() ? 0 : named->second;
+    }
+    if (found != fields.size()) {
+        return std::nullopt;
     }
     return values;
 }

@@ -128,7 +128,8 @@ std::optional<KnownCode> codeOf(const Protocol &protocol, std::uint32_t formatId
                                 int repeats, std::uint8_t form, RepeatKind repeat);
 void computeChecks(const Protocol &protocol, Values &values);
 ProtocolCodec::Fields fieldsOf(const Protocol &protocol, const KnownCode &code);
-// The values of named fields: every field of the protocol once, nothing else.
+// The values of named fields: every field of the protocol once (T may be
+// left out, for 0), nothing else.
 std::optional<Values> valuesFrom(const Protocol &protocol, const ProtocolCodec::Fields &fields);
 }  // namespace Irp
 

@@ -23,7 +23,8 @@ std::optional<ParsedSignal::Irp> fail(std::string &why, std::string text)
 // 24-25); its 10-bit command the high nibble of S and the rest of F. Its last
 // byte is the exclusive or of bytes 2 to 4, whose low nibble is E. Makers
 // with a protocol of their own in the Kaseikyo family: Panasonic (2, 32),
-// Denon-K (84, 50) and JVC-48 (3, 1), each with that same check byte.
+// Denon-K (84, 50) and JVC-48 (3, 1), each with that same check byte, and
+// SharpDVD (170, 90), whose check is Kaseikyo's.
 std::optional<ParsedSignal::Irp> kaseikyo(long long address, long long command, std::string &why)
 {
     if (address < 0 || address > 0x03FFFFFF || command < 0 || command > 0x3FF) {
@@ -45,6 +46,9 @@ std::optional<ParsedSignal::Irp> kaseikyo(long long address, long long command, 
     // Denon-K: byte 2 is 0:4,D:4; bytes 3 and 4 are S:4,F:12.
     if (m == 84 && n == 50) {
         return ParsedSignal::Irp{"Denon-K", {{"D", d}, {"S", s & 0xF}, {"F", s >> 4 | f << 4}}};
+    }
+    if (m == 170 && n == 90) {
+        return ParsedSignal::Irp{"SharpDVD", {{"D", d}, {"S", s}, {"F", f}, {"E", e}}};
     }
     return ParsedSignal::Irp{"Kaseikyo", {{"D", d}, {"S", s}, {"F", f}, {"E", e}, {"M", m}, {"N", n}}};
 }

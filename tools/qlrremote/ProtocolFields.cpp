@@ -14,6 +14,8 @@ enum class Rule
     Complement,  // 255 minus `from` unless given
     Copy,        // `from` unless given
     Implied,     // always 255 minus `from`: the protocol sends it as a check, it is never given
+    Preset,      // `preset` unless given
+    Fixed,       // always `preset`: the protocol has no other value, it is never given
 };
 
 struct Field
@@ -22,6 +24,7 @@ struct Field
     int most;
     Rule rule = Rule::Given;
     std::string_view from = {};
+    int preset = 0;
 };
 
 struct Protocol
@@ -38,7 +41,12 @@ const Field complementS{"S", 255, Rule::Complement, "D"};
 const Field copyS{"S", 255, Rule::Copy, "D"};
 const Field toggle{"T", 1, Rule::Zero};
 
-const std::array<Protocol, 27> protocols{{
+const Field d4{"D", 15};
+const Field d5{"D", 31};
+const Field f6{"F", 63};
+const Field f7{"F", 127};
+
+const std::array<Protocol, 63> protocols{{
     {"NEC1", {anyD, complementS, anyF, impliedE}},
     {"NEC2", {anyD, complementS, anyF, impliedE}},
     {"NEC1-f16", {anyD, complementS, anyF, givenE}},
@@ -49,24 +57,66 @@ const std::array<Protocol, 27> protocols{{
     {"NECx2-f16", {anyD, copyS, anyF, givenE}},
     {"Pioneer", {anyD, complementS, anyF, impliedE}},
     {"NEC42", {{"D", 8191}, anyF}},
-    {"RC5", {{"D", 31}, {"F", 127}, toggle}},
-    {"RC5x", {{"D", 31}, {"S", 127}, {"F", 63}, toggle}},
+    {"48-NEC1", {anyD, complementS, anyF, givenE}},
+    {"48-NEC2", {anyD, complementS, anyF, givenE}},
+    {"Aiwa", {anyD, {"S", 31}, anyF}},
+    {"Tivo", {{"D", 255, Rule::Fixed, {}, 133}, {"S", 255, Rule::Fixed, {}, 48}, anyF, {"U", 15}}},
+    {"RC5", {d5, f7, toggle}},
+    {"RC5x", {d5, {"S", 127}, f6, toggle}},
+    {"StreamZap", {{"D", 63}, f6, toggle}},
     {"RC6", {anyD, anyF, toggle}},
     {"MCE", {{"D", 127}, {"S", 255}, anyF, toggle}},
-    {"Sony12", {{"D", 31}, {"F", 127}}},
-    {"Sony15", {anyD, {"F", 127}}},
-    {"Sony20", {{"D", 31}, {"S", 255}, {"F", 127}}},
-    {"Kaseikyo", {{"D", 15}, {"S", 255}, anyF, {"E", 15}, {"M", 255}, {"N", 255}}},
+    {"RC6-6-20", {anyD, {"S", 15}, anyF, toggle}},
+    {"Replay", {anyD, {"S", 255}, anyF, toggle}},
+    {"Sony12", {d5, f7}},
+    {"Sony15", {anyD, f7}},
+    {"Sony20", {d5, {"S", 255}, f7}},
+    {"Kaseikyo", {d4, {"S", 255}, anyF, {"E", 15}, {"M", 255}, {"N", 255}}},
     {"Panasonic", {anyD, {"S", 255}, anyF}},
-    {"RCA", {{"D", 15}, anyF}},
-    {"RCA-38", {{"D", 15}, anyF}},
+    {"Panasonic2", {anyD, {"S", 255}, anyF, {"X", 255}}},
+    {"Denon-K", {d4, {"S", 15}, {"F", 4095}}},
+    {"JVC-48", {anyD, {"S", 255}, anyF}},
+    {"SharpDVD", {d4, {"S", 255}, anyF, {"E", 15, Rule::Preset, {}, 1}}},
+    {"RCA", {d4, anyF}},
+    {"RCA-38", {d4, anyF}},
     {"Samsung36", {anyD, {"S", 255}, anyF, {"E", 15}}},
     {"JVC", {anyD, anyF}},
     {"JVC{2}", {anyD, anyF}},
-    {"Sharp", {{"D", 31}, anyF}},
-    {"Denon", {{"D", 31}, anyF}},
+    {"Sharp", {d5, anyF}},
+    {"Sharp{1}", {d5, anyF}},
+    {"Sharp{2}", {d5, anyF}},
+    {"Denon", {d5, anyF}},
+    {"Denon{1}", {d5, anyF}},
+    {"Denon{2}", {d5, anyF}},
     {"Mitsubishi", {anyD, anyF}},
+    {"Dish_Network", {f6, {"S", 31}, d5}},
+    {"Thomson7", {d4, f7, toggle}},
+    {"Thomson", {d5, f6, toggle}},
+    {"RECS80", {{"D", 7}, f6, toggle}},
+    {"Panasonic_Old", {d5, f6}},
+    {"Proton", {anyD, anyF}},
+    {"G.I.Cable", {d4, anyF}},
+    {"G.I.4DTV", {{"D", 7}, f6}},
+    {"Emerson", {{"D", 63}, f6}},
+    {"DirecTV_P0", {d4, anyF}},
+    {"DirecTV_P1", {d4, anyF}},
+    {"DirecTV_P2", {d4, anyF}},
+    {"DirecTV_P3", {d4, anyF}},
+    {"DirecTV_P4", {d4, anyF}},
+    {"DirecTV_P5", {d4, anyF}},
+    {"Nokia32", {anyD, {"S", 255}, anyF, {"X", 127}, toggle}},
+    {"Nokia12", {d4, anyF}},
+    {"Nokia", {anyD, {"S", 255}, anyF}},
+    {"XMP", {anyD, {"S", 255}, {"F", 65535}, {"OEM", 255, Rule::Preset, {}, 68}}},
+    {"Bose", {anyF}},
+    {"Blaupunkt", {f6, {"D", 7}}},
 }};
+
+// Whether a user may give the field at all.
+bool given(const Field &field)
+{
+    return field.rule != Rule::Implied && field.rule != Rule::Fixed;
+}
 
 bool sameLetters(std::string_view a, std::string_view b)
 {
@@ -102,7 +152,7 @@ std::string fieldNames(const Protocol &protocol, bool givenOnly)
 {
     std::string names;
     for (const Field &field : protocol.fields) {
-        if (!givenOnly || field.rule != Rule::Implied)
+        if (!givenOnly || given(field))
             names += (names.empty() ? "" : " ") + std::string(field.name);
     }
     return names;
@@ -145,7 +195,7 @@ std::optional<ProtocolFields::Code> ProtocolFields::parse(std::string_view name,
         const std::string_view key = trimmed(item.substr(0, equals));
         const auto field = std::find_if(protocol->fields.begin(), protocol->fields.end(),
                                         [&](const Field &f) { return sameLetters(f.name, key); });
-        if (field == protocol->fields.end() || field->rule == Rule::Implied)
+        if (field == protocol->fields.end() || !given(*field))
             return fail(error, protocolName + " has no field '" + std::string(key)
                                    + "' (its fields: " + fieldNames(*protocol, true) + ")");
         const std::string fieldName(field->name);
@@ -174,9 +224,12 @@ std::optional<ProtocolFields::Code> ProtocolFields::parse(std::string_view name,
         if (!values[i] && field.rule == Rule::Given)
             return fail(error, "missing field " + std::string(field.name) + " of " + protocolName
                                    + " (its fields: " + fieldNames(*protocol, true) + ")");
-        if (!values[i] || field.rule == Rule::Implied) {
+        if (!values[i] || !given(field)) {
             const int source = valueOf(field.from);
-            values[i] = field.rule == Rule::Zero ? 0 : field.rule == Rule::Copy ? source : 255 - source;
+            values[i] = field.rule == Rule::Zero                                  ? 0
+                        : field.rule == Rule::Preset || field.rule == Rule::Fixed ? field.preset
+                        : field.rule == Rule::Copy                                ? source
+                                                                                  : 255 - source;
         }
         code.fields.emplace_back(field.name, *values[i]);
     }
@@ -198,7 +251,7 @@ std::string ProtocolFields::describe(std::string_view name)
         return {};
     std::string text;
     for (const Field &field : protocol->fields) {
-        if (field.rule == Rule::Implied)
+        if (!given(field))
             continue;
         text += (text.empty() ? "" : " ") + std::string(field.name) + "=0.." + std::to_string(field.most);
         if (field.rule == Rule::Zero)
@@ -207,6 +260,8 @@ std::string ProtocolFields::describe(std::string_view name)
             text += " (" + std::string(field.from) + ")";
         else if (field.rule == Rule::Complement)
             text += " (255-" + std::string(field.from) + ")";
+        else if (field.rule == Rule::Preset)
+            text += " (" + std::to_string(field.preset) + ")";
     }
     return text;
 }

@@ -138,15 +138,27 @@ private slots:
     void everyKnownFormatCanBePressed()
     {
         // A codec the conversion library gains needs its row in the table, or press cannot send it.
+        // Tables tell their protocols by part A's last byte; names may turn
+        // on how a code repeats (NEC1, NEC2; Sharp{1}, Sharp) or on the
+        // carrier heard (DirecTV_P0 to P5).
         const std::vector<std::string> names = ProtocolFields::names();
         for (std::uint32_t first = 1; first < KnownFormats::firstLearnedByte; ++first) {
-            KnownCode code;
-            code.formatId = first << 16;
-            const ProtocolCodec *codec = KnownProtocols::codecFor(code.formatId);
-            if (!codec)
-                continue;
-            const std::string name = codec->name(code);
-            QVERIFY2(std::find(names.begin(), names.end(), name) != names.end(), name.c_str());
+            const ProtocolCodec *codec = KnownProtocols::codecFor(first << 16);
+            for (int last = 0; codec && last < 256; ++last) {
+                for (const RepeatKind repeat : {RepeatKind::None, RepeatKind::Ditto, RepeatKind::Full}) {
+                    for (const std::uint8_t kHz : {0, 38, 57}) {
+                        KnownCode code;
+                        code.formatId = first << 16;
+                        code.fields.back() = static_cast<std::uint8_t>(last);
+                        code.repeat = repeat;
+                        code.repeatCount = repeat == RepeatKind::None ? 0 : 1;
+                        code.carrierKHz = kHz;
+                        const std::string name = codec->name(code);
+                        QVERIFY2(name.empty() || std::find(names.begin(), names.end(), name) != names.end(),
+                                 name.c_str());
+                    }
+                }
+            }
         }
     }
 

@@ -147,9 +147,13 @@ void RoundTripTest::parsedSignalsComeBackAsTheirProtocol_data()
     QTest::newRow("SIRC20") << R"({"protocol":"SIRC20","address":7002,"command":95})"
                             << "Sony20"
                             << R"({"D":26,"S":218,"F":95})";
+    // Denon's maker code is Denon-K's; its F is the recorder's command.
     QTest::newRow("Kaseikyo of Denon") << R"({"protocol":"Kaseikyo","address":3298369,"command":368})"
-                                       << "Kaseikyo"
-                                       << R"({"D":4,"S":1,"F":23,"E":6,"M":84,"N":50})";
+                                       << "Denon-K"
+                                       << R"({"D":4,"S":1,"F":368})";
+    QTest::newRow("Kaseikyo of JVC") << R"({"protocol":"Kaseikyo","address":66341,"command":291})"
+                                     << "JVC-48"
+                                     << R"({"D":34,"S":53,"F":18})";
     QTest::newRow("Kaseikyo of Panasonic") << R"({"protocol":"Kaseikyo","address":2097792,"command":1})"
                                            << "Panasonic"
                                            << R"({"D":128,"S":16,"F":0})";
