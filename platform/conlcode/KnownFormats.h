@@ -37,7 +37,8 @@
 //   0D0000  Samsung36                                    D, S, F, E
 //   0E0000  JVC, 0F0000 JVC{2} (the lead-in missing)     D, F
 //   100000  NEC42                                        D (13 bits, bytes 0-1), F
-//   110000  Sharp, 120000 Denon                          D, F
+//   110000  Sharp, 120000 Denon                          D, F; byte 7 which
+//           halves: 0 by turns from F's, 1 from ~F's, 2 F's alone, 3 ~F's
 //   130000  Mitsubishi                                   D, F
 //   140000  MCE (RC6-6-32 with OEM1 128, T in the data)  D (7 bits), S, F, T
 //   150000  RCA-38 (RCA's timing, told by the carrier)   D, F
