@@ -7,6 +7,7 @@
 #include "HexText.h"
 #include "KnownProtocols.h"
 #include "LearnedFormatBuilder.h"
+#include "LearnedFormatFit.h"
 
 namespace
 {
@@ -48,14 +49,41 @@ void dropCutFrame(IrSignal &signal)
     }
 }
 
+std::string result(std::string_view id, const std::array<std::uint8_t, 16> &parts, std::string_view dataHex)
+{
+    return std::string(id) + "::" + HexText::formatBytes(parts.data(), 8) + ":"
+           + HexText::formatBytes(parts.data() + 8, 8) + ":::" + std::string(dataHex);
+}
+
 std::string result(std::uint32_t id, const std::array<std::uint8_t, 16> &parts, const std::vector<std::uint8_t> &data)
 {
-    return HexText::format(id, 6) + "::" + HexText::formatBytes(parts.data(), 8) + ":"
-           + HexText::formatBytes(parts.data() + 8, 8) + ":::" + HexText::formatBytes(data.data(), data.size());
+    return result(HexText::format(id, 6), parts, HexText::formatBytes(data.data(), data.size()));
+}
+
+// The first stored format that sends the signal faithfully, as its item's own
+// text; items that are no format are passed over.
+std::optional<std::string> storedResult(const IrSignal &signal, std::string_view storedFormats)
+{
+    while (!storedFormats.empty()) {
+        const std::size_t end = std::min(storedFormats.find(';'), storedFormats.size());
+        const std::string_view item = storedFormats.substr(0, end);
+        storedFormats.remove_prefix(std::min(end + 1, storedFormats.size()));
+        const std::size_t colon = item.find(':');
+        if (colon != 6 || !HexText::parse(item.substr(0, colon))) {
+            continue;
+        }
+        const std::string_view dataHex = item.substr(colon + 1);
+        const std::optional<std::vector<std::uint8_t>> data = HexText::bytes(dataHex);
+        const std::optional<LearnedFormat> format = data ? LearnedFormat::parse(*data) : std::nullopt;
+        if (const auto parts = format ? LearnedFormatFit::partsFor(*format, signal) : std::nullopt) {
+            return result(item.substr(0, colon), *parts, dataHex);
+        }
+    }
+    return std::nullopt;
 }
 }  // namespace
 
-std::string CodeConverter::convert(std::string_view durationText, int carrierHz)
+std::string CodeConverter::convert(std::string_view durationText, int carrierHz, std::string_view storedFormats)
 {
     std::optional<IrSignal> signal = DurationText::parse(durationText);
     if (!signal || (signal->durationCount() + static_cast<int>(signal->frames.size())) / 2 < minMarks) {
@@ -67,6 +95,9 @@ std::string CodeConverter::convert(std::string_view durationText, int carrierHz)
         // Sent again at the carrier heard: the device may listen at another than the protocol's.
         known->carrierKHz = KnownCode::carrierKHzOf(signal->carrierHz);
         return result(known->formatId, known->parts(), {});
+    }
+    if (std::optional<std::string> stored = storedResult(*signal, storedFormats)) {
+        return *stored;
     }
     const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(*signal);
     if (!learned) {

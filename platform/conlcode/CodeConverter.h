@@ -9,8 +9,13 @@
 // holds no usable code. The carrier in Hz (0 when the capture gave none)
 // tells apart protocols of the same timing and goes with the code, known or
 // learned.
+// `storedFormats` names the learned formats the remote already holds, as
+// "FFFFFF:DATA" items divided by ";" (format id and format data in hex, the
+// data as read from the code area, padding included). A capture that one of
+// them sends faithfully gets that format: its id and its data as given, the
+// first that fits in the order given; the key then costs no new format.
 class CodeConverter
 {
 public:
-    static std::string convert(std::string_view durationText, int carrierHz = 0);
+    static std::string convert(std::string_view durationText, int carrierHz = 0, std::string_view storedFormats = {});
 };

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "FaithfulCopy.h"
 #include "LearnedParts.h"
 
 namespace
 {
 // The layout is the top nibble of the first byte. Remotes hold formats of
 // every layout written before, so all are still read; what is written now is
-// the last: 5, plus 1 when the carrier follows, plus 2 with four symbols.
+// 5, or 9 with the timing the key's, plus 1 when the carrier follows, plus 2
+// with four symbols.
 struct Layout
 {
     bool compact = false;  // counts and positions as variable-length numbers
@@ -18,6 +20,7 @@ struct Layout
     // byte after a last frame that does not repeat.
     bool current = false;
     bool fourSymbols = false;
+    bool keyedTiming = false;
 };
 
 std::optional<Layout> layoutOf(std::uint8_t nibble)
@@ -33,13 +36,19 @@ std::optional<Layout> layoutOf(std::uint8_t nibble)
     case 6:
     case 7:
     case 8:
-        return Layout{true, (nibble - 5) % 2 == 1, true, nibble >= 7};
+        return Layout{true, (nibble - 5) % 2 == 1, true, nibble >= 7, false};
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+        return Layout{true, (nibble - 9) % 2 == 1, true, nibble >= 11, true};
     default:
         return std::nullopt;
     }
 }
 
 constexpr std::uint8_t currentLayout = 5;
+constexpr std::uint8_t keyedTimingLayout = 9;
 // In the current layout, with at most four marks and four spaces, two
 // symbols a byte: mark, space, mark, space, two bits each.
 constexpr std::size_t maxPackedClusters = 4;
@@ -64,6 +73,9 @@ constexpr std::size_t maxShortRun = 0xFF - shortRun;
 // A frame whose tokens are those of the frame before: its gap byte and this.
 constexpr std::uint8_t asFrameBefore = 0xDE;
 constexpr double scaleBase = 16;
+constexpr int maxGapMs = 255;
+constexpr double keyedGapBaseUs = 1000;
+constexpr double keyedGapSteps = 32;
 constexpr double stepsPerOctave = 24;
 
 std::uint8_t nibbles(LearnedFormat::Pair pair)
@@ -224,12 +236,54 @@ bool readAdjustments(Reader &reader, LearnedFormat &format, bool compact)
     return true;
 }
 
-// Consumes the frame's bits from `next`.
-void appendFrame(const LearnedFormat &format, const LearnedFormat::Frame &frame, const std::vector<bool> &bits,
-                 std::size_t &next, std::vector<int> &out)
+// The key's own adjustments, over the flat durations sent; false for one beyond them.
+bool adjustForKey(IrSignal &signal, const std::vector<LearnedParts::Adjustment> &adjustments)
 {
-    const auto markOf = [&](std::uint8_t i) { return LearnedFormat::lengthOfCode(format.markCodes[i]); };
-    const auto spaceOf = [&](std::uint8_t i) { return LearnedFormat::lengthOfCode(format.spaceCodes[i]); };
+    auto adjustment = adjustments.begin();
+    std::size_t position = 0;
+    const auto adjust = [&](int &length) {
+        if (adjustment != adjustments.end() && adjustment->position == position) {
+            length = LearnedParts::adjusted(length, adjustment->steps);
+            ++adjustment;
+        }
+        ++position;
+    };
+    for (std::size_t f = 0; f < signal.frames.size(); ++f) {
+        for (int &length : signal.frames[f].durations) {
+            adjust(length);
+        }
+        if (f + 1 < signal.frames.size()) {
+            adjust(signal.frames[f].gapAfterUs);
+        }
+    }
+    return adjustment == adjustments.end();
+}
+
+// The lengths a key sends: the format's, each stretched by the key's own when it has them.
+struct Lengths
+{
+    std::vector<int> marks;
+    std::vector<int> spaces;
+};
+
+Lengths lengthsOf(const LearnedFormat &format, const std::vector<int> &stretches)
+{
+    Lengths lengths;
+    for (std::size_t i = 0; i < format.markCodes.size() + format.spaceCodes.size(); ++i) {
+        const bool mark = i < format.markCodes.size();
+        const std::uint8_t code = mark ? format.markCodes[i] : format.spaceCodes[i - format.markCodes.size()];
+        (mark ? lengths.marks : lengths.spaces)
+            .push_back(LearnedFormat::stretchedLength(code, i < stretches.size() ? stretches[i] : 0));
+    }
+    return lengths;
+}
+
+// Consumes the frame's bits from `next`.
+void appendFrame(const LearnedFormat &format, const Lengths &lengths, const LearnedFormat::Frame &frame,
+                 const std::vector<bool> &bits, std::size_t &next, std::vector<int> &out)
+{
+    const auto markOf = [&](std::uint8_t i) { return lengths.marks[i]; };
+    const auto spaceOf = [&](std::uint8_t i) { return lengths.spaces[i]; };
     for (const LearnedFormat::Token &token : frame.tokens) {
         switch (token.kind) {
         case LearnedFormat::TokenKind::Pair:
@@ -263,16 +317,54 @@ int LearnedFormat::lengthOfCode(std::uint8_t code)
     return static_cast<int>(std::lround(scaleBase * std::exp2(code / stepsPerOctave)));
 }
 
+int LearnedFormat::stretchedLength(std::uint8_t code, int stretch)
+{
+    if (stretch == 0) {
+        return lengthOfCode(code);
+    }
+    return static_cast<int>(
+        std::lround(scaleBase * std::exp2((code + stretch / static_cast<double>(stretchesPerStep)) / stepsPerOctave)));
+}
+
 std::uint8_t LearnedFormat::codeOfLength(double microseconds)
 {
     const double steps = stepsPerOctave * std::log2(std::max(microseconds, scaleBase) / scaleBase);
     return static_cast<std::uint8_t>(std::min(std::lround(steps), 255L));
 }
 
+std::uint8_t LearnedFormat::codeOfLengths(const std::vector<int> &lengths)
+{
+    if (lengths.empty()) {
+        return 0;
+    }
+    double sum = 0;
+    for (const int length : lengths) {
+        sum += length;
+    }
+    const std::uint8_t meanCode = codeOfLength(sum / static_cast<double>(lengths.size()));
+    const auto [shortest, longest] = std::minmax_element(lengths.begin(), lengths.end());
+    const auto misses = [&](int code) {
+        return std::count_if(lengths.begin(), lengths.end(), [&](int length) {
+            return FaithfulCopy::lengthMissed(lengthOfCode(static_cast<std::uint8_t>(code)), length);
+        });
+    };
+    int best = meanCode;
+    auto fewest = misses(meanCode);
+    for (int code = codeOfLength(*shortest); fewest > 0 && code <= codeOfLength(*longest); ++code) {
+        const auto count = misses(code);
+        if (count < fewest || (count == fewest && std::abs(code - meanCode) < std::abs(best - meanCode))) {
+            best = code;
+            fewest = count;
+        }
+    }
+    return static_cast<std::uint8_t>(best);
+}
+
 std::vector<std::uint8_t> LearnedFormat::serialize() const
 {
     std::vector<std::uint8_t> out;
-    const int nibble = currentLayout + (carrierKHz > 0 ? 1 : 0) + (alphabet.size() == fourSymbols ? 2 : 0);
+    const int nibble = (keyedTiming ? keyedTimingLayout : currentLayout) + (carrierKHz > 0 ? 1 : 0)
+                       + (alphabet.size() == fourSymbols ? 2 : 0);
     const Layout layout = *layoutOf(static_cast<std::uint8_t>(nibble));
     std::uint8_t flags = static_cast<std::uint8_t>(nibble << 4);
     flags |= alphabet.empty() ? 0 : hasEncoding;
@@ -303,7 +395,7 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
     out.push_back(static_cast<std::uint8_t>(frames.size()));
     for (std::size_t f = 0; f < frames.size(); ++f) {
         const Frame &frame = frames[f];
-        if (f + 1 < frames.size() || repeatsLast) {
+        if (!keyedTiming && (f + 1 < frames.size() || repeatsLast)) {
             out.push_back(static_cast<std::uint8_t>(frame.gapMs));
         }
         if (f > 0 && frame.tokens == frames[f - 1].tokens) {
@@ -406,13 +498,18 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
         }
     }
     format.repeatsLast = (*flags & repeatsLastFrame) != 0;
+    format.keyedTiming = layout->keyedTiming;
+    if (format.keyedTiming && !format.repeatsLast) {
+        return std::nullopt;
+    }
     const std::optional<std::uint8_t> frameCount = reader.next();
     if (!frameCount || *frameCount == 0) {
         return std::nullopt;
     }
     for (std::size_t i = 0; i < *frameCount; ++i) {
-        // Every frame but a last one that does not repeat is followed by a gap.
-        const bool needsGap = i + 1 < *frameCount || format.repeatsLast;
+        // Every frame but a last one that does not repeat is followed by a gap,
+        // unless the parts carry the gaps.
+        const bool needsGap = !format.keyedTiming && (i + 1 < *frameCount || format.repeatsLast);
         std::optional<Frame> frame = readFrame(reader, format, needsGap || !layout->current);
         if (!frame || needsGap != (frame->gapMs > 0)) {
             return std::nullopt;
@@ -472,17 +569,86 @@ std::size_t LearnedFormat::bitCount() const
 
 std::size_t LearnedFormat::partBitCount() const
 {
-    return std::min(bitCount(), LearnedParts::capacity(repeatsLast));
+    return std::min(bitCount(), LearnedParts::capacity(partShape()));
+}
+
+LearnedParts::Shape LearnedFormat::partShape() const
+{
+    if (!keyedTiming) {
+        return {repeatsLast, 0, 0, 0};
+    }
+    LearnedParts::Shape shape{repeatsLast, markCodes.size() + spaceCodes.size(), frames.size(), 0};
+    // The room the bits leave takes adjustments.
+    const std::size_t room = LearnedParts::capacity(shape);
+    shape.adjustments = room > bitCount() ? (room - bitCount()) / LearnedParts::adjustmentBits : 0;
+    return shape;
+}
+
+int LearnedFormat::gapMsOf(double microseconds)
+{
+    // Sent as the middle of its millisecond.
+    return std::clamp(static_cast<int>(std::lround((microseconds - 500) / 1000)), 1, maxGapMs);
+}
+
+std::uint8_t LearnedFormat::gapByteOf(double microseconds) const
+{
+    if (!keyedTiming) {
+        return static_cast<std::uint8_t>(gapMsOf(microseconds));
+    }
+    const double steps = keyedGapSteps * std::log2(std::max(microseconds, 1.0) / keyedGapBaseUs);
+    return static_cast<std::uint8_t>(std::clamp(std::lround(steps), 1L, 255L));
+}
+
+int LearnedFormat::gapOfByte(std::uint8_t byte) const
+{
+    if (byte == 0) {
+        return 0;
+    }
+    return keyedTiming ? static_cast<int>(std::lround(keyedGapBaseUs * std::exp2(byte / keyedGapSteps)))
+                       : byte * 1000 + 500;
+}
+
+std::vector<std::uint8_t> LearnedFormat::gapsOf(const IrSignal &signal, std::size_t body) const
+{
+    std::vector<std::uint8_t> gaps;
+    for (std::size_t f = 0; f + 1 < body; ++f) {
+        const bool followed = f + 1 < signal.frames.size();
+        gaps.push_back(followed ? gapByteOf(signal.frames[f].gapAfterUs) : 0);
+    }
+    if (body == 0 || body + 1 > signal.frames.size()) {
+        gaps.push_back(0);
+        return gaps;
+    }
+    // Half-way between the shortest and the longest: no repeat's gap further from it than need be.
+    const auto repeatGaps =
+        std::minmax_element(signal.frames.begin() + static_cast<std::ptrdiff_t>(body - 1), signal.frames.end() - 1,
+                            [](const IrFrame &a, const IrFrame &b) { return a.gapAfterUs < b.gapAfterUs; });
+    gaps.push_back(gapByteOf((repeatGaps.first->gapAfterUs + repeatGaps.second->gapAfterUs) / 2.0));
+    return gaps;
 }
 
 std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16> &parts) const
 {
-    std::optional<LearnedParts::Content> content = LearnedParts::unpack(parts, partBitCount(), repeatsLast);
-    if (!content || frames.empty() || (repeatsLast && content->repeats == 0)) {
+    std::optional<LearnedParts::Content> content = LearnedParts::unpack(parts, partBitCount(), partShape());
+    if (!content || frames.empty() || (repeatsLast && content->repeats == 0 && !keyedTiming)) {
         return std::nullopt;
+    }
+    // With the timing the key's, the count says how often the last frame goes
+    // out, none at all for a key that sent only the frames before it; a gap
+    // is there exactly when a frame follows.
+    const std::size_t lastCopies = keyedTiming ? content->repeats : 1U + content->repeats;
+    if (lastCopies == 0 && frames.size() < 2) {
+        return std::nullopt;
+    }
+    for (std::size_t f = 0; f < content->gaps.size(); ++f) {
+        const bool followed = f + 2 < frames.size() || lastCopies >= (f + 2 == frames.size() ? 1U : 2U);
+        if ((content->gaps[f] > 0) != followed) {
+            return std::nullopt;
+        }
     }
     std::vector<bool> &bits = content->bits;
     bits.insert(bits.end(), extraBits.begin(), extraBits.end());
+    const Lengths lengths = lengthsOf(*this, content->stretches);
     IrSignal signal;
     signal.carrierHz = carrierHz();
     std::size_t next = 0;
@@ -496,11 +662,13 @@ std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16>
         }
         position += out.durations.size();
     };
-    for (const Frame &frame : frames) {
+    for (std::size_t f = 0; f < frames.size(); ++f) {
         IrFrame out;
-        appendFrame(*this, frame, bits, next, out.durations);
+        appendFrame(*this, lengths, frames[f], bits, next, out.durations);
         adjust(out);
-        out.gapAfterUs = frame.gapMs > 0 ? frame.gapMs * 1000 + 500 : 0;
+        out.gapAfterUs = gapOfByte(static_cast<std::uint8_t>(!keyedTiming               ? frames[f].gapMs
+                                                             : f < content->gaps.size() ? content->gaps[f]
+                                                                                        : 0));
         signal.frames.push_back(std::move(out));
     }
     if (adjustment != gapAdjustments && !repeatsLast) {
@@ -509,7 +677,10 @@ std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16>
     // Positions beyond the body are the repeats' own, as the capture that made
     // the format measured them; a key held for fewer repeats leaves the rest.
     const IrFrame repeated = signal.frames.back();
-    for (std::size_t r = 0; r < content->repeats; ++r) {
+    if (lastCopies == 0) {
+        signal.frames.pop_back();
+    }
+    for (std::size_t r = 1; r < lastCopies; ++r) {
         signal.frames.push_back(repeated);
         adjust(signal.frames.back());
     }
@@ -521,6 +692,9 @@ std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16>
         } else if (!repeatsLast) {
             return std::nullopt;
         }
+    }
+    if (!adjustForKey(signal, content->adjustments)) {
+        return std::nullopt;
     }
     return signal;
 }

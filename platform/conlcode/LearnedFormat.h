@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "IrSignal.h"
+#include "LearnedParts.h"
 
 // The timing of a learned format, as its format data lie in the remote's code
 // area. A format lists the distinct mark and space lengths (clusters), the pair
@@ -19,8 +20,8 @@
 // stay with the format, which then belongs to that key alone.
 //
 // Bytes: [0] layout << 4 | flags (1 encoding, 2 last frame repeats, 4 extra
-//            bits, 8 adjustments); layout 5, plus 1 when the carrier follows,
-//            plus 2 with a four-symbol encoding
+//            bits, 8 adjustments); layout 5, or 9 when the timing is the key's,
+//            plus 1 when the carrier follows, plus 2 with a four-symbol encoding
 //        with a carrier: the carrier in kHz (1 to 255); else the default carrier
 //        [1] mark count << 4 | space count (1 to 14 marks, 0 to 14 spaces:
 //            frames of single marks have no spaces)
@@ -30,7 +31,8 @@
 //            at most four marks and four spaces two a byte (mark << 6 |
 //            space << 4 | mark << 2 | space)
 //        frame count, then per frame its gap byte (ms after it; none after a
-//        last frame that does not repeat) and its tokens:
+//        last frame that does not repeat; none at all when the timing is the
+//        key's) and its tokens:
 //            0x00-0xDD a pair (mark << 4 | space)
 //            0xF0 n: n symbols; 0xF2-0xFF: 1 to 14 symbols
 //            0xE0 | mark: the closing mark
@@ -47,6 +49,14 @@
 //            0x8000 + the number of a sent frame, its code the gap after it in ms
 //        a number: 7 bits a byte, lowest first, the top bit set on all but the
 //            last, at most 0xFFFF
+// With the timing the key's (layouts 9 to 12, always with the last frame
+// repeating), parts A and B carry it (LearnedParts): a stretch of every mark
+// and space length, in steps of the length scale; a gap byte after every
+// frame, the last one's the gap between its copies, 0 where no frame follows;
+// and the count, how often the last frame goes out, none for a key that sent
+// only the frames before it. So the keys of a remote share its format however
+// each capture's lengths stray, and whether they were held for more or fewer
+// frames; the format's lengths are those of the key that stored it.
 // Layouts written before, still read: 3 and 4 (4 with the carrier) with two
 // symbols, each alphabet symbol a byte and a gap byte after every frame; 1
 // and 2 likewise with every count and position two bytes, high first.
@@ -95,6 +105,8 @@ public:
     static std::size_t bitsPerSymbol(std::size_t symbols);
     std::vector<Frame> frames;
     bool repeatsLast = false;
+    // The lengths' stretches, the gaps and the count come with each key's parts.
+    bool keyedTiming = false;
     std::vector<bool> extraBits;
     struct Adjustment
     {
@@ -111,6 +123,12 @@ public:
     // Lengths are stored on a scale of 2^(1/24) from 16 us: 1.5 % at most off.
     static int lengthOfCode(std::uint8_t code);
     static std::uint8_t codeOfLength(double microseconds);
+    // A length stretched by a key: in quarters of the scale's steps, 0.7 % each.
+    static constexpr int stretchesPerStep = 4;
+    static int stretchedLength(std::uint8_t code, int stretch);
+    // The code that sends the most of `lengths` faithfully, among equals the
+    // nearest to their mean: one length for all of them.
+    static std::uint8_t codeOfLengths(const std::vector<int> &lengths);
 
     std::vector<std::uint8_t> serialize() const;
     // Nothing when the bytes are not a well-formed format.
@@ -120,6 +138,19 @@ public:
     std::size_t bitCount() const;
     // How many of them parts A and B carry.
     std::size_t partBitCount() const;
+    // What besides the bits they carry.
+    LearnedParts::Shape partShape() const;
+
+    // A gap between frames in whole ms (1 to 255): what a frame's gap byte holds.
+    static int gapMsOf(double microseconds);
+    // A gap byte: whole ms, sent as the middle of its millisecond; with the
+    // timing the key's, steps of 2^(1/32) from 1 ms, 1.1 % at most off. 0: none.
+    std::uint8_t gapByteOf(double microseconds) const;
+    int gapOfByte(std::uint8_t byte) const;
+    // The gap bytes of `signal` read as `body` frames and then repeats of the
+    // last: after each but the last its own, after the last the one between its
+    // repeats (half-way between the shortest and the longest); 0 where no frame follows.
+    std::vector<std::uint8_t> gapsOf(const IrSignal &signal, std::size_t body) const;
     // The key's signal: the format's timing with the bits and repeat count of
     // `parts`; nothing when the parts do not fit the format.
     std::optional<IrSignal> signal(const std::array<std::uint8_t, 16> &parts) const;

@@ -6,6 +6,8 @@
 #include <tuple>
 
 #include "DurationClusters.h"
+#include "FaithfulCopy.h"
+#include "LearnedFormatFit.h"
 #include "LearnedParts.h"
 
 namespace
@@ -18,7 +20,6 @@ using Alphabet = std::vector<Pair>;
 using Symbols = std::vector<std::uint8_t>;
 
 constexpr std::size_t maxFrames = 255;
-constexpr int maxGapMs = 255;
 // Repeats of one frame, as two captures of one key measure them: each length
 // within 5 % of the remote's own, so up to 10 % apart, and gaps read to the
 // millisecond besides. That decides only which frames repeat; what the
@@ -38,14 +39,6 @@ struct CodedFrame
     bool operator==(const CodedFrame &) const = default;
 };
 
-// A length its cluster's mean misses by more than this gets its own: a
-// faithful copy stays within 5 % or 60 us; what the clusters send is compared,
-// their rounding included. Capture jitter near 5 % can so add one.
-bool missed(int sent, double wanted)
-{
-    return std::abs(sent - wanted) > std::max(0.049 * wanted, 58.0) - 1;
-}
-
 // A signal's durations as cluster numbers, and the clusters' mean lengths.
 struct Clustered
 {
@@ -62,29 +55,13 @@ struct Clustered
 // faithful copy allows then needs the fewest adjustments.
 std::uint8_t codeOfCluster(const std::vector<int> &lengths, const DurationClusters &clusters, std::size_t cluster)
 {
-    const std::uint8_t meanCode = LearnedFormat::codeOfLength(clusters.mean(cluster));
     std::vector<int> members;
     for (std::size_t i = 0; i < lengths.size(); ++i) {
         if (clusters.clusterOf(i) == cluster) {
             members.push_back(lengths[i]);
         }
     }
-    const auto [shortest, longest] = std::minmax_element(members.begin(), members.end());
-    const auto misses = [&](std::uint8_t code) {
-        return std::count_if(members.begin(), members.end(),
-                             [&](int length) { return missed(LearnedFormat::lengthOfCode(code), length); });
-    };
-    std::uint8_t best = meanCode;
-    auto fewest = misses(meanCode);
-    for (int code = LearnedFormat::codeOfLength(*shortest); fewest > 0 && code <= LearnedFormat::codeOfLength(*longest);
-         ++code) {
-        const auto count = misses(static_cast<std::uint8_t>(code));
-        if (count < fewest || (count == fewest && std::abs(code - meanCode) < std::abs(best - meanCode))) {
-            best = static_cast<std::uint8_t>(code);
-            fewest = count;
-        }
-    }
-    return best;
+    return LearnedFormat::codeOfLengths(members);
 }
 
 Clustered clusteredOf(const IrSignal &signal, DurationClusters::Spread spread)
@@ -246,16 +223,11 @@ CodedFrame codeFrame(const Symbols &symbols, const Alphabet &alphabet)
     return frame;
 }
 
-int gapMsOf(double microseconds)
-{
-    // Sent as the middle of its millisecond.
-    return std::clamp(static_cast<int>(std::lround((microseconds - 500) / 1000)), 1, maxGapMs);
-}
-
-// The lengths that the format's clusters send too far from the signal's own:
-// the body's frames, then each repeat, which sends what the body's last frame
+// The lengths that the format's clusters send too far from the signal's own,
+// their rounding included (capture jitter near 5 % can so add one): the
+// body's frames, then each repeat, which sends what the body's last frame
 // sends, its adjustments included.
-std::vector<LearnedFormat::Adjustment> adjustmentsOf(const LearnedCode &code, const IrSignal &signal)
+std::vector<LearnedFormat::Adjustment> lengthAdjustmentsOf(const LearnedCode &code, const IrSignal &signal)
 {
     std::vector<LearnedFormat::Adjustment> out;
     const std::optional<IrSignal> sent = code.format.signal(code.parts);
@@ -269,7 +241,7 @@ std::vector<LearnedFormat::Adjustment> adjustmentsOf(const LearnedCode &code, co
         std::vector<int> got = f < body ? sent->frames[f].durations : last;
         const std::vector<int> &wanted = signal.frames[f].durations;
         for (std::size_t i = 0; i < got.size(); ++i, ++position) {
-            if (missed(got[i], wanted[i]) && position <= 0xFFFF) {
+            if (FaithfulCopy::lengthMissed(got[i], wanted[i]) && position <= 0xFFFF) {
                 out.push_back({static_cast<std::uint16_t>(position), LearnedFormat::codeOfLength(wanted[i])});
                 got[i] = f + 1 == body ? LearnedFormat::lengthOfCode(out.back().code) : got[i];
             }
@@ -278,13 +250,20 @@ std::vector<LearnedFormat::Adjustment> adjustmentsOf(const LearnedCode &code, co
             last = std::move(got);
         }
     }
-    // Repeats share one gap; one that strays from it is kept on its own.
-    for (std::size_t f = 0; f + 1 < sent->frames.size(); ++f) {
+    return out;
+}
+
+// Repeats share one gap; one that strays from it is kept on its own.
+std::vector<LearnedFormat::Adjustment> gapAdjustmentsOf(const LearnedCode &code, const IrSignal &signal)
+{
+    std::vector<LearnedFormat::Adjustment> out;
+    const std::optional<IrSignal> sent = code.format.signal(code.parts);
+    for (std::size_t f = 0; sent && f + 1 < sent->frames.size(); ++f) {
         const int wanted = signal.frames[f].gapAfterUs;
         const int got = sent->frames[f].gapAfterUs;
-        if (std::abs(got - wanted) > std::max(1000.0, 0.05 * wanted) - 500 && f <= 0x7FFF) {
+        if (FaithfulCopy::gapMissed(got, wanted) && f <= 0x7FFF) {
             out.push_back({static_cast<std::uint16_t>(LearnedFormat::firstGapPosition + f),
-                           static_cast<std::uint8_t>(gapMsOf(wanted))});
+                           static_cast<std::uint8_t>(LearnedFormat::gapMsOf(wanted))});
         }
     }
     return out;
@@ -311,8 +290,10 @@ std::uint8_t carrierKHzOf(int carrierHz)
     return kHz == LearnedFormat::defaultCarrierHz / 1000 ? 0 : static_cast<std::uint8_t>(kHz);
 }
 
-// The signal's code with the symbols of `alphabet`.
-std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clustered, const Alphabet &alphabet)
+// The signal's code with the symbols of `alphabet`; with `keyedTiming` the
+// key's parts carry its timing (LearnedFormat).
+std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clustered, const Alphabet &alphabet,
+                                    bool keyedTiming)
 {
     std::vector<CodedFrame> coded;
     for (const Symbols &frame : clustered.symbols) {
@@ -326,7 +307,8 @@ std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clu
                || repeatLength(signal.frames[last - 1].gapAfterUs, signal.frames[last].gapAfterUs, 1000))) {
         --last;
     }
-    const std::size_t repeats = std::min<std::size_t>(coded.size() - 1 - last, 255);
+    // With the timing the key's, the count takes the last frame's first copy too.
+    const std::size_t repeats = std::min<std::size_t>(coded.size() - 1 - last, keyedTiming ? 254 : 255);
     if (last + 1 > maxFrames) {
         return std::nullopt;
     }
@@ -335,31 +317,36 @@ std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clu
     format.markCodes = clustered.markCodes;
     format.spaceCodes = clustered.spaceCodes;
     format.alphabet = alphabet;
-    format.repeatsLast = repeats > 0;
+    format.repeatsLast = repeats > 0 || keyedTiming;
+    format.keyedTiming = keyedTiming;
     format.carrierKHz = carrierKHzOf(signal.carrierHz);
-    std::vector<bool> bits;
+    LearnedParts::Content content;
+    content.repeats = static_cast<std::uint8_t>(keyedTiming ? repeats + 1 : repeats);
+    const std::vector<std::uint8_t> gaps = format.gapsOf(signal, last + 1);
     for (std::size_t i = 0; i <= last; ++i) {
-        LearnedFormat::Frame frame{coded[i].tokens, 0};
-        if (i < last) {
-            frame.gapMs = gapMsOf(signal.frames[i].gapAfterUs);
-        } else if (repeats > 0) {
-            // Half-way between the shortest and the longest: no repeat's gap
-            // further from it than need be.
-            const auto gaps =
-                std::minmax_element(signal.frames.begin() + static_cast<std::ptrdiff_t>(last),
-                                    signal.frames.begin() + static_cast<std::ptrdiff_t>(last + repeats),
-                                    [](const IrFrame &a, const IrFrame &b) { return a.gapAfterUs < b.gapAfterUs; });
-            frame.gapMs = gapMsOf((gaps.first->gapAfterUs + gaps.second->gapAfterUs) / 2.0);
-        }
-        format.frames.push_back(std::move(frame));
-        bits.insert(bits.end(), coded[i].bits.begin(), coded[i].bits.end());
+        format.frames.push_back(LearnedFormat::Frame{coded[i].tokens, keyedTiming ? 0 : gaps[i]});
+        content.bits.insert(content.bits.end(), coded[i].bits.begin(), coded[i].bits.end());
     }
-    const std::size_t inParts = std::min(bits.size(), LearnedParts::capacity(format.repeatsLast));
-    format.extraBits.assign(bits.begin() + static_cast<std::ptrdiff_t>(inParts), bits.end());
-    const std::optional<std::uint8_t> repeatCount =
-        format.repeatsLast ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(repeats)) : std::nullopt;
-    code.parts = LearnedParts::pack(bits, repeatCount);
-    format.adjustments = adjustmentsOf(code, signal);
+    if (keyedTiming) {
+        // Where the key's parts cannot send it, its strays go with the format, and it stretches no length.
+        content.stretches.assign(format.markCodes.size() + format.spaceCodes.size(), 0);
+        content.gaps = gaps;
+        if (!LearnedParts::fits(content.bits.size(), format.partShape())) {
+            return std::nullopt;
+        }
+    }
+    const std::size_t inParts = format.partBitCount();
+    format.extraBits.assign(content.bits.begin() + static_cast<std::ptrdiff_t>(inParts), content.bits.end());
+    // The key's timing goes with its parts, as every later key's will: the
+    // format then suits the remote's other keys.
+    if (const auto parts = keyedTiming ? LearnedFormatFit::partsFor(format, signal) : std::nullopt) {
+        code.parts = *parts;
+        return code;
+    }
+    code.parts = LearnedParts::pack(content, format.partShape());
+    format.adjustments = lengthAdjustmentsOf(code, signal);
+    const std::vector<LearnedFormat::Adjustment> strayGaps = gapAdjustmentsOf(code, signal);
+    format.adjustments.insert(format.adjustments.end(), strayGaps.begin(), strayGaps.end());
     return code;
 }
 
@@ -373,7 +360,9 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     // The smallest of the candidates; among equals the first. Wide clusters
     // keep the key's bits in two symbols; tight ones need no adjustments for
     // signals whose lengths stray within a cluster; four symbols carry codes
-    // of more than two.
+    // of more than two. A format that leaves the gaps to the keys wins
+    // whenever the key's bits leave room for them: the remote's other keys
+    // can then share it.
     std::optional<LearnedCode> best;
     std::size_t bestSize = 0;
     const auto consider = [&](std::optional<LearnedCode> code) {
@@ -383,16 +372,23 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
             bestSize = size;
         }
     };
-    for (const DurationClusters::Spread spread : {DurationClusters::Spread::Wide, DurationClusters::Spread::Tight}) {
-        if (best && best->format.adjustments.empty()) {
-            break;
+    for (const bool keyedTiming : {true, false}) {
+        for (const DurationClusters::Spread spread :
+             {DurationClusters::Spread::Wide, DurationClusters::Spread::Tight}) {
+            if (best && best->format.adjustments.empty()) {
+                break;
+            }
+            const Clustered clustered = clusteredOf(signal, spread);
+            const PairCounts counts = countPairs(clustered.symbols);
+            consider(codeWith(signal, clustered, findAlphabet(counts, clustered.markMeans, clustered.spaceMeans),
+                              keyedTiming));
+            const Alphabet four = findFourSymbols(counts);
+            if (!four.empty()) {
+                consider(codeWith(signal, clustered, four, keyedTiming));
+            }
         }
-        const Clustered clustered = clusteredOf(signal, spread);
-        const PairCounts counts = countPairs(clustered.symbols);
-        consider(codeWith(signal, clustered, findAlphabet(counts, clustered.markMeans, clustered.spaceMeans)));
-        const Alphabet four = findFourSymbols(counts);
-        if (!four.empty()) {
-            consider(codeWith(signal, clustered, four));
+        if (best) {
+            break;
         }
     }
     return best;

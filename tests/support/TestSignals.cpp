@@ -85,7 +85,7 @@ InfraredSignal pulseDistance(const PulseDistance &shape, const std::vector<bool>
     Frame frame{static_cast<double>(shape.leadMark), static_cast<double>(shape.leadSpace)};
     appendPulseDistance(frame, bits, shape.bitMark, shape.zeroSpace, shape.oneSpace);
     frame.push_back(shape.bitMark);
-    return framed(std::vector<Frame>(static_cast<std::size_t>(shape.frames), frame), shape.gapUs, false, 38000);
+    return framed(std::vector<Frame>(static_cast<std::size_t>(shape.frames), frame), shape.gapUs, shape.period, 38000);
 }
 
 InfraredSignal pulseWidth(const std::vector<bool> &bits)

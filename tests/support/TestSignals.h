@@ -32,8 +32,9 @@ struct PulseDistance
     int bitMark = 420;
     int zeroSpace = 420;
     int oneSpace = 1280;
-    int gapUs = 0;   // between frames
-    int frames = 1;  // the whole frame again
+    int gapUs = 0;        // between frames
+    int frames = 1;       // the whole frame again
+    bool period = false;  // gapUs from one frame's start to the next's
 };
 InfraredSignal pulseDistance(const PulseDistance &shape, const std::vector<bool> &bits);
 // A pulse-width remote: 2400/600 lead-in, 600 or 1200 marks with 600 spaces,

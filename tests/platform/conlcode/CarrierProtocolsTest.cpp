@@ -419,12 +419,12 @@ void CarrierProtocolsTest::learnedFormatKeepsItsCarrier_data()
     QTest::addColumn<int>("sentHz");
     QTest::addColumn<int>("version");
 
-    QTest::newRow("56 kHz") << 56000 << 56 << 56000 << 0x60;
-    QTest::newRow("33 kHz") << 33000 << 33 << 33000 << 0x60;
-    QTest::newRow("37.6 kHz: the default, no carrier byte") << 37600 << 0 << 38000 << 0x50;
-    QTest::newRow("38.6 kHz is not the default") << 38600 << 39 << 39000 << 0x60;
-    QTest::newRow("455 kHz, beyond what the receiver reads: none") << 455000 << 0 << 38000 << 0x50;
-    QTest::newRow("unknown: 38 kHz") << 0 << 0 << 38000 << 0x50;
+    QTest::newRow("56 kHz") << 56000 << 56 << 56000 << 0xA0;
+    QTest::newRow("33 kHz") << 33000 << 33 << 33000 << 0xA0;
+    QTest::newRow("37.6 kHz: the default, no carrier byte") << 37600 << 0 << 38000 << 0x90;
+    QTest::newRow("38.6 kHz is not the default") << 38600 << 39 << 39000 << 0xA0;
+    QTest::newRow("455 kHz, beyond what the receiver reads: none") << 455000 << 0 << 38000 << 0x90;
+    QTest::newRow("unknown: 38 kHz") << 0 << 0 << 38000 << 0x90;
 }
 
 void CarrierProtocolsTest::learnedFormatKeepsItsCarrier()

@@ -12,6 +12,7 @@
 namespace
 {
 using ConvertFunction = const char *(*)(const char *, std::int32_t);
+using FormatsFunction = const char *(*)(const char *, std::int32_t, std::int32_t, const char *);
 
 // An NEC lead-in and two bits: well-formed durations, but three marks are no code.
 const std::string tooFew = "23281194023006990230EDED";
@@ -31,12 +32,15 @@ private slots:
     void headerRestIsSkipped();
     void otherModesGiveNothing();
     void eachThreadKeepsItsResult();
+    void offeredFormats_data();
+    void offeredFormats();
 
 private:
     std::string convert(const std::string &text, std::int32_t mode = 2) const { return m_convert(text.c_str(), mode); }
 
     void *m_library = nullptr;
     ConvertFunction m_convert = nullptr;
+    FormatsFunction m_withFormats = nullptr;
     std::string m_nec;
 };
 
@@ -46,6 +50,8 @@ void ConvertCodeTest::initTestCase()
     QVERIFY2(m_library, dlerror());
     m_convert = reinterpret_cast<ConvertFunction>(dlsym(m_library, "ConvertCode"));
     QVERIFY(m_convert);
+    m_withFormats = reinterpret_cast<FormatsFunction>(dlsym(m_library, "ConvertCodeWithFormats"));
+    QVERIFY(m_withFormats);
     m_nec = ConverterInput::of(TestSignals::nec(0x20, 0xDF, 0x02, TestSignals::NecRepeat::Ditto, 1));
     QVERIFY(!convert(m_nec).empty());
 }
@@ -138,3 +144,40 @@ void ConvertCodeTest::eachThreadKeepsItsResult()
 
 QTEST_APPLESS_MAIN(ConvertCodeTest)
 #include "ConvertCodeTest.moc"
+
+void ConvertCodeTest::offeredFormats_data()
+{
+    // %1: the format the remote stored for another key of the same remote; %2: one of another remote.
+    QTest::addColumn<QString>("formats");
+    QTest::addColumn<bool>("reused");
+    QTest::newRow("none") << "" << false;
+    QTest::newRow("the remote's own") << "%1" << true;
+    QTest::newRow("after items that are no format") << "12:34;XYZ;ABCDEF:00;%1" << true;
+    QTest::newRow("after another remote's") << "%2;%1" << true;
+    QTest::newRow("another remote's") << "%2" << false;
+}
+
+void ConvertCodeTest::offeredFormats()
+{
+    QFETCH(QString, formats);
+    QFETCH(bool, reused);
+    const auto learned = [&](const InfraredSignal &signal) {
+        const QString text = QString::fromStdString(convert(ConverterInput::of(signal)));
+        return text.left(6) + ":" + text.mid(text.indexOf(":::") + 3);
+    };
+    const QString stored = learned(TestSignals::pulseDistance({}, TestSignals::bitsOf(0x1234, 16)));
+    // Frames of other lengths: no stretch or adjustment of a key makes them its own.
+    const QString foreign = learned(TestSignals::pulseDistance({}, TestSignals::bitsOf(0x123456, 24)));
+    // Another key of the remote, its lengths a capture's own.
+    const InfraredSignal key =
+        TestSignals::jittered(TestSignals::pulseDistance({}, TestSignals::bitsOf(0xBEEF, 16)), 0.03, 5);
+    const std::string input = ConverterInput::of(key);
+    const std::string offered = QString(formats).replace("%1", stored).replace("%2", foreign).toStdString();
+    const std::string result = m_withFormats(input.c_str(), 2, ConverterInput::carrierOf(key), offered.c_str());
+    if (!reused) {
+        QCOMPARE(result, std::string(m_withFormats(input.c_str(), 2, ConverterInput::carrierOf(key), nullptr)));
+        return;
+    }
+    QCOMPARE(QString::fromStdString(result.substr(0, 6)), stored.left(6));
+    QCOMPARE(QString::fromStdString(result.substr(result.find(":::") + 3)), stored.mid(7));
+}

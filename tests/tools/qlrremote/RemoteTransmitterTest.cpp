@@ -270,10 +270,11 @@ void RemoteTransmitterTest::nothingIsSent_data()
         custom, 1, "45",
         [](LearnedRemote &, std::vector<std::uint8_t> &image) { image[FactoryImage::codeAreaAddress] = 0xFF; })
                                              << 1 << "45" << Outcome::FormatDataInvalid << "slot 0";
+    // 48 bits and the closing mark's: the 50th bit of the parts is no key's.
     QTest::newRow("bits past the format's")
         << learnedThen(custom, 1, "45",
                        [](LearnedRemote &remote, std::vector<std::uint8_t> &image) {
-                           image[static_cast<std::size_t>(remote.recordAddress(1, "45")) + 21] = 0x01;
+                           image[static_cast<std::size_t>(remote.recordAddress(1, "45")) + 12] |= 0x40;
                        })
         << 1 << "45" << Outcome::PartsInvalid << "do not fit the learned format of slot 0";
     QTest::newRow("more repeats than a press takes")

@@ -1,0 +1,251 @@
+#include "LearnedFormatFit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "FaithfulCopy.h"
+#include "LearnedParts.h"
+
+namespace
+{
+using Token = LearnedFormat::Token;
+using TokenKind = LearnedFormat::TokenKind;
+
+// Reads the capture's frames through the format's tokens, position by
+// position as the format counts them (its adjustments included), and gathers
+// what the capture measured of each of the format's lengths.
+// The stretch that sends the most of `members` faithfully: none when the
+// format's own length does, so that a key sent and learned again finds the
+// lengths it was sent with; else the one nearest their mean among equals.
+int stretchOf(int code, const std::vector<int> &members)
+{
+    const auto misses = [&](int stretch) {
+        const int sent = LearnedFormat::stretchedLength(static_cast<std::uint8_t>(code), stretch);
+        return std::count_if(members.begin(), members.end(),
+                             [&](int length) { return FaithfulCopy::lengthMissed(sent, length); });
+    };
+    if (members.empty() || misses(0) == 0) {
+        return 0;
+    }
+    double logSum = 0;
+    for (const int length : members) {
+        logSum += std::log(length);
+    }
+    const double logMean = logSum / static_cast<double>(members.size());
+    int best = 0;
+    long fewest = -1;
+    double nearest = 0;
+    for (int stretch = LearnedParts::minStretch; stretch <= LearnedParts::maxStretch; ++stretch) {
+        const long count = misses(stretch);
+        const double distance =
+            std::abs(std::log(LearnedFormat::stretchedLength(static_cast<std::uint8_t>(code), stretch)) - logMean);
+        if (fewest < 0 || count < fewest || (count == fewest && distance < nearest)) {
+            best = stretch;
+            fewest = count;
+            nearest = distance;
+        }
+    }
+    return best;
+}
+
+class Reader
+{
+public:
+    Reader(const LearnedFormat &format, const IrSignal &signal)
+        : m_format(format)
+        , m_signal(signal)
+        , m_members(format.markCodes.size() + format.spaceCodes.size())
+    {
+        for (const LearnedFormat::Adjustment &adjustment : format.adjustments) {
+            m_adjusted[adjustment.position] = LearnedFormat::lengthOfCode(adjustment.code);
+        }
+    }
+
+    // The bits of the body's frames; nothing when a frame has other durations
+    // than its tokens. A last frame the key did not send carries zeros.
+    std::optional<std::vector<bool>> bits()
+    {
+        std::vector<bool> bits;
+        for (std::size_t f = 0; f < m_format.frames.size(); ++f) {
+            if (f >= m_signal.frames.size()) {
+                bits.resize(bits.size() + symbolBits(m_format.frames[f]), false);
+                continue;
+            }
+            const std::vector<int> &durations = m_signal.frames[f].durations;
+            std::size_t i = 0;
+            for (const Token &token : m_format.frames[f].tokens) {
+                const bool symbols = token.kind == TokenKind::Bits || token.kind == TokenKind::FinalBits;
+                const std::size_t needed = !symbols                        ? (token.kind == TokenKind::Pair ? 2 : 1)
+                                           : token.kind == TokenKind::Bits ? 2 * token.bits
+                                                                           : 2 * token.bits - 1;
+                if (i + needed > durations.size()) {
+                    return std::nullopt;
+                }
+                if (!symbols) {
+                    measure(durations, i, token.pair, token.kind == TokenKind::FinalMark);
+                }
+                for (std::size_t s = 0; symbols && s < token.bits; ++s) {
+                    appendSymbol(bits, durations, i + 2 * s, token.kind == TokenKind::FinalBits && s + 1 == token.bits);
+                }
+                i += needed;
+            }
+            if (i != durations.size()) {
+                return std::nullopt;
+            }
+            m_position += i;
+        }
+        return bits;
+    }
+
+    // Per length of the format, marks first, the stretch that sends the most of
+    // what this capture measured of it faithfully, among equals the nearest to
+    // their mean; 0 for a length it did not use.
+    std::vector<int> stretches() const
+    {
+        std::vector<int> out;
+        for (std::size_t c = 0; c < m_members.size(); ++c) {
+            out.push_back(stretchOf(code(c), m_members[c]));
+        }
+        return out;
+    }
+
+private:
+    std::size_t symbolBits(const LearnedFormat::Frame &frame) const
+    {
+        std::size_t symbols = 0;
+        for (const Token &token : frame.tokens) {
+            symbols += token.bits;
+        }
+        return symbols * LearnedFormat::bitsPerSymbol(m_format.alphabet.size());
+    }
+
+    int code(std::size_t cluster) const
+    {
+        const std::size_t marks = m_format.markCodes.size();
+        return cluster < marks ? m_format.markCodes[cluster] : m_format.spaceCodes[cluster - marks];
+    }
+
+    // The lengths at `i` (and the space after it) belong to the pair's mark (and space).
+    void measure(const std::vector<int> &durations, std::size_t i, LearnedFormat::Pair pair, bool markOnly)
+    {
+        const auto add = [&](std::size_t at, std::size_t cluster) {
+            if (m_adjusted.find(m_position + at) == m_adjusted.end()) {
+                m_members[cluster].push_back(durations[at]);
+            }
+        };
+        add(i, pair.mark);
+        if (!markOnly) {
+            add(i + 1, m_format.markCodes.size() + pair.space);
+        }
+    }
+
+    int sentLength(std::size_t index, std::uint8_t code) const
+    {
+        const auto adjusted = m_adjusted.find(m_position + index);
+        return adjusted != m_adjusted.end() ? adjusted->second : LearnedFormat::lengthOfCode(code);
+    }
+
+    // The symbol whose lengths come nearest the capture's; the first among equals, as the builder chooses.
+    void appendSymbol(std::vector<bool> &bits, const std::vector<int> &durations, std::size_t i, bool markOnly)
+    {
+        const std::vector<LearnedFormat::Pair> &alphabet = m_format.alphabet;
+        std::size_t best = 0;
+        double bestMiss = 0;
+        for (std::size_t a = 0; a < alphabet.size(); ++a) {
+            const auto miss = [&](std::size_t at, std::uint8_t code) {
+                return std::abs(sentLength(at, code) - durations[at]) / static_cast<double>(durations[at]);
+            };
+            const double total = miss(i, m_format.markCodes[alphabet[a].mark])
+                                 + (markOnly ? 0 : miss(i + 1, m_format.spaceCodes[alphabet[a].space]));
+            if (a == 0 || total < bestMiss) {
+                best = a;
+                bestMiss = total;
+            }
+        }
+        for (std::size_t b = LearnedFormat::bitsPerSymbol(alphabet.size()); b-- > 0;) {
+            bits.push_back((best >> b & 1) != 0);
+        }
+        measure(durations, i, alphabet[best], markOnly);
+    }
+
+    const LearnedFormat &m_format;
+    const IrSignal &m_signal;
+    std::map<std::size_t, int> m_adjusted;
+    std::vector<std::vector<int>> m_members;
+    std::size_t m_position = 0;
+};
+// The key's own adjustments that make `format` with `parts` (which have none
+// yet) send `signal` faithfully; nothing when more are needed than the parts
+// have room for.
+std::optional<std::vector<LearnedParts::Adjustment>> adjustmentsFor(const LearnedFormat &format,
+                                                                    const std::array<std::uint8_t, 16> &parts,
+                                                                    const IrSignal &signal)
+{
+    const std::optional<IrSignal> sent = format.signal(parts);
+    const auto misses = sent ? FaithfulCopy::misses(*sent, signal) : std::nullopt;
+    if (!misses || misses->size() > format.partShape().adjustments) {
+        return std::nullopt;
+    }
+    std::vector<LearnedParts::Adjustment> out;
+    for (const FaithfulCopy::Miss &miss : *misses) {
+        const int steps = LearnedParts::stepsBetween(miss.sent, miss.wanted);
+        if (miss.position > LearnedParts::maxAdjustedPosition || steps == 0 || steps < LearnedParts::minAdjustment
+            || steps > LearnedParts::maxAdjustment) {
+            return std::nullopt;
+        }
+        out.push_back({miss.position, steps});
+    }
+    return out;
+}
+}  // namespace
+
+std::optional<std::array<std::uint8_t, 16>> LearnedFormatFit::partsFor(const LearnedFormat &format,
+                                                                       const IrSignal &signal)
+{
+    // With the timing in the parts the last frame may be missing or go out any
+    // number of times; before, it went out once and the repeats after it.
+    const std::size_t body = format.frames.size();
+    const std::size_t needed = format.keyedTiming ? body - 1 : body;
+    if (body == 0 || signal.frames.size() < needed) {
+        return std::nullopt;
+    }
+    const std::size_t count = signal.frames.size() - needed;
+    if (count > 255 || (count > 0 && !format.repeatsLast)
+        || (count == 0 && format.repeatsLast && !format.keyedTiming)) {
+        return std::nullopt;
+    }
+    Reader reader(format, signal);
+    std::optional<std::vector<bool>> bits = reader.bits();
+    if (!bits) {
+        return std::nullopt;
+    }
+    const std::size_t inParts = format.partBitCount();
+    if (bits->size() != inParts + format.extraBits.size()
+        || !std::equal(format.extraBits.begin(), format.extraBits.end(),
+                       bits->begin() + static_cast<std::ptrdiff_t>(inParts))) {
+        return std::nullopt;
+    }
+    bits->resize(inParts);
+    LearnedParts::Content content;
+    content.bits = std::move(*bits);
+    content.repeats = static_cast<std::uint8_t>(count);
+    if (format.keyedTiming) {
+        content.stretches = reader.stretches();
+        content.gaps = format.gapsOf(signal, body);
+    }
+    std::array<std::uint8_t, 16> parts = LearnedParts::pack(content, format.partShape());
+    if (format.keyedTiming) {
+        const auto own = adjustmentsFor(format, parts, signal);
+        if (!own) {
+            return std::nullopt;
+        }
+        content.adjustments = *own;
+        parts = LearnedParts::pack(content, format.partShape());
+    }
+    const std::optional<IrSignal> sent = format.signal(parts);
+    if (!sent || !FaithfulCopy::faithful(*sent, signal)) {
+        return std::nullopt;
+    }
+    return parts;
+}
