@@ -67,7 +67,7 @@ void benchStoring(VirtualRemote &remote, const std::string &capture, long transf
         InterceptingDevice device(inner);
         RemoteTables tables = RemoteTablesReader::read(device).tables;
         std::size_t turn = 0;
-        CapturedCodeStore store(tables, device, [&](const std::string &, int) {
+        CapturedCodeStore store(tables, device, [&](const std::string &, int, const std::string &) {
             const std::string &text = scenario.answers[turn++ % scenario.answers.size()];
             return Conversion{Conversion::Status::Converted, text, {}};
         });
@@ -130,7 +130,9 @@ int main()
     VirtualRemoteDevice device(*remote);
     RemoteTables tables = RemoteTablesReader::read(device).tables;
     CapturedCodeStore store(tables, device,
-                            [&](const std::string &input, int carrierHz) { return library.convert(input, carrierHz); });
+                            [&](const std::string &input, int carrierHz, const std::string &storedFormats) {
+                                return library.convert(input, carrierHz, storedFormats);
+                            });
     const std::string raw = captureOf(*remote, signals[2].signal);
     int stored = 0;
     const double us = microsecondsEach(

@@ -21,7 +21,9 @@ QString name(const IBtn *key)
 LearningSession::LearningSession(Tmainselfstudy &window)
     : w(window)
     , m_store(window.tables, window.device(),
-              [this](const std::string &input, int carrierHz) { return m_converter.convert(input, carrierHz); })
+              [this](const std::string &input, int carrierHz, const std::string &storedFormats) {
+                  return m_converter.convert(input, carrierHz, storedFormats);
+              })
 { }
 
 void LearningSession::beginstudyibtnClick()

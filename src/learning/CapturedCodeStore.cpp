@@ -57,8 +57,8 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
 
     result.collectedcode = CaptureEncoding::trimcapture(collectedcode);
     const std::string encoded = CaptureEncoding::encodecapture(result.collectedcode);
-    const Conversion conversion =
-        m_converter(EncodedCapture::converterinput(encoded), EncodedCapture::carrierHz(encoded));
+    const Conversion conversion = m_converter(EncodedCapture::converterinput(encoded),
+                                              EncodedCapture::carrierHz(encoded), m_store.storedformats());
     result.error = conversion.error;
     if (conversion.status == Conversion::Status::Raised)
         return end(Outcome::ConverterRaised);

@@ -19,8 +19,10 @@ class RemoteDevice;
 class CapturedCodeStore
 {
 public:
-    // The converter input and the capture's carrier in Hz (0 when unknown).
-    using Converter = std::function<Conversion(const std::string &input, int carrierHz)>;
+    // The converter input, the capture's carrier in Hz (0 when unknown) and the
+    // learned formats the remote holds (LearnedCodeStore::storedformats).
+    using Converter =
+        std::function<Conversion(const std::string &input, int carrierHz, const std::string &storedFormats)>;
 
     static constexpr const char *learnedFaillyNotice = "RC code is learned failly!";
     static constexpr const char *deletedFaillyNotice = "RC code is deleted failly!";

@@ -23,7 +23,7 @@ ConverterLibrary::~ConverterLibrary()
     unload();
 }
 
-Conversion ConverterLibrary::convert(const std::string &code, int carrierHz)
+Conversion ConverterLibrary::convert(const std::string &code, int carrierHz, const std::string &storedFormats)
 {
     // A library written in C++ may let an exception through its C entry point;
     // a crash inside it cannot be caught and ends the program.
@@ -39,11 +39,14 @@ Conversion ConverterLibrary::convert(const std::string &code, int carrierHz)
                 unload();
                 return missing;
             }
-            // Optional: a library without it converts without the carrier.
+            // Optional: a library without them converts without the carrier, or without the stored formats.
             m_carrierEntry = reinterpret_cast<CarrierEntry>(dlsym(m_handle, "ConvertCodeAtCarrier"));
+            m_formatsEntry = reinterpret_cast<FormatsEntry>(dlsym(m_handle, "ConvertCodeWithFormats"));
         }
-        const char *text = m_carrierEntry != nullptr ? m_carrierEntry(code.c_str(), convertMode, carrierHz)
-                                                     : m_entry(code.c_str(), convertMode);
+        const char *text = m_formatsEntry != nullptr && !storedFormats.empty()
+                               ? m_formatsEntry(code.c_str(), convertMode, carrierHz, storedFormats.c_str())
+                           : m_carrierEntry != nullptr ? m_carrierEntry(code.c_str(), convertMode, carrierHz)
+                                                       : m_entry(code.c_str(), convertMode);
         return {Conversion::Status::Converted, text != nullptr ? std::string(text) : std::string(), {}};
     } catch (const std::exception &e) {
         unload();
@@ -61,4 +64,5 @@ void ConverterLibrary::unload()
     m_handle = nullptr;
     m_entry = nullptr;
     m_carrierEntry = nullptr;
+    m_formatsEntry = nullptr;
 }

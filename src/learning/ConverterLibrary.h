@@ -10,8 +10,10 @@
 // entry point, ConvertCode, takes the duration text and the mode 2 and
 // returns text the library owns: it is copied at once and never freed.
 // A library may also offer ConvertCodeAtCarrier, the same with the capture's
-// carrier in Hz (0 unknown) as a third argument; it is used when present, so
-// that older libraries keep working as they did.
+// carrier in Hz (0 unknown) as a third argument, and ConvertCodeWithFormats,
+// which also takes the learned formats the remote holds as a fourth. The
+// richest one present is used, ConvertCodeWithFormats only when the remote
+// holds a learned format, so that older libraries keep working as they did.
 // Once a call succeeded the library stays loaded; a library without
 // ConvertCode, or one that raised an exception, is unloaded again.
 class ConverterLibrary
@@ -25,12 +27,15 @@ public:
     ConverterLibrary(const ConverterLibrary &) = delete;
     ConverterLibrary &operator=(const ConverterLibrary &) = delete;
 
-    Conversion convert(const std::string &code, int carrierHz = 0);
+    // `storedFormats`: "FFFFFF:DATA" items divided by ";", empty for none.
+    Conversion convert(const std::string &code, int carrierHz = 0, const std::string &storedFormats = {});
     bool loaded() const { return m_handle != nullptr; }
 
 private:
     using Entry = const char *(*)(const char *code, std::int32_t mode);
     using CarrierEntry = const char *(*)(const char *code, std::int32_t mode, std::int32_t carrierHz);
+    using FormatsEntry = const char *(*)(const char *code, std::int32_t mode, std::int32_t carrierHz,
+                                         const char *storedFormats);
 
     void unload();
 
@@ -38,4 +43,5 @@ private:
     void *m_handle = nullptr;
     Entry m_entry = nullptr;
     CarrierEntry m_carrierEntry = nullptr;
+    FormatsEntry m_formatsEntry = nullptr;
 };

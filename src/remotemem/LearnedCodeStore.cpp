@@ -61,6 +61,54 @@ std::optional<int> LearnedCodeStore::findfreerun(std::string_view formatdata) co
     return m_allocator.findFreeRun(BlockLayout::blocksFor(formatdata.size()));
 }
 
+std::string LearnedCodeStore::storedformats()
+{
+    std::string items;
+    for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
+        const auto record = m_allocator.record(slot);
+        if (!record || !record->inuse)
+            continue;
+        if (const auto data = slotformatdata(slot))
+            items += (items.empty() ? "" : ";") + record->formatid + ":" + *data;
+    }
+    return items;
+}
+
+std::optional<std::string> LearnedCodeStore::slotformatdata(int slot)
+{
+    const auto record = m_allocator.record(slot);
+    if (!record || !record->inuse)
+        return std::nullopt;
+    const auto index = static_cast<std::size_t>(slot);
+    if (index < m_tables.slotformats.size() && m_tables.slotformats[index].record == record->text())
+        return m_tables.slotformats[index].data;
+    const std::uint32_t address =
+        m_tables.codeareaaddr + std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(record->firstblock);
+    const auto bytes = static_cast<std::uint32_t>(BlockLayout::unitBytes * record->blocks);
+    // Blocks outside the code area hold no format of ours.
+    if (record->blocks == 0 || record->firstblock + record->blocks > m_tables.blockcount
+        || address + bytes > BlockLayout::memorySize)
+        return std::nullopt;
+    const std::string read = BlockReader::read(m_device, static_cast<std::uint16_t>(address), record->blocks,
+                                               2 * static_cast<std::size_t>(bytes) + 1);
+    const std::string data = read.substr(0, 2 * static_cast<std::size_t>(bytes));
+    if (data.size() != 2 * static_cast<std::size_t>(bytes) || !isHexText(data))
+        return std::nullopt;
+    remember(slot, data);
+    return data;
+}
+
+void LearnedCodeStore::remember(int slot, std::string_view formatdata)
+{
+    const auto record = m_allocator.record(slot);
+    const auto index = static_cast<std::size_t>(slot);
+    if (!record)
+        return;
+    if (m_tables.slotformats.size() <= index)
+        m_tables.slotformats.resize(index + 1);
+    m_tables.slotformats[index] = {record->text(), std::string(formatdata)};
+}
+
 bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::string_view formatdata,
                                          std::string_view slotref)
 {
@@ -78,8 +126,10 @@ bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::strin
     if (!m_allocator.claim(static_cast<int>(*slot), formatid, *first, blocks))
         return false;
     const auto offset = std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first);
-    if (write(m_tables.codeareaaddr + offset, std::string(formatdata)))
+    if (write(m_tables.codeareaaddr + offset, std::string(formatdata))) {
+        remember(static_cast<int>(*slot), formatdata);
         return true;
+    }
     restore(before);
     return false;
 }

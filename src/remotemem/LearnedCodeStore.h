@@ -30,6 +30,11 @@ public:
     // Where format data would go, without changing anything: the first block of
     // the first free run long enough for it.
     std::optional<int> findfreerun(std::string_view formatdata) const;
+    // The learned formats the remote holds, for the converter: "FFFFFF:DATA"
+    // items divided by ";", one per slot in use, in slot order. Data the working
+    // copies lack are read from the code area once; a slot whose blocks cannot
+    // be read is left out.
+    std::string storedformats();
     // Puts the format in the slot named by the first two digits of `slotref`, marks
     // its blocks and writes the data to the code area. False, with nothing
     // changed, when there is no room, the slot is not free, the texts are not hex
@@ -51,6 +56,9 @@ public:
     bool writeallocationarea(const Allocation &before);
 
 private:
+    // The data of an in-use slot: from the working copies, or read from its blocks.
+    std::optional<std::string> slotformatdata(int slot);
+    void remember(int slot, std::string_view formatdata);
     void restore(const Allocation &before);
     bool write(std::uint32_t address, const std::string &data);
 

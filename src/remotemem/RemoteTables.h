@@ -31,4 +31,14 @@ struct RemoteTables
     std::string blockmap;                   // '0'/'1' per block, first block first
     std::string allocrecords;               // 12 hex digits per allocation slot, slot 0 first
     std::vector<std::string> knownformats;  // 6 hex digits each
+
+    // The format data of allocation slots as read from their blocks (hex text),
+    // each with the record it was read under: valid only while the slot's
+    // record in allocrecords is still that one. Filled when first needed.
+    struct SlotFormat
+    {
+        std::string record;
+        std::string data;
+    };
+    std::vector<SlotFormat> slotformats;
 };

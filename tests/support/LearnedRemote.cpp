@@ -27,9 +27,11 @@ CapturedCodeStore::Result LearnedRemote::learn(const InfraredSignal &signal, int
         if (m_quick.device->RCollectCodeInfo(buffer.data()))
             collectedcode.assign(buffer.data(), buffer.size());
     }
-    CapturedCodeStore store(m_tables, *m_quick.device, [](const std::string &input, int carrierHz) {
-        return Conversion{Conversion::Status::Converted, CodeConverter::convert(input, carrierHz), {}};
-    });
+    CapturedCodeStore store(
+        m_tables, *m_quick.device, [](const std::string &input, int carrierHz, const std::string &storedFormats) {
+            return Conversion{
+                Conversion::Status::Converted, CodeConverter::convert(input, carrierHz, storedFormats), {}};
+        });
     return store.store(collectedcode, keycode, mode);
 }
 

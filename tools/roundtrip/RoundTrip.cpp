@@ -226,10 +226,11 @@ std::string RoundTrip::run(std::string_view line, Totals &totals)
     }
     std::string converted;
     // The carrier reaches the converter as the tool passes it: from the encoded capture's header.
-    CapturedCodeStore store(tables.tables, device, [&](const std::string &text, int carrierHz) {
-        converted = CodeConverter::convert(text, carrierHz);
-        return Conversion{Conversion::Status::Converted, converted, {}};
-    });
+    CapturedCodeStore store(tables.tables, device,
+                            [&](const std::string &text, int carrierHz, const std::string &storedFormats) {
+                                converted = CodeConverter::convert(text, carrierHz, storedFormats);
+                                return Conversion{Conversion::Status::Converted, converted, {}};
+                            });
     if (store.store(capture, keycode, 0).outcome != CapturedCodeStore::Outcome::Stored) {
         return errorLine("no code learned from the signal", totals);
     }

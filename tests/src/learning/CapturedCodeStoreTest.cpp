@@ -6,6 +6,7 @@
 
 #include "CapturedCodeStore.h"
 #include "FactoryImage.h"
+#include "HexText.h"
 #include "InterceptingDevice.h"
 #include "MemoryCheck.h"
 #include "RemoteRig.h"
@@ -50,20 +51,33 @@ int keyIndex(int mode, std::uint8_t code)
     return FactoryImage::keyIndex(mode, code);
 }
 
-// Makes the remote refuse key records (44 digits) while passing every other write.
-class RecordWriteFaults : public InterceptingDevice
+// Which writes the remote refuses while passing every other one.
+enum class Refused
+{
+    None,
+    Records,         // key records (44 digits)
+    CodeArea,        // format data
+    AllocationArea,  // block map and allocation records
+};
+
+class WriteFaults : public InterceptingDevice
 {
 public:
-    RecordWriteFaults(RemoteDevice &inner, VirtualRemote &remote)
+    WriteFaults(RemoteDevice &inner, VirtualRemote &remote)
         : InterceptingDevice(inner)
         , m_remote(remote)
     { }
 
-    bool failRecords = false;
+    Refused refused = Refused::None;
 
     bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data) override
     {
-        if (failRecords && std::strlen(data) == 44)
+        const auto address = HexText::parse(std::string(addrhigh) + addrlow).value_or(0);
+        const bool refuse = refused == Refused::Records ? std::strlen(data) == 44
+                            : refused == Refused::CodeArea
+                                ? address >= FactoryImage::codeAreaAddress
+                                : refused == Refused::AllocationArea && address == FactoryImage::allocAreaAddress;
+        if (refuse)
             m_remote.injectFault(VirtualRemote::Operation::WriteData, 1);
         return InterceptingDevice::writedatav20(selector, addrhigh, addrlow, data);
     }
@@ -79,9 +93,10 @@ struct StoreRig
     explicit StoreRig(const CraftedImage &image = CraftedImage())
         : rig(image)
         , faults(rig.device(), rig.remote())
-        , store(tables, faults, [this](const std::string &input, int carrierHz) {
+        , store(tables, faults, [this](const std::string &input, int carrierHz, const std::string &storedFormats) {
             inputs.push_back(input);
             carriers.push_back(carrierHz);
+            offered.push_back(storedFormats);
             log.push_back("convert");
             return Conversion{status, status == Conversion::Status::Converted ? answer : "", error};
         })
@@ -125,13 +140,14 @@ struct StoreRig
     MemoryCheck::Report check() const { return MemoryCheck::check(memory()); }
 
     RemoteRig rig;
-    RecordWriteFaults faults;
+    WriteFaults faults;
     RemoteTables tables;
     Conversion::Status status = Conversion::Status::Converted;
     std::string answer;
     std::string error;
     std::vector<std::string> inputs;
     std::vector<int> carriers;
+    std::vector<std::string> offered;  // the stored formats each conversion was offered
     std::vector<std::string> log;
     CapturedCodeStore store;
     std::vector<std::string> keystatesAtLoad;
@@ -163,7 +179,16 @@ CraftedImage almostFullCodeArea()
 {
     return CraftedImage().markBlocks(0, FactoryImage::blockCount - 2);
 }
+
+// The bytes of format data in the code area, from block `first` on.
+CraftedImage &withData(CraftedImage &image, int first, const std::string &data)
+{
+    return image.put(FactoryImage::codeAreaAddress + FactoryImage::blockSize * static_cast<std::uint32_t>(first),
+                     *HexText::bytes(data));
+}
 }  // namespace
+
+Q_DECLARE_METATYPE(Refused)
 
 class CapturedCodeStoreTest : public QObject
 {
@@ -195,6 +220,8 @@ private slots:
     void dropAndRecordWriteFail();
     void failedDropOfALearnedFormat_data();
     void failedDropOfALearnedFormat();
+    void storedFormatsAreOffered_data();
+    void storedFormatsAreOffered();
 };
 
 void CapturedCodeStoreTest::knownFormat_data()
@@ -462,7 +489,7 @@ void CapturedCodeStoreTest::recordWriteFails()
     QFETCH(bool, slot3InUse);
     StoreRig rig(image);
     rig.answer = answer;
-    rig.faults.failRecords = true;
+    rig.faults.refused = Refused::Records;
     const int index = keyIndex(0, static_cast<std::uint8_t>(std::stoi(keycode, nullptr, 16)));
 
     const auto result = rig.learn(keycode);
@@ -596,6 +623,53 @@ void CapturedCodeStoreTest::lastBlocksTakeASmallFormat()
     const std::uint32_t lastTwo =
         FactoryImage::codeAreaAddress + (FactoryImage::blockCount - 2) * FactoryImage::blockSize;
     QCOMPARE(rig.bytes(lastTwo, 16), formatData.substr(0, 32));
+}
+
+// The converter is offered every format the remote holds: the slots in use,
+// their data read from their blocks, or taken from the copies once known.
+void CapturedCodeStoreTest::storedFormatsAreOffered_data()
+{
+    QTest::addColumn<CraftedImage>("image");
+    QTest::addColumn<int>("failingRead");  // 0: none
+    QTest::addColumn<std::string>("offered");
+    // Once the key's new format is stored in the first free slot.
+    QTest::addColumn<std::string>("offeredAfter");
+
+    const std::string blocks = "00112233445566778899AABBCCDDEEFF";
+    const std::string stored = "ABCDEF:" + formatData;
+    CraftedImage one = oneStoredFormat();
+    QTest::newRow("nothing learned") << CraftedImage() << 0 << std::string() << stored;
+    QTest::newRow("a slot in use") << withData(one, 0, blocks) << 0 << "112233:" + blocks
+                                   << "112233:" + blocks + ";" + stored;
+    CraftedImage two = oneStoredFormat().slot(5, 0xA1B2C3, 7, 1).learnedKey(keyIndex(3, 0x20), 5);
+    const std::string both = "112233:" + blocks + ";A1B2C3:" + blocks.substr(0, 16);
+    QTest::newRow("slots in their order") << withData(withData(two, 0, blocks), 7, blocks.substr(0, 16)) << 0 << both
+                                          << "112233:" + blocks + ";" + stored + ";A1B2C3:" + blocks.substr(0, 16);
+    CraftedImage freed = CraftedImage().slot(0, 0x112233, 0, 2, false, false);
+    QTest::newRow("a free slot's old id") << withData(freed, 0, blocks) << 0 << std::string() << stored;
+    QTest::newRow("blocks that cannot be read") << withData(one, 0, blocks) << 1 << std::string() << stored;
+    QTest::newRow("blocks past the code area")
+        << CraftedImage().slot(0, 0x112233, FactoryImage::blockCount - 1, 2, true, false) << 0 << std::string()
+        << stored;
+}
+
+void CapturedCodeStoreTest::storedFormatsAreOffered()
+{
+    QFETCH(CraftedImage, image);
+    QFETCH(int, failingRead);
+    QFETCH(std::string, offered);
+    QFETCH(std::string, offeredAfter);
+    StoreRig rig(image);
+    if (failingRead > 0)
+        rig.rig.device().failRead(failingRead);
+    rig.answer = reply("ABCDEF", formatData);
+    QCOMPARE(rig.learn("62").outcome, Outcome::Stored);
+    QCOMPARE(rig.offered, std::vector<std::string>{offered});
+    // The format just stored goes with the next key as stored, not read again.
+    rig.rig.device().failRead(1);
+    rig.answer = reply("2402B7");
+    QCOMPARE(rig.learn("63").outcome, Outcome::Stored);
+    QCOMPARE(rig.offered.back(), offeredAfter);
 }
 
 QTEST_GUILESS_MAIN(CapturedCodeStoreTest)

@@ -135,21 +135,35 @@ void ConverterLibraryTest::carrierGoesToTheLibraryThatTakesIt_data()
 {
     QTest::addColumn<std::string>("fileName");
     QTest::addColumn<int>("carrierHz");
+    QTest::addColumn<std::string>("formats");
     QTest::addColumn<std::string>("text");
-    QTest::newRow("library without the carrier") << std::string(QLR_TEST_CONVERTER) << 38000 << std::string("2:0100");
+    const std::string none;
+    const std::string stored = "ABCDEF:0011";
+    QTest::newRow("library without the carrier")
+        << std::string(QLR_TEST_CONVERTER) << 38000 << none << std::string("2:0100");
     QTest::newRow("library with the carrier")
-        << std::string(QLR_CARRIER_CONVERTER) << 38000 << std::string("2:0100@38000");
-    QTest::newRow("carrier unknown") << std::string(QLR_CARRIER_CONVERTER) << 0 << std::string("2:0100@0");
+        << std::string(QLR_CARRIER_CONVERTER) << 38000 << none << std::string("2:0100@38000");
+    QTest::newRow("carrier unknown") << std::string(QLR_CARRIER_CONVERTER) << 0 << none << std::string("2:0100@0");
+    // Older libraries convert as before; the remote's formats go to one that takes them.
+    QTest::newRow("formats, library without the carrier")
+        << std::string(QLR_TEST_CONVERTER) << 38000 << stored << std::string("2:0100");
+    QTest::newRow("formats, library with the carrier alone")
+        << std::string(QLR_CARRIER_CONVERTER) << 38000 << stored << std::string("2:0100@38000");
+    QTest::newRow("formats, library that takes them")
+        << std::string(QLR_FORMATS_CONVERTER) << 38000 << stored << "2:0100@38000#" + stored;
+    QTest::newRow("no formats held, library that takes them")
+        << std::string(QLR_FORMATS_CONVERTER) << 38000 << none << std::string("2:0100@38000");
 }
 
 void ConverterLibraryTest::carrierGoesToTheLibraryThatTakesIt()
 {
     QFETCH(std::string, fileName);
     QFETCH(int, carrierHz);
+    QFETCH(std::string, formats);
     QFETCH(std::string, text);
     ConverterLibrary library(fileName);
     for (int call = 0; call < 2; ++call) {
-        const Conversion conversion = library.convert("0100", carrierHz);
+        const Conversion conversion = library.convert("0100", carrierHz, formats);
         QCOMPARE(conversion.status, Conversion::Status::Converted);
         QCOMPARE(conversion.text, text);
     }
