@@ -69,27 +69,6 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
         return end(Outcome::NotConverted);
     }
 
-    const auto choice = chooseformat(code->formatid);
-    if (!choice)
-        return end(Outcome::NoFreeSlot);
-    result.kind = choice->kind;
-    // A learned format the remote does not hold yet cannot do without its data.
-    if (choice->kind == FormatKind::LearnedNew && code->formatdata.empty()) {
-        result.notices.push_back(learnedFaillyNotice);
-        return end(Outcome::NotConverted);
-    }
-    const std::string slot =
-        choice->slot >= 0 ? HexText::format(static_cast<std::uint32_t>(choice->slot), 2) : std::string();
-    if (choice->kind == FormatKind::LearnedStored)
-        m_slotref = slot;
-    else if (choice->kind == FormatKind::LearnedNew)
-        m_slotref = slot + learnedSlotTail;
-    const bool known = choice->kind == FormatKind::Known;
-    const std::string header = known ? knownHeader + code->formatid : learnedHeader + slot + learnedSlotTail;
-    // A format already stored is referred to by its slot alone.
-    const std::string reference =
-        known ? "0|" + code->formatid : "1|" + (choice->kind == FormatKind::LearnedStored ? slot : m_slotref);
-
     const auto position = ModeSlice::keyPosition(m_tables, keycode);
     if (!position)
         return end(Outcome::KeyNotListed);
@@ -100,26 +79,57 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     // The list must name the same key at its place in every mode, or another key's record would go.
     if (!KeyStateEntry::hasKeyCode(entry, keycode, KeyStateEntry::CodeMatch::IgnoringCase))
         return end(Outcome::KeyNotListed);
-    // Room for a new format is made sure of first: a key record must never refer to a free slot.
-    if (choice->kind == FormatKind::LearnedNew && !m_store.findfreerun(code->formatdata))
+
+    const std::optional<int> oldslot = KeyStateEntry::learnedSlot(entry);
+    const std::optional<int> freedslot = slotfreedbydrop(index);
+    std::optional<Choice> choice = chooseformat(code->formatid, freedslot);
+    if (!choice)
+        return end(Outcome::NoFreeSlot);
+    result.kind = choice->kind;
+    // A learned format the remote does not hold yet cannot do without its data.
+    if (choice->kind == FormatKind::LearnedNew && code->formatdata.empty()) {
+        result.notices.push_back(learnedFaillyNotice);
+        return end(Outcome::NotConverted);
+    }
+    // Room for a new format is made sure of first: a key record must never refer
+    // to a free slot. Room that only the drop of the key's old code makes is
+    // taken after that drop.
+    const bool dropfirst =
+        choice->kind == FormatKind::LearnedNew && (choice->slot == freedslot || !m_store.findfreerun(code->formatdata));
+    if (dropfirst && !m_store.findfreerun(code->formatdata, freedslot))
         return end(Outcome::NoRoom);
 
     result.index = index;
     // A new format is on the remote before any record refers to it.
-    if (choice->kind == FormatKind::LearnedNew) {
-        const LearnedCodeStore::Allocation before = m_store.allocation();
-        if (!m_store.storeformatblocks(code->formatid, code->formatdata, m_slotref)
-            || !m_store.writeallocationarea(before))
-            return end(Outcome::RecordWriteFailed);
-    }
+    if (choice->kind == FormatKind::LearnedNew && !dropfirst && !storeformat(*code, choice->slot))
+        return end(Outcome::RecordWriteFailed);
     const std::string listedcode = m_tables.keystates[*position].substr(0, 2);
+    const bool known = choice->kind == FormatKind::Known;
     // A drop that fails frees nothing; the new record, once written, replaces the old one all the same.
-    const std::optional<int> oldslot = KeyStateEntry::learnedSlot(entry);
     const bool dropfailed =
-        m_store.releasekeycode(index, keycode, known ? std::nullopt : std::optional<int>(choice->slot));
+        m_store.releasekeycode(index, keycode, known || dropfirst ? std::nullopt : std::optional<int>(choice->slot));
     if (dropfailed)
         result.notices.push_back(deletedFaillyNotice);
+    if (dropfirst) {
+        // The old code is still there, and so is the room it holds.
+        if (dropfailed)
+            return end(choice->slot == freedslot ? Outcome::NoFreeSlot : Outcome::NoRoom);
+        entry = KeyStateEntry::unlearned(listedcode);
+        choice = chooseformat(code->formatid, std::nullopt);
+        if (!choice || !storeformat(*code, choice->slot))
+            return end(Outcome::RecordWriteFailed);
+    }
 
+    const std::string slot =
+        choice->slot >= 0 ? HexText::format(static_cast<std::uint32_t>(choice->slot), 2) : std::string();
+    if (choice->kind == FormatKind::LearnedStored)
+        m_slotref = slot;
+    else if (choice->kind == FormatKind::LearnedNew)
+        m_slotref = slot + learnedSlotTail;
+    const std::string header = known ? knownHeader + code->formatid : learnedHeader + slot + learnedSlotTail;
+    // A format already stored is referred to by its slot alone.
+    const std::string reference =
+        known ? "0|" + code->formatid : "1|" + (choice->kind == FormatKind::LearnedStored ? slot : m_slotref);
     if (!writerecord(index, header + code->parta + code->partb)) {
         // The entry says what the remote holds. When the old code was dropped, a
         // stored format that this key alone used has lost its last key with it.
@@ -138,7 +148,8 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     return end(Outcome::Stored);
 }
 
-std::optional<CapturedCodeStore::Choice> CapturedCodeStore::chooseformat(const std::string &formatid) const
+std::optional<CapturedCodeStore::Choice> CapturedCodeStore::chooseformat(const std::string &formatid,
+                                                                         std::optional<int> freedslot) const
 {
     if (m_store.isknownformat(formatid) || isReservedFormat(formatid))
         return Choice{FormatKind::Known, -1};
@@ -148,12 +159,24 @@ std::optional<CapturedCodeStore::Choice> CapturedCodeStore::chooseformat(const s
         if (record && record->inuse && record->formatid == formatid)
             return Choice{FormatKind::LearnedStored, slot};
     }
-    for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
-        const auto record = allocator.record(slot);
-        if (record && !record->inuse)
-            return Choice{FormatKind::LearnedNew, slot};
-    }
+    if (const auto slot = allocator.firstFreeSlot(freedslot))
+        return Choice{FormatKind::LearnedNew, *slot};
     return std::nullopt;
+}
+
+std::optional<int> CapturedCodeStore::slotfreedbydrop(int index) const
+{
+    const auto slot = KeyStateEntry::learnedSlot(m_tables.keystates[static_cast<std::size_t>(index)]);
+    if (!slot || BlockAllocator(m_tables).slotReferenced(*slot, static_cast<std::size_t>(index)))
+        return std::nullopt;
+    return slot;
+}
+
+bool CapturedCodeStore::storeformat(const ConvertedCode &code, int slot)
+{
+    m_slotref = HexText::format(static_cast<std::uint32_t>(slot), 2) + learnedSlotTail;
+    const LearnedCodeStore::Allocation before = m_store.allocation();
+    return m_store.storeformatblocks(code.formatid, code.formatdata, m_slotref) && m_store.writeallocationarea(before);
 }
 
 void CapturedCodeStore::freeunused(int slot, int index)

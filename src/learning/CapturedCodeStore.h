@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Conversion.h"
+#include "ConvertedCode.h"
 #include "LearnedCodeStore.h"
 #include "RemoteTables.h"
 
@@ -35,11 +36,13 @@ public:
         NothingCaptured,    // nothing written
         ConverterRaised,    // the library is unloaded, nothing written
         NotConverted,       // no library or entry point, or no usable result: nothing written
-        NoFreeSlot,         // a new learned format and every slot in use: nothing written
+        NoFreeSlot,         // a new learned format and every slot in use, also after the drop:
+                            // nothing written, or only the failed drop
         KeyNotListed,       // the key has no keystates entry in this mode: nothing written
         IndexOutside,       // the entry index lies past the key records: nothing written
         RecordWriteFailed,  // the old code is dropped (unless that failed too); the entry says which
-        NoRoom,             // a new learned format and no run of free blocks: nothing written
+        NoRoom,             // a new learned format and no run of free blocks, also after the drop:
+                            // nothing written, or only the failed drop
     };
     enum class FormatKind
     {
@@ -84,7 +87,13 @@ private:
         int slot;
     };
 
-    std::optional<Choice> chooseformat(const std::string &formatid) const;
+    // A slot in use that holds the format, or the first free one; `freedslot`,
+    // which dropping the key's old code frees, counts as free.
+    std::optional<Choice> chooseformat(const std::string &formatid, std::optional<int> freedslot) const;
+    // What dropping the code of the key at `index` frees: its learned slot, when no other key uses it.
+    std::optional<int> slotfreedbydrop(int index) const;
+    // Puts the new format in `slot` and writes the allocation area.
+    bool storeformat(const ConvertedCode &code, int slot);
     // Frees `slot` when no entry but the one at `index` refers to it.
     void freeunused(int slot, int index);
     bool recordfits(int index) const;

@@ -9,10 +9,15 @@ BlockAllocator::BlockAllocator(RemoteTables &tables)
     : m_tables(tables)
 { }
 
-std::optional<int> BlockAllocator::findFreeRun(int blocks) const
+std::optional<int> BlockAllocator::findFreeRun(int blocks, std::optional<int> freedSlot) const
 {
     if (blocks <= 0 || blocks > AllocationRecord::maxBlocks)
         return std::nullopt;
+    if (freedSlot) {
+        RemoteTables freed = m_tables;
+        BlockAllocator(freed).freeSlot(*freedSlot);
+        return BlockAllocator(freed).findFreeRun(blocks);
+    }
     const std::string &map = m_tables.blockmap;
     const int mapSize = static_cast<int>(map.size());
     // A run must end before the map's last character and inside the code area.
@@ -24,6 +29,16 @@ std::optional<int> BlockAllocator::findFreeRun(int blocks) const
             return std::nullopt;
         if (isFreeRun(b, blocks))
             return b;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> BlockAllocator::firstFreeSlot(std::optional<int> freedSlot) const
+{
+    for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
+        const auto found = record(slot);
+        if (found && (!found->inuse || slot == freedSlot))
+            return slot;
     }
     return std::nullopt;
 }

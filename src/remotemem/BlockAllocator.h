@@ -16,8 +16,11 @@ public:
     explicit BlockAllocator(RemoteTables &tables);
 
     // The first block of the first run of `blocks` free blocks. A run stays inside
-    // the code area and never ends on the last character of blockmap.
-    std::optional<int> findFreeRun(int blocks) const;
+    // the code area and never ends on the last character of blockmap. The blocks
+    // of `freedSlot` count as free: where the run would be once that slot is freed.
+    std::optional<int> findFreeRun(int blocks, std::optional<int> freedSlot = std::nullopt) const;
+    // The first slot not in use; `freedSlot` counts as free.
+    std::optional<int> firstFreeSlot(std::optional<int> freedSlot = std::nullopt) const;
     // The record of a slot; none when the slot does not exist or its text is not hex.
     std::optional<AllocationRecord> record(int slot) const;
     // Whether a keystates entry other than the one at `exceptIndex` refers to the slot.

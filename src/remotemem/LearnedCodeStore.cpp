@@ -39,16 +39,14 @@ bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::
         m_tables.keytableaddr + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
     if (address + BlockLayout::keyRecordBytes > BlockLayout::memorySize)
         return true;
-    const std::string old = BlockReader::read(m_device, static_cast<std::uint16_t>(address), 5, 512);
+    // What the key held is what its entry says: an old record that cannot be
+    // read must not keep its format for good, nor free another on its word.
+    BlockReader::read(m_device, static_cast<std::uint16_t>(address), 5, 512);
     const bool failed = !write(address, "00");
 
-    // Only a record that was read, cleared, and named a learned format frees anything:
-    // a record still on the remote would refer to a free slot.
-    const int flag = old.size() >= KeyStateEntry::recordDigits ? HexText::digitValue(old[4]) : -1;
-    if (failed || flag < 8)
-        return failed;
-    const auto slot = HexText::byteAt(old, 6);
-    if (!slot || keptslot == int{*slot} || m_allocator.slotReferenced(*slot, static_cast<std::size_t>(index)))
+    // Only a cleared code frees anything: a record still on the remote would refer to a free slot.
+    const auto slot = KeyStateEntry::learnedSlot(m_tables.keystates[static_cast<std::size_t>(index)]);
+    if (failed || !slot || keptslot == *slot || m_allocator.slotReferenced(*slot, static_cast<std::size_t>(index)))
         return failed;
     const Allocation before = allocation();
     if (m_allocator.freeSlot(*slot))
@@ -56,9 +54,9 @@ bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::
     return failed;
 }
 
-std::optional<int> LearnedCodeStore::findfreerun(std::string_view formatdata) const
+std::optional<int> LearnedCodeStore::findfreerun(std::string_view formatdata, std::optional<int> freedslot) const
 {
-    return m_allocator.findFreeRun(BlockLayout::blocksFor(formatdata.size()));
+    return m_allocator.findFreeRun(BlockLayout::blocksFor(formatdata.size()), freedslot);
 }
 
 std::string LearnedCodeStore::storedformats()

@@ -21,15 +21,15 @@ public:
     bool isknownformat(std::string_view formatid) const;
 
     // Drops the code of the key record at `index` (whose entry must carry `keycode`)
-    // and frees its learned format when no other entry refers to the slot. A slot
-    // the caller's new key record will refer to is named in `keptslot` and stays.
-    // Returns true when the code could not be cleared on the remote; nothing is
-    // freed then.
+    // and frees the learned format its entry names when no other entry refers to
+    // the slot. A slot the caller's new key record will refer to is named in
+    // `keptslot` and stays. Returns true when the code could not be cleared on
+    // the remote; nothing is freed then.
     bool releasekeycode(int index, std::string_view keycode, std::optional<int> keptslot = std::nullopt);
 
     // Where format data would go, without changing anything: the first block of
-    // the first free run long enough for it.
-    std::optional<int> findfreerun(std::string_view formatdata) const;
+    // the first free run long enough for it, once `freedslot` is freed.
+    std::optional<int> findfreerun(std::string_view formatdata, std::optional<int> freedslot = std::nullopt) const;
     // The learned formats the remote holds, for the converter: "FFFFFF:DATA"
     // items divided by ";", one per slot in use, in slot order. Data the working
     // copies lack are read from the code area once; a slot whose blocks cannot

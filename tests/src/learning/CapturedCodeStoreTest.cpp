@@ -222,6 +222,10 @@ private slots:
     void failedDropOfALearnedFormat();
     void storedFormatsAreOffered_data();
     void storedFormatsAreOffered();
+    void roomTheDropMakes_data();
+    void roomTheDropMakes();
+    void refusedFormatWrites_data();
+    void refusedFormatWrites();
 };
 
 void CapturedCodeStoreTest::knownFormat_data()
@@ -670,6 +674,106 @@ void CapturedCodeStoreTest::storedFormatsAreOffered()
     rig.answer = reply("2402B7");
     QCOMPARE(rig.learn("63").outcome, Outcome::Stored);
     QCOMPARE(rig.offered.back(), offeredAfter);
+}
+
+// Learning a key again frees what its old code held; the new format may use
+// that room, but only once the old code is known to go.
+void CapturedCodeStoreTest::roomTheDropMakes_data()
+{
+    QTest::addColumn<CraftedImage>("image");
+    QTest::addColumn<int>("failingWrites");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<std::string>("slot");  // the new format's, once stored
+
+    const int tv62 = keyIndex(0, 0x62);
+    const CraftedImage everySlot = fullSlots().learnedKey(tv62, 3);
+    QTest::newRow("every slot in use, one the key's alone") << everySlot << 0 << Outcome::Stored << std::string("03");
+    // Blocks 10-12 hold the key's format, every other block is in use.
+    CraftedImage blocks =
+        CraftedImage().markBlocks(0, FactoryImage::blockCount).slot(3, 0x998877, 10, 3).learnedKey(tv62, 3);
+    QTest::newRow("code area full but for the key's own blocks") << blocks << 0 << Outcome::Stored << std::string("00");
+    QTest::newRow("another key uses them too")
+        << CraftedImage(blocks).learnedKey(keyIndex(4, 0x62), 3) << 0 << Outcome::NoRoom << std::string();
+    QTest::newRow("the old code is not dropped") << blocks << 1 << Outcome::NoRoom << std::string();
+}
+
+void CapturedCodeStoreTest::roomTheDropMakes()
+{
+    QFETCH(CraftedImage, image);
+    QFETCH(int, failingWrites);
+    QFETCH(Outcome, outcome);
+    QFETCH(std::string, slot);
+    StoreRig rig(image);
+    rig.answer = reply("ABCDEF", formatData);
+    const int index = keyIndex(0, 0x62);
+    const std::string oldRecord = rig.record(index);
+    rig.rig.remote().injectFault(VirtualRemote::Operation::WriteData, failingWrites);
+
+    const auto result = rig.learn("62");
+    QCOMPARE(result.outcome, outcome);
+    if (outcome == Outcome::Stored) {
+        // The new format took the room the key's old one left.
+        QCOMPARE(rig.record(index), "C00080" + slot + "FFFF" + partA + partB);
+        QCOMPARE(rig.entry(index), "62|2|1|" + slot + "FFFF");
+        const int taken = std::stoi(slot, nullptr, 16);
+        QCOMPARE(rig.slot(taken).substr(0, 6) + rig.slot(taken).substr(10), std::string("ABCDEF03"));
+        if (taken != 3)
+            QCOMPARE(rig.slot(3), std::string(12, '0'));
+    } else {
+        // Nothing freed, nothing written but the refused clear.
+        QCOMPARE(rig.record(index), oldRecord);
+        QCOMPARE(rig.entry(index), rig.keystatesAtLoad[static_cast<std::size_t>(index)]);
+        QCOMPARE(rig.slot(3).substr(0, 6), std::string("998877"));
+        QCOMPARE(result.notices.empty(), failingWrites == 0);
+    }
+    QVERIFY(rig.rereadAgrees());
+    QVERIFY(rig.check().corruption.empty());
+}
+
+// A new format whose data or allocation area the remote refuses: no record
+// may refer to it.
+void CapturedCodeStoreTest::refusedFormatWrites_data()
+{
+    QTest::addColumn<CraftedImage>("image");
+    QTest::addColumn<Refused>("refused");
+    QTest::addColumn<bool>("oldCodeKept");
+
+    for (const auto &[name, refused] : {std::pair{"code area refused", Refused::CodeArea},
+                                        std::pair{"allocation area refused", Refused::AllocationArea}}) {
+        QTest::newRow(name) << CraftedImage() << refused << true;
+        QTest::newRow((std::string(name) + ", a learned key's old code kept").c_str())
+            << learnedTvKey() << refused << true;
+        // The room is the old code's own: the old code goes first.
+        CraftedImage full = CraftedImage()
+                                .markBlocks(0, FactoryImage::blockCount)
+                                .slot(3, 0x998877, 10, 3)
+                                .learnedKey(keyIndex(0, 0x62), 3);
+        QTest::newRow((std::string(name) + ", after the drop made room").c_str()) << full << refused << false;
+    }
+}
+
+void CapturedCodeStoreTest::refusedFormatWrites()
+{
+    QFETCH(CraftedImage, image);
+    QFETCH(Refused, refused);
+    QFETCH(bool, oldCodeKept);
+    StoreRig rig(image);
+    rig.answer = reply("ABCDEF", formatData);
+    rig.faults.refused = refused;
+    const int index = keyIndex(0, 0x62);
+    const std::string oldRecord = rig.record(index);
+
+    const auto result = rig.learn("62");
+    QCOMPARE(result.outcome, Outcome::RecordWriteFailed);
+    QCOMPARE(rig.record(index) == oldRecord, oldCodeKept);
+    QCOMPARE(rig.entry(index), oldCodeKept ? rig.keystatesAtLoad[static_cast<std::size_t>(index)] : "62|0");
+    QVERIFY(rig.tables.allocrecords.find("ABCDEF") == std::string::npos);
+    QVERIFY(rig.rereadAgrees());
+    const auto report = rig.check();
+    QVERIFY(report.corruption.empty());
+    // Refused, the allocation area still holds the dropped code's slot: a leak, not a record pointing astray.
+    const bool leaked = !oldCodeKept && refused == Refused::AllocationArea;
+    QCOMPARE(report.leaks.size(), MemoryCheck::check(rig.memoryAtLoad).leaks.size() + (leaked ? 1 : 0));
 }
 
 QTEST_GUILESS_MAIN(CapturedCodeStoreTest)
