@@ -6,9 +6,10 @@
 // offered the formats the remote holds, and CapturedCodeStore stores it. Then
 // every key is learned once more. Without jitter every press is the recording;
 // with it every duration of every press is stretched or shrunk by up to 3 %.
-//   bench_capacity [--draws N] [--by-remote]
+//   bench_capacity [--draws N] [--by-remote] [--library FILE]
 //     N random draws of eight remotes, 50 by default; --by-remote: per draw,
-//     each remote's keys stored and the slots they take
+//     each remote's keys stored and the formats they take; --library: another
+//     conversion library than the one built beside it
 // Draws are of remotes whose keys carry at most 128 data bits; remotes of wider
 // codes (air conditioners and the like, every key a state of its own) are drawn
 // apart and reported apart.
@@ -406,9 +407,12 @@ void report(const char *title, const std::vector<DrawResult> &draws)
 int main(int argc, char **argv)
 {
     int drawCount = 50;
+    std::string libraryFile = QLR_CONLCODE_PATH;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--draws") == 0 && i + 1 < argc)
             drawCount = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc)
+            libraryFile = argv[i + 1];
         byRemote = byRemote || std::strcmp(argv[i], "--by-remote") == 0;
     }
     const std::vector<Remote> remotes = corpusRemotes();
@@ -416,7 +420,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the infrared corpus is not there\n");
         return 1;
     }
-    ConverterLibrary library(QLR_CONLCODE_PATH);
+    ConverterLibrary library(libraryFile);
     std::vector<const Remote *> narrow, wide;
     for (const Remote &remote : remotes)
         (remote.wide ? wide : narrow).push_back(&remote);
