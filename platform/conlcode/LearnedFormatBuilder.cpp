@@ -290,6 +290,14 @@ std::uint8_t carrierKHzOf(int carrierHz)
     return kHz == LearnedFormat::defaultCarrierHz / 1000 ? 0 : static_cast<std::uint8_t>(kHz);
 }
 
+// The lengths and gaps the format sends too far from the signal go with it.
+void adjust(LearnedCode &code, const IrSignal &signal)
+{
+    code.format.adjustments = lengthAdjustmentsOf(code, signal);
+    const std::vector<LearnedFormat::Adjustment> strayGaps = gapAdjustmentsOf(code, signal);
+    code.format.adjustments.insert(code.format.adjustments.end(), strayGaps.begin(), strayGaps.end());
+}
+
 // The signal's code with the symbols of `alphabet`; with `keyedTiming` the
 // key's parts carry its timing (LearnedFormat).
 std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clustered, const Alphabet &alphabet,
@@ -328,7 +336,6 @@ std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clu
         content.bits.insert(content.bits.end(), coded[i].bits.begin(), coded[i].bits.end());
     }
     if (keyedTiming) {
-        // Where the key's parts cannot send it, its strays go with the format, and it stretches no length.
         content.stretches.assign(format.markCodes.size() + format.spaceCodes.size(), 0);
         content.gaps = gaps;
         if (!LearnedParts::fits(content.bits.size(), format.partShape())) {
@@ -337,17 +344,24 @@ std::optional<LearnedCode> codeWith(const IrSignal &signal, const Clustered &clu
     }
     const std::size_t inParts = format.partBitCount();
     format.extraBits.assign(content.bits.begin() + static_cast<std::ptrdiff_t>(inParts), content.bits.end());
-    // The key's timing goes with its parts, as every later key's will: the
-    // format then suits the remote's other keys.
-    if (const auto parts = keyedTiming ? LearnedFormatFit::partsFor(format, signal) : std::nullopt) {
-        code.parts = *parts;
-        return code;
-    }
     code.parts = LearnedParts::pack(content, format.partShape());
-    format.adjustments = lengthAdjustmentsOf(code, signal);
-    const std::vector<LearnedFormat::Adjustment> strayGaps = gapAdjustmentsOf(code, signal);
-    format.adjustments.insert(format.adjustments.end(), strayGaps.begin(), strayGaps.end());
+    // A format whose timing is the keys' gets its key's parts once it is chosen (finish).
+    if (!keyedTiming) {
+        adjust(code, signal);
+    }
     return code;
+}
+
+// The key's timing goes with its parts, as every later key's will: the format
+// then suits the remote's other keys. Where its parts cannot send it, its
+// strays go with the format, and it stretches no length.
+void finish(LearnedCode &code, const IrSignal &signal)
+{
+    if (const auto parts = LearnedFormatFit::partsFor(code.format, signal)) {
+        code.parts = *parts;
+    } else {
+        adjust(code, signal);
+    }
 }
 
 }  // namespace
@@ -365,11 +379,13 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
     // can then share it.
     std::optional<LearnedCode> best;
     std::size_t bestSize = 0;
+    bool chosen = false;
     const auto consider = [&](std::optional<LearnedCode> code) {
         const std::size_t size = code ? code->format.serialize().size() : 0;
         if (code && (!best || size < bestSize)) {
             best = std::move(code);
             bestSize = size;
+            chosen = true;
         }
     };
     for (const bool keyedTiming : {true, false}) {
@@ -380,11 +396,17 @@ std::optional<LearnedCode> LearnedFormatBuilder::build(const IrSignal &signal)
             }
             const Clustered clustered = clusteredOf(signal, spread);
             const PairCounts counts = countPairs(clustered.symbols);
+            chosen = false;
             consider(codeWith(signal, clustered, findAlphabet(counts, clustered.markMeans, clustered.spaceMeans),
                               keyedTiming));
             const Alphabet four = findFourSymbols(counts);
             if (!four.empty()) {
                 consider(codeWith(signal, clustered, four, keyedTiming));
+            }
+            // Only the one chosen of a spread's candidates gets its parts fitted.
+            if (keyedTiming && chosen) {
+                finish(*best, signal);
+                bestSize = best->format.serialize().size();
             }
         }
         if (best) {

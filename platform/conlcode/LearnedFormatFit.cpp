@@ -175,15 +175,13 @@ private:
     std::vector<std::vector<int>> m_members;
     std::size_t m_position = 0;
 };
-// The key's own adjustments that make `format` with `parts` (which have none
-// yet) send `signal` faithfully; nothing when more are needed than the parts
+// The key's own adjustments that make `format`, which sent `sent` without
+// them, send `signal` faithfully; nothing when more are needed than the parts
 // have room for.
-std::optional<std::vector<LearnedParts::Adjustment>> adjustmentsFor(const LearnedFormat &format,
-                                                                    const std::array<std::uint8_t, 16> &parts,
+std::optional<std::vector<LearnedParts::Adjustment>> adjustmentsFor(const LearnedFormat &format, const IrSignal &sent,
                                                                     const IrSignal &signal)
 {
-    const std::optional<IrSignal> sent = format.signal(parts);
-    const auto misses = sent ? FaithfulCopy::misses(*sent, signal) : std::nullopt;
+    const auto misses = FaithfulCopy::misses(sent, signal);
     if (!misses || misses->size() > format.partShape().adjustments) {
         return std::nullopt;
     }
@@ -235,15 +233,18 @@ std::optional<std::array<std::uint8_t, 16>> LearnedFormatFit::partsFor(const Lea
         content.gaps = format.gapsOf(signal, body);
     }
     std::array<std::uint8_t, 16> parts = LearnedParts::pack(content, format.partShape());
-    if (format.keyedTiming) {
-        const auto own = adjustmentsFor(format, parts, signal);
-        if (!own) {
-            return std::nullopt;
-        }
-        content.adjustments = *own;
-        parts = LearnedParts::pack(content, format.partShape());
+    std::optional<IrSignal> sent = format.signal(parts);
+    if (!sent || FaithfulCopy::faithful(*sent, signal)) {
+        return sent ? std::optional(parts) : std::nullopt;
     }
-    const std::optional<IrSignal> sent = format.signal(parts);
+    // What the format sends too far from this key's own: its adjustments, where the parts have room.
+    const auto own = format.keyedTiming ? adjustmentsFor(format, *sent, signal) : std::nullopt;
+    if (!own) {
+        return std::nullopt;
+    }
+    content.adjustments = *own;
+    parts = LearnedParts::pack(content, format.partShape());
+    sent = format.signal(parts);
     if (!sent || !FaithfulCopy::faithful(*sent, signal)) {
         return std::nullopt;
     }
