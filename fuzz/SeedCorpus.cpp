@@ -18,7 +18,7 @@
 #include "EncodedCapture.h"
 #include "FactoryImage.h"
 #include "HexText.h"
-#include "InfraredReceiver.h"
+#include "ReceiverCapture.h"
 #include "SignalFile.h"
 #include "SparseImage.h"
 
@@ -77,7 +77,7 @@ int main(int argc, char **argv)
         write(corpus / "signalfile" / name, durations + "\n");
         write(corpus / "request" / name,
               "SetCodeCarrierWave\nstatus\npress " + durations + "\nRCollectCodeInfo\nstatus\n");
-        const auto capture = InfraredReceiver::captureText(spread[i]);
+        const auto capture = ReceiverCapture::text(spread[i]);
         if (!capture)
             continue;
         write(corpus / "capture" / name, *capture);

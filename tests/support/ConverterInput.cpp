@@ -2,13 +2,13 @@
 
 #include "CaptureEncoding.h"
 #include "EncodedCapture.h"
-#include "InfraredReceiver.h"
+#include "ReceiverCapture.h"
 
 namespace
 {
 std::string encoded(const InfraredSignal &signal)
 {
-    const auto capture = InfraredReceiver::captureText(signal);
+    const auto capture = ReceiverCapture::text(signal);
     if (!capture) {
         return {};
     }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "InfraredReceiver.h"
+#include "ReceiverCapture.h"
 
 Q_DECLARE_METATYPE(InfraredSignal)
 
@@ -73,7 +74,7 @@ Readback readBack(const Words &words)
 
 Words capture(const InfraredSignal &signal)
 {
-    const auto words = InfraredReceiver::capture(signal);
+    const auto words = ReceiverCapture::words(signal);
     return words ? *words : Words();
 }
 
@@ -197,7 +198,7 @@ private slots:
     {
         QFETCH(int, hz);
         QFETCH(int, kHz);
-        const auto closing = InfraredReceiver::carrierWords(hz);
+        const auto closing = ReceiverCapture::carrierWords(hz);
         QVERIFY(closing[0] != 0x7FFF && closing[1] != 0x7FFF);
         QCOMPARE(closing[1] & 0xFF, 0);
         if (kHz == 0) {
@@ -275,7 +276,7 @@ private slots:
     void unsoundSignals()
     {
         QFETCH(InfraredSignal, signal);
-        QVERIFY(!InfraredReceiver::capture(signal));
+        QVERIFY(!ReceiverCapture::words(signal));
         InfraredReceiver receiver;
         receiver.arm();
         QVERIFY(!receiver.hear(signal));
