@@ -13,21 +13,45 @@ constexpr std::size_t recordBytes = 22;
 constexpr std::size_t partsOffset = 6;
 constexpr std::uint8_t storedCode = 0xC0;
 constexpr std::uint8_t learnedFormat = 0x80;
+
+using Record = std::vector<std::uint8_t>;
+
+std::optional<Record> storedRecord(std::string_view recordHex)
+{
+    std::optional<Record> record = HexText::bytes(recordHex);
+    if (!record || record->size() != recordBytes || (*record)[0] != storedCode || (*record)[1] != 0) {
+        return std::nullopt;
+    }
+    return record;
+}
+
+std::array<std::uint8_t, 16> partsOf(const Record &record)
+{
+    std::array<std::uint8_t, 16> parts{};
+    std::copy(record.begin() + partsOffset, record.end(), parts.begin());
+    return parts;
+}
+
+std::optional<KnownCode> knownCodeOf(const Record &record)
+{
+    if (record[2] != 0) {
+        return std::nullopt;
+    }
+    const std::uint32_t id =
+        static_cast<std::uint32_t>(record[3]) << 16 | static_cast<std::uint32_t>(record[4]) << 8 | record[5];
+    return KnownCode::fromParts(id, partsOf(record));
+}
 }  // namespace
 
 std::optional<IrSignal> FormatCodec::regenerate(std::string_view recordHex, std::string_view formatDataHex)
 {
-    const std::optional<std::vector<std::uint8_t>> record = HexText::bytes(recordHex);
-    if (!record || record->size() != recordBytes || (*record)[0] != storedCode || (*record)[1] != 0) {
+    const std::optional<Record> record = storedRecord(recordHex);
+    if (!record) {
         return std::nullopt;
     }
-    std::array<std::uint8_t, 16> parts{};
-    std::copy(record->begin() + partsOffset, record->end(), parts.begin());
     const std::uint8_t kind = (*record)[2];
     if (kind == 0) {
-        const std::uint32_t id = static_cast<std::uint32_t>((*record)[3]) << 16
-                                 | static_cast<std::uint32_t>((*record)[4]) << 8 | (*record)[5];
-        const std::optional<KnownCode> code = KnownCode::fromParts(id, parts);
+        const std::optional<KnownCode> code = knownCodeOf(*record);
         if (!code) {
             return std::nullopt;
         }
@@ -44,5 +68,11 @@ std::optional<IrSignal> FormatCodec::regenerate(std::string_view recordHex, std:
     if (!format) {
         return std::nullopt;
     }
-    return format->signal(parts);
+    return format->signal(partsOf(*record));
+}
+
+std::optional<KnownCode> FormatCodec::knownCode(std::string_view recordHex)
+{
+    const std::optional<Record> record = storedRecord(recordHex);
+    return record ? knownCodeOf(*record) : std::nullopt;
 }

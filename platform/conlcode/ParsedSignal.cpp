@@ -1,5 +1,7 @@
 #include "ParsedSignal.h"
 
+#include <map>
+
 namespace
 {
 int byteAt(long long value, int index)
@@ -51,6 +53,18 @@ std::optional<ParsedSignal::Irp> kaseikyo(long long address, long long command, 
         return ParsedSignal::Irp{"SharpDVD", {{"D", d}, {"S", s}, {"F", f}, {"E", e}}};
     }
     return ParsedSignal::Irp{"Kaseikyo", {{"D", d}, {"S", s}, {"F", f}, {"E", e}, {"M", m}, {"N", n}}};
+}
+
+// The recorder's Kaseikyo address and command of an IRP code, as kaseikyo() takes them apart.
+ParsedSignal::Recorder kaseikyoRecorder(int m, int n, int d, int s, int f)
+{
+    return {"Kaseikyo", (s & 0xF) | (d & 0xF) << 4 | m << 8 | n << 16 | static_cast<long long>(f >> 6 & 3) << 24,
+            (s >> 4 & 0xF) | (f & 0x3F) << 4};
+}
+
+std::map<std::string, int, std::less<>> byName(const ProtocolCodec::Fields &fields)
+{
+    return {fields.begin(), fields.end()};
 }
 }  // namespace
 
@@ -120,4 +134,50 @@ std::optional<ParsedSignal::Irp> ParsedSignal::irpOf(std::string_view protocol, 
         return Irp{"RCA", {{"D", static_cast<int>(address)}, {"F", static_cast<int>(command)}}};
     }
     return fail(why, "no protocol definition for " + std::string(protocol));
+}
+
+std::optional<ParsedSignal::Recorder> ParsedSignal::recorderOf(std::string_view protocol,
+                                                               const ProtocolCodec::Fields &fields)
+{
+    const auto values = byName(fields);
+    const auto at = [&values](std::string_view name) {
+        const auto found = values.find(name);
+        return found == values.end() ? 0 : found->second;
+    };
+    const int d = at("D");
+    const int s = at("S");
+    const int f = at("F");
+    const int e = at("E");
+    // A candidate for each protocol; whatever does not read back as the code is none.
+    std::optional<Recorder> recorder;
+    if (protocol == "NEC1" || protocol == "NEC1-f16") {
+        const bool f16 = e != 255 - f;
+        recorder = s == 255 - d && !f16 ? Recorder{"NEC", d, f} : Recorder{"NECext", d | s << 8, f16 ? f | e << 8 : f};
+    } else if (protocol == "Pioneer") {
+        recorder = Recorder{"Pioneer", d, f};
+    } else if (protocol == "NECx1") {
+        recorder = Recorder{"Samsung32", d, f};
+    } else if (protocol == "NEC42") {
+        recorder = Recorder{"NEC42", d, f};
+    } else if (protocol == "RC5") {
+        recorder = f < 64 ? Recorder{"RC5", d, f} : Recorder{"RC5X", d, f - 64};
+    } else if (protocol == "RC6") {
+        recorder = Recorder{"RC6", d, f};
+    } else if (protocol == "Sony12" || protocol == "Sony15") {
+        recorder = Recorder{protocol == "Sony12" ? "SIRC" : "SIRC15", d, f};
+    } else if (protocol == "Sony20") {
+        recorder = Recorder{"SIRC20", d | s << 5, f};
+    } else if (protocol == "RCA") {
+        recorder = Recorder{"RCA", d, f};
+    } else if (protocol == "Kaseikyo") {
+        recorder = kaseikyoRecorder(at("M"), at("N"), d, s, f);
+    } else if (protocol == "Panasonic") {
+        // The recorder's Panasonic is Kaseikyo of maker 2, 32; D carries D's nibble and a parity nibble of 0.
+        recorder = kaseikyoRecorder(2, 32, d >> 4, s, f);
+    }
+    std::string why;
+    const auto back = recorder ? irpOf(recorder->protocol, recorder->address, recorder->command, why) : std::nullopt;
+    if (!back || back->protocol != protocol || byName(back->fields) != values)
+        return std::nullopt;
+    return recorder;
 }

@@ -165,6 +165,51 @@ const Protocol *protocolNamed(std::string_view name)
     return found == protocols.end() ? nullptr : &*found;
 }
 
+// Items are separated by commas or white space; an '=' joins the words around
+// it, so that "D = 4" is one item. An empty item between commas stays, to be named.
+std::vector<std::string_view> itemsOf(std::string_view text)
+{
+    std::vector<std::string_view> items;
+    if (trimmed(text).empty())
+        return items;
+    for (std::size_t at = 0; at <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string_view piece = trimmed(text.substr(at, comma - at));
+        at = comma + 1;
+        if (piece.empty())
+            items.push_back(piece);
+        for (std::size_t start = 0; start < piece.size();) {
+            std::size_t end = start;
+            for (;;) {
+                end = std::min(piece.find_first_of(" \t", end), piece.size());
+                const std::size_t next = std::min(piece.find_first_not_of(" \t", end), piece.size());
+                if (next == piece.size() || (piece[end - 1] != '=' && piece[next] != '='))
+                    break;
+                end = next + 1;
+            }
+            items.push_back(piece.substr(start, end - start));
+            start = std::min(piece.find_first_not_of(" \t", end), piece.size());
+        }
+    }
+    return items;
+}
+
+const Field *fieldNamed(const Protocol &protocol, std::string_view name)
+{
+    const auto found = std::find_if(protocol.fields.begin(), protocol.fields.end(),
+                                    [&](const Field &f) { return sameLetters(f.name, name); });
+    return found == protocol.fields.end() ? nullptr : &*found;
+}
+
+// What a field is when it is not given.
+int fallbackOf(const Field &field, int source)
+{
+    return field.rule == Rule::Zero                                  ? 0
+           : field.rule == Rule::Preset || field.rule == Rule::Fixed ? field.preset
+           : field.rule == Rule::Copy                                ? source
+                                                                     : 255 - source;
+}
+
 std::optional<ProtocolFields::Code> fail(std::string *error, std::string message)
 {
     *error = std::move(message);
@@ -184,22 +229,17 @@ std::optional<ProtocolFields::Code> ProtocolFields::parse(std::string_view name,
     }
     const std::string protocolName(protocol->name);
     std::vector<std::optional<int>> values(protocol->fields.size());
-    // No fields at all is no item, rather than one empty item.
-    for (std::size_t at = trimmed(text).empty() ? text.size() + 1 : 0; at <= text.size();) {
-        const std::size_t comma = std::min(text.find(',', at), text.size());
-        const std::string_view item = trimmed(text.substr(at, comma - at));
-        at = comma + 1;
+    for (const std::string_view item : itemsOf(text)) {
         const std::size_t equals = item.find('=');
         if (equals == std::string_view::npos)
             return fail(error, "malformed field '" + std::string(item) + "' (expected NAME=VALUE, such as D=4)");
         const std::string_view key = trimmed(item.substr(0, equals));
-        const auto field = std::find_if(protocol->fields.begin(), protocol->fields.end(),
-                                        [&](const Field &f) { return sameLetters(f.name, key); });
-        if (field == protocol->fields.end() || !given(*field))
+        const Field *field = fieldNamed(*protocol, key);
+        if (!field || !given(*field))
             return fail(error, protocolName + " has no field '" + std::string(key)
                                    + "' (its fields: " + fieldNames(*protocol, true) + ")");
         const std::string fieldName(field->name);
-        std::optional<int> &value = values[static_cast<std::size_t>(field - protocol->fields.begin())];
+        std::optional<int> &value = values[static_cast<std::size_t>(field - protocol->fields.data())];
         if (value)
             return fail(error, "field " + fieldName + " given twice");
         const std::string_view number = trimmed(item.substr(equals + 1));
@@ -224,16 +264,29 @@ std::optional<ProtocolFields::Code> ProtocolFields::parse(std::string_view name,
         if (!values[i] && field.rule == Rule::Given)
             return fail(error, "missing field " + std::string(field.name) + " of " + protocolName
                                    + " (its fields: " + fieldNames(*protocol, true) + ")");
-        if (!values[i] || !given(field)) {
-            const int source = valueOf(field.from);
-            values[i] = field.rule == Rule::Zero                                  ? 0
-                        : field.rule == Rule::Preset || field.rule == Rule::Fixed ? field.preset
-                        : field.rule == Rule::Copy                                ? source
-                                                                                  : 255 - source;
-        }
+        if (!values[i] || !given(field))
+            values[i] = fallbackOf(field, valueOf(field.from));
         code.fields.emplace_back(field.name, *values[i]);
     }
     return code;
+}
+
+std::string ProtocolFields::format(std::string_view name, const ProtocolCodec::Fields &fields)
+{
+    const Protocol *protocol = protocolNamed(name);
+    std::string text(protocol ? protocol->name : name);
+    const auto valueOf = [&](std::string_view fieldName) {
+        const auto found =
+            std::find_if(fields.begin(), fields.end(), [&](const auto &f) { return f.first == fieldName; });
+        return found == fields.end() ? 0 : found->second;
+    };
+    for (const auto &[fieldName, value] : fields) {
+        const Field *field = protocol ? fieldNamed(*protocol, fieldName) : nullptr;
+        if (field && field->rule != Rule::Given && value == fallbackOf(*field, valueOf(field->from)))
+            continue;
+        text += " " + fieldName + "=" + std::to_string(value);
+    }
+    return text;
 }
 
 std::vector<std::string> ProtocolFields::names()

@@ -3,17 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "CodeSignals.h"
 #include "IrFile.h"
-#include "KnownProtocols.h"
-#include "ParsedSignal.h"
-#include "ProtocolFields.h"
 #include "SignalFile.h"
 
 namespace
 {
-// A short press: the first frame and one repeat, as a remote sends while the
-// key is down for a moment.
-constexpr int repeatsOfAPress = 1;
 // Names beyond these are left out of an error line.
 constexpr std::size_t namesShown = 12;
 
@@ -66,17 +61,11 @@ PressInput::Outcome buttonSignal(const std::string &file, const IrFile::Button &
 {
     if (button.raw)
         return {button.signal, {}, {}};
-    const std::string where =
-        file + ": line " + std::to_string(button.protocolLine) + ": button '" + button.name + "': ";
-    std::string why;
-    const auto irp = ParsedSignal::irpOf(button.protocol, button.address, button.command, why);
-    if (!irp)
-        return failed(where + why);
-    std::string error;
-    auto signal = PressInput::encoded(irp->protocol, irp->fields, &error);
-    if (!signal)
-        return failed(where + error);
-    return {std::move(signal), {}, {}};
+    CodeSignals::Made made = CodeSignals::ofRecorderCode(button.protocol, button.address, button.command);
+    if (!made.signal)
+        return failed(file + ": line " + std::to_string(button.protocolLine) + ": button '" + button.name
+                      + "': " + made.error);
+    return {std::move(made.signal), {}, {}};
 }
 
 PressInput::Outcome irFileSignal(const PressInput::Choice &choice, const std::string &file, std::string_view text)
@@ -159,11 +148,10 @@ PressInput::Outcome PressInput::signalOf(const Choice &choice, std::string_view 
     std::string error;
     InfraredSignal signal;
     if (!choice.protocol.empty()) {
-        const auto code = ProtocolFields::parse(choice.protocol, choice.fields, &error);
-        auto encodedSignal = code ? encoded(code->protocol, code->fields, &error) : std::nullopt;
-        if (!encodedSignal)
-            return failed("--protocol " + choice.protocol + ": " + error);
-        return {std::move(encodedSignal), {}, {}};
+        CodeSignals::Made made = CodeSignals::ofProtocol(choice.protocol, choice.fields);
+        if (!made.signal)
+            return failed("--protocol " + choice.protocol + ": " + made.error);
+        return {std::move(made.signal), {}, {}};
     }
     if (!choice.pronto.empty()) {
         if (!SignalFile::parsePronto(choice.pronto, signal, &error))
@@ -178,20 +166,4 @@ PressInput::Outcome PressInput::signalOf(const Choice &choice, std::string_view 
     if (!SignalFile::parse(fileText, signal, &error))
         return failed(file + ": " + error);
     return {std::move(signal), {}, {}};
-}
-
-std::optional<InfraredSignal> PressInput::encoded(const std::string &protocol, const ProtocolCodec::Fields &fields,
-                                                  std::string *error)
-{
-    const std::optional<KnownCode> code = KnownProtocols::make(protocol, fields, repeatsOfAPress);
-    const std::optional<IrSignal> signal = code ? KnownProtocols::encode(*code) : std::nullopt;
-    if (!signal) {
-        std::string given;
-        for (const auto &[name, value] : fields)
-            given += (given.empty() ? "" : ",") + name + "=" + std::to_string(value);
-        *error = protocol + " cannot send " + given;
-        return std::nullopt;
-    }
-    const std::vector<int> flat = signal->flatDurations();
-    return InfraredSignal{signal->carrierHz, {flat.begin(), flat.end()}};
 }

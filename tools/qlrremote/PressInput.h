@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "InfraredSignal.h"
-#include "ProtocolCodec.h"
 
 // What `qlr-remote press` sends, given in one of four ways:
 //   FILE                            a signal file (durations or a Pronto code)
@@ -42,7 +41,4 @@ public:
     static std::optional<Choice> choose(const std::vector<std::string> &words, std::string *error);
     // The signal chosen; `fileText` holds the file when the choice is a file.
     static Outcome signalOf(const Choice &choice, std::string_view fileText);
-    // The signal of a code of a protocol the conversion library sends, sent as one press.
-    static std::optional<InfraredSignal> encoded(const std::string &protocol, const ProtocolCodec::Fields &fields,
-                                                 std::string *error);
 };

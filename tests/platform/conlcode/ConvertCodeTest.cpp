@@ -7,12 +7,28 @@
 #include <thread>
 
 #include "ConverterInput.h"
+#include "ConverterResult.h"
+#include "ProtocolFields.h"
+#include "SignalFile.h"
 #include "TestSignals.h"
 
 namespace
 {
 using ConvertFunction = const char *(*)(const char *, std::int32_t);
 using FormatsFunction = const char *(*)(const char *, std::int32_t, std::int32_t, const char *);
+using DescribeFunction = const char *(*)(const char *, const char *);
+using ProtocolFunction = const char *(*)(const char *, const char *);
+using RecorderFunction = const char *(*)(const char *, const char *, const char *);
+
+// The line of a description that starts with `key`, without the key; empty when there is none.
+QString lineOf(const QString &description, const QString &key)
+{
+    for (const QString &line : description.split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size());
+    }
+    return {};
+}
 
 // An NEC lead-in and two bits: well-formed durations, but three marks are no code.
 const std::string tooFew = "23281194023006990230EDED";
@@ -34,13 +50,29 @@ private slots:
     void eachThreadKeepsItsResult();
     void offeredFormats_data();
     void offeredFormats();
+    void keyRecordsInWords_data();
+    void keyRecordsInWords();
+    void codesInWordsMakeTheirSignal_data();
+    void codesInWordsMakeTheirSignal();
+    void everyProtocolReadsBackInWords();
 
 private:
     std::string convert(const std::string &text, std::int32_t mode = 2) const { return m_convert(text.c_str(), mode); }
+    // The converter's result for a signal in the durations form, as a capture of it gives it.
+    ConverterResult learn(const QString &signalText) const;
+    QString describe(const std::string &record, const std::string &data = {}) const
+    {
+        return QString::fromLatin1(m_describe(record.c_str(), data.c_str()));
+    }
+    // What a signal made from words learns as: its protocol and fields, or the problem.
+    QString learnedAs(const QString &signalText) const;
 
     void *m_library = nullptr;
     ConvertFunction m_convert = nullptr;
     FormatsFunction m_withFormats = nullptr;
+    DescribeFunction m_describe = nullptr;
+    ProtocolFunction m_ofProtocol = nullptr;
+    RecorderFunction m_ofRecorder = nullptr;
     std::string m_nec;
 };
 
@@ -52,6 +84,10 @@ void ConvertCodeTest::initTestCase()
     QVERIFY(m_convert);
     m_withFormats = reinterpret_cast<FormatsFunction>(dlsym(m_library, "ConvertCodeWithFormats"));
     QVERIFY(m_withFormats);
+    m_describe = reinterpret_cast<DescribeFunction>(dlsym(m_library, "DescribeKeyCode"));
+    m_ofProtocol = reinterpret_cast<ProtocolFunction>(dlsym(m_library, "SignalOfProtocol"));
+    m_ofRecorder = reinterpret_cast<RecorderFunction>(dlsym(m_library, "SignalOfRecorderCode"));
+    QVERIFY(m_describe && m_ofProtocol && m_ofRecorder);
     m_nec = ConverterInput::of(TestSignals::nec(0x20, 0xDF, 0x02, TestSignals::NecRepeat::Ditto, 1));
     QVERIFY(!convert(m_nec).empty());
 }
@@ -140,6 +176,167 @@ void ConvertCodeTest::eachThreadKeepsItsResult()
     }
     other.join();
     QVERIFY(othersRight);
+}
+
+ConverterResult ConvertCodeTest::learn(const QString &signalText) const
+{
+    InfraredSignal signal;
+    std::string error;
+    if (!SignalFile::parseDurations(signalText.toStdString(), signal, &error))
+        return {};
+    return ConverterResult::of(convert(ConverterInput::of(signal)));
+}
+
+QString ConvertCodeTest::learnedAs(const QString &signalText) const
+{
+    if (signalText.startsWith("error: "))
+        return signalText;
+    const ConverterResult learned = learn(signalText);
+    return learned.known() ? lineOf(describe(learned.knownRecord()), "protocol: ") : "not learned as a known code";
+}
+
+void ConvertCodeTest::keyRecordsInWords_data()
+{
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<QString>("recorder");
+    QTest::addColumn<QString>("keycode");  // what the key's signal learns as again; empty: no description
+    const ConverterResult nec = ConverterResult::of(convert(m_nec));
+    const ConverterResult rc5 = ConverterResult::of(convert(ConverterInput::of(TestSignals::rc5(5, 33, 1, 1))));
+    const ConverterResult learned =
+        ConverterResult::of(convert(ConverterInput::of(TestSignals::pulseDistance({}, {1, 0, 1, 1, 0, 0, 1, 0}))));
+    QVERIFY(nec.known() && rc5.known() && !learned.known() && !learned.data.isEmpty());
+    const QString necRecord = QString::fromStdString(nec.knownRecord());
+    QTest::newRow("known, learned") << necRecord << ""
+                                    << "NEC1 D=32 F=2"
+                                    << "NEC 32 2" << nec.keyCode();
+    QTest::newRow("known, downloaded") << "80" + necRecord.mid(2) << ""
+                                       << "NEC1 D=32 F=2"
+                                       << "NEC 32 2" << nec.keyCode();
+    QTest::newRow("toggle a recorder cannot name") << QString::fromStdString(rc5.knownRecord()) << ""
+                                                   << "RC5 D=5 F=33 T=1"
+                                                   << "" << rc5.keyCode();
+    QTest::newRow("learned format") << QString::fromStdString(learned.learnedRecord()) << learned.data << ""
+                                    << "" << learned.keyCode();
+    QTest::newRow("learned format without its data") << QString::fromStdString(learned.learnedRecord()) << ""
+                                                     << ""
+                                                     << ""
+                                                     << "";
+    QTest::newRow("no code") << "00" + necRecord.mid(2) << ""
+                             << ""
+                             << ""
+                             << "";
+    QTest::newRow("not counted as a code") << "A0" + necRecord.mid(2) << ""
+                                           << ""
+                                           << ""
+                                           << "";
+    QTest::newRow("a byte short") << necRecord.left(42) << ""
+                                  << ""
+                                  << ""
+                                  << "";
+    QTest::newRow("not hex") << QString(necRecord).replace(10, 1, "G") << ""
+                             << ""
+                             << ""
+                             << "";
+}
+
+void ConvertCodeTest::keyRecordsInWords()
+{
+    QFETCH(QString, record);
+    QFETCH(QString, data);
+    QFETCH(QString, protocol);
+    QFETCH(QString, recorder);
+    QFETCH(QString, keycode);
+    const QString description = describe(record.toStdString(), data.toStdString());
+    QCOMPARE(description.isEmpty(), keycode.isEmpty());
+    QCOMPARE(lineOf(description, "protocol: "), protocol);
+    QCOMPARE(lineOf(description, "recorder: "), recorder);
+    if (keycode.isEmpty())
+        return;
+    // What the key sends is what was learned: it learns as the same code again.
+    const QString signal = lineOf(description, "signal: ");
+    QVERIFY2(signal.startsWith("carrier="), qPrintable(description));
+    QCOMPARE(learn(signal).keyCode(), keycode);
+}
+
+void ConvertCodeTest::codesInWordsMakeTheirSignal_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("learned");
+    const auto protocol = [](const QString &name, const QString &fields) { return QStringList{name, fields}; };
+    const auto recorder = [](const QString &name, const QString &address, const QString &command) {
+        return QStringList{name, address, command};
+    };
+    QTest::newRow("protocol, fields apart") << protocol("NEC1", "D=4 F=8") << "NEC1 D=4 F=8";
+    QTest::newRow("protocol, fields by commas") << protocol("nec1", "D=4,F=8") << "NEC1 D=4 F=8";
+    QTest::newRow("protocol with a toggle") << protocol("RC5", "D=5 F=33 T=1") << "RC5 D=5 F=33 T=1";
+    QTest::newRow("recorder's NEC") << recorder("NEC", "4", "8") << "NEC1 D=4 F=8";
+    QTest::newRow("recorder's RC5X") << recorder("RC5X", "5", "10") << "RC5 D=5 F=74";
+    QTest::newRow("unknown protocol") << protocol("NEC", "D=4 F=8") << "error: unknown protocol 'NEC'";
+    QTest::newRow("field out of range") << protocol("NEC1", "D=300 F=1")
+                                        << "error: field D=300 out of range for NEC1 (0 to 255)";
+    QTest::newRow("field missing") << protocol("NEC1", "D=4") << "error: missing field F of NEC1";
+    QTest::newRow("recorder's address too large")
+        << recorder("NEC", "256", "1") << "error: NEC address or command out of range";
+    QTest::newRow("recorder's number malformed")
+        << recorder("NEC", "4x", "1") << "error: address and command must be whole numbers";
+    QTest::newRow("recorder's protocol unknown")
+        << recorder("RC6A", "1", "1") << "error: no protocol definition for RC6A";
+}
+
+void ConvertCodeTest::codesInWordsMakeTheirSignal()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, learned);
+    std::vector<std::string> text;
+    for (const QString &word : words)
+        text.push_back(word.toStdString());
+    const QString signal =
+        QString::fromLatin1(words.size() == 2 ? m_ofProtocol(text[0].c_str(), text[1].c_str())
+                                              : m_ofRecorder(text[0].c_str(), text[1].c_str(), text[2].c_str()));
+    QVERIFY2(learnedAs(signal).startsWith(learned), qPrintable(learnedAs(signal)));
+}
+
+void ConvertCodeTest::everyProtocolReadsBackInWords()
+{
+    // Each protocol at its largest fields and at small ones: what a key holds, in
+    // its protocol's and its recorder's words, learns as the same code again.
+    int recorded = 0;
+    for (const std::string &name : ProtocolFields::names()) {
+        const QString ranges = QString::fromStdString(ProtocolFields::describe(name));
+        for (const bool largest : {true, false}) {
+            QStringList fields;
+            for (const QString &field : ranges.split(' ')) {
+                if (!field.contains("=0.."))
+                    continue;
+                const int most = field.section("..", 1).section(' ', 0, 0).toInt();
+                fields << field.section('=', 0, 0) + "=" + QString::number(largest ? most : most / 3);
+            }
+            QString given = fields.join(' ');
+            if (name.ends_with("-f16"))  // E = 255 - F would be the protocol without -f16
+                given.replace(QRegularExpression("E=\\d+"), "E=1");
+            const QString signal = QString::fromLatin1(m_ofProtocol(name.c_str(), given.toLatin1().constData()));
+            const ConverterResult code = learn(signal);
+            QVERIFY2(code.known(), qPrintable(QString::fromStdString(name) + " " + given + ": " + signal.left(60)));
+            const QString description = describe(code.knownRecord());
+            const QString words = lineOf(description, "protocol: ");
+            QVERIFY2(!words.isEmpty(), qPrintable(description));
+            const QString again = QString::fromLatin1(m_ofProtocol(words.section(' ', 0, 0).toLatin1().constData(),
+                                                                   words.section(' ', 1).toLatin1().constData()));
+            QCOMPARE(learn(again).keyCode().left(22), code.keyCode().left(22));
+            const QStringList recorder = lineOf(description, "recorder: ").split(' ', Qt::SkipEmptyParts);
+            if (recorder.isEmpty())
+                continue;
+            ++recorded;
+            const QString fromRecorder =
+                QString::fromLatin1(m_ofRecorder(recorder[0].toLatin1().constData(), recorder[1].toLatin1().constData(),
+                                                 recorder[2].toLatin1().constData()));
+            QCOMPARE(learn(fromRecorder).keyCode().left(22), code.keyCode().left(22));
+        }
+    }
+    // NEC, NECext, Pioneer, Samsung32, NEC42, RC5, RC6, three SIRCs, Kaseikyo and RCA, mostly at both sizes.
+    QVERIFY2(recorded >= 18, qPrintable(QString::number(recorded)));
 }
 
 QTEST_APPLESS_MAIN(ConvertCodeTest)

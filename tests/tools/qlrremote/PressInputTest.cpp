@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "CodeSignals.h"
 #include "IrFile.h"
 #include "KnownProtocols.h"
 #include "PressInput.h"
@@ -79,6 +80,12 @@ private slots:
         QTest::addColumn<Fields>("expected");
         QTest::newRow("NEC1, S and E from D and F") << "NEC1"
                                                     << "D=4,F=8" << Fields{{"D", 4}, {"S", 251}, {"F", 8}, {"E", 247}};
+        QTest::newRow("fields apart, as the tool shows them")
+            << "NEC1"
+            << "D=4 F=8" << Fields{{"D", 4}, {"S", 251}, {"F", 8}, {"E", 247}};
+        QTest::newRow("blanks around the equals signs")
+            << "NEC1"
+            << " D = 4  F= 8 ,S =1" << Fields{{"D", 4}, {"S", 1}, {"F", 8}, {"E", 247}};
         QTest::newRow("S given") << "nec1"
                                  << "D=0x86, S=0x6B ,F=18" << Fields{{"D", 134}, {"S", 107}, {"F", 18}, {"E", 237}};
         QTest::newRow("NECx1, S copies D") << "NECX1"
@@ -124,7 +131,8 @@ private slots:
             if (name.ends_with("-f16"))  // E = 255 - F would be the protocol without -f16
                 code = ProtocolFields::parse(name, top.join(',').replace("E=255", "E=1").toStdString(), &error);
             QVERIFY2(code, (name + ": " + error).c_str());
-            QVERIFY2(PressInput::encoded(code->protocol, code->fields, &error), (name + ": " + error).c_str());
+            const CodeSignals::Made made = CodeSignals::ofCode(code->protocol, code->fields);
+            QVERIFY2(made.signal, (name + ": " + made.error).c_str());
             for (int i = 0; i < top.size(); ++i) {
                 QStringList above = top;
                 const int most = above[i].section('=', 1).toInt();
