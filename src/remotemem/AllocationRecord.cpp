@@ -19,6 +19,14 @@ std::optional<AllocationRecord> AllocationRecord::parse(std::string_view text)
     return record;
 }
 
+std::optional<AllocationRecord> AllocationRecord::inSlot(std::string_view records, int slot)
+{
+    const std::size_t offset = static_cast<std::size_t>(slot) * digits;
+    if (slot < 0 || offset + digits > records.size())
+        return std::nullopt;
+    return parse(records.substr(offset, digits));
+}
+
 std::string AllocationRecord::text() const
 {
     const auto word = static_cast<std::uint16_t>((inuse ? 0x8000 : 0) | (firstblock & maxFirstBlock));

@@ -20,5 +20,8 @@ struct AllocationRecord
 
     // Fails unless the text is 12 hex digits.
     static std::optional<AllocationRecord> parse(std::string_view text);
+    // The record of `slot` in the text of all records, slot 0 first; none
+    // for a slot past the text's end.
+    static std::optional<AllocationRecord> inSlot(std::string_view records, int slot);
     std::string text() const;
 };

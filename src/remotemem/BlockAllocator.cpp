@@ -54,11 +54,9 @@ bool BlockAllocator::isFreeRun(int first, int blocks) const
 
 std::optional<AllocationRecord> BlockAllocator::record(int slot) const
 {
-    const std::size_t offset = static_cast<std::size_t>(slot) * AllocationRecord::digits;
-    if (slot < 0 || slot >= m_tables.allocrecordcount
-        || offset + AllocationRecord::digits > m_tables.allocrecords.size())
+    if (slot >= m_tables.allocrecordcount)
         return std::nullopt;
-    return AllocationRecord::parse(std::string_view(m_tables.allocrecords).substr(offset, AllocationRecord::digits));
+    return AllocationRecord::inSlot(m_tables.allocrecords, slot);
 }
 
 bool BlockAllocator::slotReferenced(int slot, std::size_t exceptIndex) const
