@@ -259,3 +259,27 @@ std::string IrFile::summary(const Button &button)
     std::snprintf(numbers, sizeof numbers, " address 0x%llX command 0x%llX", button.address, button.command);
     return button.name + "  " + button.protocol + numbers;
 }
+
+std::string IrFile::write(const std::vector<Button> &buttons)
+{
+    const auto bytes = [](long long value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02llX %02llX %02llX %02llX", value & 0xFF, value >> 8 & 0xFF,
+                      value >> 16 & 0xFF, value >> 24 & 0xFF);
+        return std::string(text);
+    };
+    std::string text = std::string(fileTypeKey) + ": " + std::string(fileTypes[0]) + "\nVersion: 1\n";
+    for (const Button &button : buttons) {
+        text += "#\nname: " + button.name + "\n";
+        if (!button.raw) {
+            text += "type: parsed\nprotocol: " + button.protocol + "\naddress: " + bytes(button.address)
+                    + "\ncommand: " + bytes(button.command) + "\n";
+            continue;
+        }
+        text += "type: raw\nfrequency: " + std::to_string(button.signal.carrierHz) + "\nduty_cycle: 0.330000\ndata:";
+        for (const double duration : button.signal.durations)
+            text += " " + std::to_string(std::lround(duration));
+        text += "\n";
+    }
+    return text;
+}

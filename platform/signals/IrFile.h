@@ -50,4 +50,8 @@ public:
     static std::optional<std::vector<Button>> parse(std::string_view text, std::string *error);
     // One line about a button: its name and what it sends.
     static std::string summary(const Button &button);
+    // The file of these buttons, which parse reads back as them: raw durations
+    // in whole microseconds, address and command in four bytes. Names are
+    // written as given and must be one line each.
+    static std::string write(const std::vector<Button> &buttons);
 };

@@ -31,12 +31,33 @@ public:
     Conversion convert(const std::string &code, int carrierHz = 0, const std::string &storedFormats = {});
     bool loaded() const { return m_handle != nullptr; }
 
+    // Codes in words, through entry points a library may offer beside
+    // ConvertCode; without one the answer is EntryMissing and says which.
+    // DescribeKeyCode: what a key record (44 hex digits) holds, with the
+    // format data of a learned format, as "protocol: ", "recorder: " and
+    // "signal: " lines; empty text when the library cannot read it.
+    Conversion describeKeyCode(const std::string &record, const std::string &formatdata);
+    // SignalOfProtocol: the signal of a protocol's code given by its fields,
+    // as a signal file's durations ("carrier=38000 9024 4512 ..."), or
+    // "error: " and the problem.
+    Conversion signalOfProtocol(const std::string &protocol, const std::string &fields);
+    // SignalOfRecorderCode: the same for a recorder's parsed code.
+    Conversion signalOfRecorderCode(const std::string &protocol, long long address, long long command);
+
 private:
     using Entry = const char *(*)(const char *code, std::int32_t mode);
     using CarrierEntry = const char *(*)(const char *code, std::int32_t mode, std::int32_t carrierHz);
     using FormatsEntry = const char *(*)(const char *code, std::int32_t mode, std::int32_t carrierHz,
                                          const char *storedFormats);
+    using TwoTexts = const char *(*)(const char *, const char *);
+    using ThreeTexts = const char *(*)(const char *, const char *, const char *);
 
+    // Loads the library and its entry points unless it is loaded; the failure otherwise.
+    bool load(Conversion &failure);
+    // Calls an entry point of the loaded library with nothing escaping.
+    template <typename Call> Conversion guarded(Call call);
+    // An optional entry point, loading the library first.
+    template <typename Function, typename... Texts> Conversion callOptional(const char *name, Texts... texts);
     void unload();
 
     std::string m_fileName;

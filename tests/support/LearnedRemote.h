@@ -22,6 +22,9 @@ public:
     CapturedCodeStore::Result learn(const InfraredSignal &signal, int mode, const std::string &keycode);
     std::vector<std::uint8_t> image() const;
     VirtualRemote &remote() { return *m_quick.remote; }
+    RemoteDevice &device() { return *m_quick.device; }
+    // The working copies, as learning left them.
+    const RemoteTables &tables() const { return m_tables; }
     // Where the record of a key lies, or -1 for a key the remote does not list.
     int recordAddress(int mode, const std::string &keycode) const;
 
