@@ -52,29 +52,32 @@ std::string hexOf(const std::vector<std::uint8_t> &bytes)
     return HexText::formatBytes(bytes.data(), bytes.size());
 }
 
+// What must agree between the remote's tables and the image's for the
+// image's records to land in the right place under the right key.
+struct Placement
+{
+    const char *what;
+    long (*of)(const RemoteTables &);
+};
+const Placement placements[] = {
+    {"the number of keys a mode", [](const RemoteTables &t) { return long{t.keyspermode}; }},
+    {"the key table's address", [](const RemoteTables &t) { return long{t.keytableaddr}; }},
+    {"the allocation area's address", [](const RemoteTables &t) { return long{t.alloctableaddr}; }},
+    {"the number of allocation slots", [](const RemoteTables &t) { return long{t.allocrecordcount}; }},
+    {"the code area's address", [](const RemoteTables &t) { return long{t.codeareaaddr}; }},
+    {"the number of blocks", [](const RemoteTables &t) { return long{t.blockcount}; }},
+    {"the number of key records", [](const RemoteTables &t) { return static_cast<long>(t.keystates.size()); }},
+};
+
 // Where the two sets of tables differ in a way that would put the image's
 // records in the wrong place or under the wrong key; empty when they agree.
 std::string layoutDifference(const RemoteTables &remote, const RemoteTables &image)
 {
-    const auto differs = [](const char *what, long ours, long theirs) {
-        return std::string(what) + " is " + std::to_string(theirs) + " in the backup and " + std::to_string(ours)
-               + " on this remote";
-    };
-    if (remote.keyspermode != image.keyspermode)
-        return differs("the number of keys a mode", remote.keyspermode, image.keyspermode);
-    if (remote.keytableaddr != image.keytableaddr)
-        return differs("the key table's address", remote.keytableaddr, image.keytableaddr);
-    if (remote.alloctableaddr != image.alloctableaddr)
-        return differs("the allocation area's address", remote.alloctableaddr, image.alloctableaddr);
-    if (remote.allocrecordcount != image.allocrecordcount)
-        return differs("the number of allocation slots", remote.allocrecordcount, image.allocrecordcount);
-    if (remote.codeareaaddr != image.codeareaaddr)
-        return differs("the code area's address", remote.codeareaaddr, image.codeareaaddr);
-    if (remote.blockcount != image.blockcount)
-        return differs("the number of blocks", remote.blockcount, image.blockcount);
-    if (remote.keystates.size() != image.keystates.size())
-        return differs("the number of key records", static_cast<long>(remote.keystates.size()),
-                       static_cast<long>(image.keystates.size()));
+    for (const Placement &placement : placements) {
+        if (placement.of(remote) != placement.of(image))
+            return std::string(placement.what) + " is " + std::to_string(placement.of(image)) + " in the backup and "
+                   + std::to_string(placement.of(remote)) + " on this remote";
+    }
     for (std::size_t i = 0; i < remote.keystates.size(); ++i) {
         if (remote.keystates[i].compare(0, 2, image.keystates[i], 0, 2) != 0)
             return "the backup lists its keys in another order than this remote";
