@@ -3,12 +3,10 @@
 #include <algorithm>
 
 #include "AllocationRecord.h"
+#include "KeyStateEntry.h"
 
 namespace
 {
-constexpr char noCode = '0';
-constexpr std::size_t kindAt = 3;
-
 std::string counted(const char *name, const MemoryGauge::Count &count)
 {
     return std::string(name) + " " + std::to_string(count.used) + "/" + std::to_string(count.total);
@@ -21,7 +19,8 @@ MemoryGauge MemoryGauge::of(const RemoteTables &tables)
     gauge.keys.total = static_cast<int>(tables.keystates.size());
     gauge.keys.used =
         static_cast<int>(std::count_if(tables.keystates.begin(), tables.keystates.end(), [](const std::string &entry) {
-            return entry.size() > kindAt && entry[kindAt] != noCode;
+            const auto kind = KeyStateEntry::kind(entry);
+            return kind && *kind != KeyStateEntry::Kind::None;
         }));
     gauge.formatSlots.total = tables.allocrecordcount;
     for (int slot = 0; slot < tables.allocrecordcount; ++slot) {

@@ -4,6 +4,7 @@
 #include "ConverterLibrary.h"
 #include "KeyDetails.h"
 #include "LearnedRemote.h"
+#include "ModeSlice.h"
 #include "PressInput.h"
 #include "TestSignals.h"
 #include "TypedCode.h"
@@ -25,12 +26,8 @@ InfraredSignal ofProtocol(const char *protocol, const char *fields)
 
 int indexOf(const LearnedRemote &remote, int mode, const std::string &code)
 {
-    const RemoteTables &tables = remote.tables();
-    for (int position = 0; position < tables.keyspermode; ++position) {
-        if (tables.keystates[std::size_t(position)].compare(0, 2, code) == 0)
-            return mode * tables.keyspermode + position;
-    }
-    return -1;
+    const auto found = ModeSlice(remote.tables(), mode).find(code, KeyStateEntry::CodeMatch::Exact);
+    return found ? static_cast<int>(*found) : -1;
 }
 
 std::optional<KeyDetails> detailsOf(LearnedRemote &remote, int mode, const std::string &code, std::string *why)

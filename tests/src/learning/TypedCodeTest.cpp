@@ -3,6 +3,7 @@
 #include "ConverterLibrary.h"
 #include "KeyDetails.h"
 #include "LearnedRemote.h"
+#include "ModeSlice.h"
 #include "SignalFile.h"
 #include "TypedCode.h"
 
@@ -27,15 +28,11 @@ QString learnedAs(const InfraredSignal &signal)
     LearnedRemote remote;
     if (remote.learn(signal, cd, key).outcome != CapturedCodeStore::Outcome::Stored)
         return "not stored";
-    const RemoteTables &tables = remote.tables();
-    int index = -1;
-    for (int position = 0; position < tables.keyspermode; ++position) {
-        if (tables.keystates[std::size_t(position)].compare(0, 2, key) == 0)
-            index = cd * tables.keyspermode + position;
-    }
+    const auto index = ModeSlice(remote.tables(), cd).find(key, KeyStateEntry::CodeMatch::Exact);
     ConverterLibrary library;
     std::string why;
-    const std::optional<KeyDetails> details = KeyDetails::read(remote.device(), tables, library, index, &why);
+    const std::optional<KeyDetails> details =
+        KeyDetails::read(remote.device(), remote.tables(), library, index ? static_cast<int>(*index) : -1, &why);
     return QString::fromStdString(details ? details->holds() : why);
 }
 }  // namespace
