@@ -38,10 +38,12 @@ std::string carrierOf(const InfraredSignal &signal)
 std::optional<KeyDetails> KeyDetails::read(RemoteDevice &device, const RemoteTables &tables, ConverterLibrary &library,
                                            int index, std::string *why)
 {
-    const std::optional<StoredKeyCode> stored = StoredKeyCode::read(device, tables, index, why);
-    if (!stored)
+    const StoredKeyCode stored = StoredKeyCode::read(device, tables, index);
+    if (stored.problem != StoredKeyCode::Problem::None) {
+        *why = stored.why();
         return std::nullopt;
-    const Conversion described = library.describeKeyCode(stored->record, stored->formatdata);
+    }
+    const Conversion described = library.describeKeyCode(stored.record, stored.formatdata);
     if (described.status != Conversion::Status::Converted) {
         *why = described.error;
         return std::nullopt;
@@ -51,9 +53,9 @@ std::optional<KeyDetails> KeyDetails::read(RemoteDevice &device, const RemoteTab
         *why = "the conversion library cannot read its code";
         return std::nullopt;
     }
-    details->learned = stored->learned;
-    details->slot = stored->slot;
-    details->blocks = stored->blocks;
+    details->learned = stored.learned;
+    details->slot = stored.slot;
+    details->blocks = stored.blocks();
     return details;
 }
 

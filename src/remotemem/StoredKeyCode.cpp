@@ -1,6 +1,5 @@
 #include "StoredKeyCode.h"
 
-#include "AllocationRecord.h"
 #include "BlockLayout.h"
 #include "BlockReader.h"
 #include "HexText.h"
@@ -13,55 +12,74 @@ constexpr std::uint8_t holdsCodeBits = 0xA0;
 constexpr std::uint8_t holdsCode = 0x80;
 constexpr std::uint8_t learnedCode = 0x40;
 // Byte 2: bit 7 set refers to a learned format by its slot in byte 3.
-constexpr std::uint8_t learnedFormat = 0x80;
+constexpr std::uint8_t learnedFormatBit = 0x80;
 constexpr int recordUnits = (BlockLayout::keyRecordBytes + BlockLayout::unitBytes - 1) / BlockLayout::unitBytes;
 
+// `units` of 8 bytes from `address` as hex text; empty when they do not fit or cannot be read.
 std::string readHex(RemoteDevice &device, std::uint32_t address, int units)
 {
-    if (address + static_cast<std::uint32_t>(units) * BlockLayout::unitBytes > BlockLayout::memorySize)
+    if (units <= 0 || address + static_cast<std::uint32_t>(units) * BlockLayout::unitBytes > BlockLayout::memorySize)
         return {};
-    return BlockReader::read(device, static_cast<std::uint16_t>(address), units,
-                             2 * BlockLayout::unitBytes * static_cast<std::size_t>(units));
-}
-
-std::optional<StoredKeyCode> unread(std::string *why, std::string text)
-{
-    *why = std::move(text);
-    return std::nullopt;
+    const std::string text = BlockReader::read(device, static_cast<std::uint16_t>(address), units,
+                                               2 * BlockLayout::unitBytes * static_cast<std::size_t>(units));
+    return HexText::bytes(text) ? text : std::string();
 }
 }  // namespace
 
-std::optional<StoredKeyCode> StoredKeyCode::read(RemoteDevice &device, const RemoteTables &tables, int index,
-                                                 std::string *why)
+StoredKeyCode StoredKeyCode::read(RemoteDevice &device, const RemoteTables &tables, int index)
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= tables.keystates.size())
-        return unread(why, "the key has no record");
-    const std::uint32_t address = tables.keytableaddr + static_cast<std::uint32_t>(BlockLayout::keyRecordBytes * index);
-    const std::string record = readHex(device, address, recordUnits).substr(0, KeyStateEntry::recordDigits);
-    const auto status = HexText::byteAt(record, 0);
-    const auto reference = HexText::byteAt(record, 4);
-    if (record.size() < KeyStateEntry::recordDigits || !HexText::bytes(record) || !status || !reference)
-        return unread(why, "its key record cannot be read");
-    if ((*status & holdsCodeBits) != holdsCode)
-        return unread(why, "it holds no code");
     StoredKeyCode code;
-    code.record = record;
+    const auto stop = [&code](Problem problem) {
+        code.problem = problem;
+        return code;
+    };
+    if (index < 0 || static_cast<std::size_t>(index) >= tables.keystates.size())
+        return stop(Problem::Unreadable);
+    code.record = readHex(device, tables.keytableaddr + static_cast<std::uint32_t>(BlockLayout::keyRecordBytes * index),
+                          recordUnits)
+                      .substr(0, KeyStateEntry::recordDigits);
+    const auto status = HexText::byteAt(code.record, 0);
+    const auto reference = HexText::byteAt(code.record, 4);
+    if (code.record.size() < KeyStateEntry::recordDigits || !status || !reference)
+        return stop(Problem::Unreadable);
+    if ((*status & holdsCodeBits) != holdsCode)
+        return stop(Problem::NoCode);
     code.learned = (*status & learnedCode) != 0;
-    if ((*reference & learnedFormat) == 0)
+    code.learnedFormat = (*reference & learnedFormatBit) != 0;
+    if (!code.learnedFormat)
         return code;
 
-    code.slot = *HexText::byteAt(record, 6);
-    const auto allocation =
-        code.slot < tables.allocrecordcount ? AllocationRecord::inSlot(tables.allocrecords, code.slot) : std::nullopt;
-    if (!allocation || !allocation->inuse)
-        return unread(why, "it refers to slot " + std::to_string(code.slot) + ", which holds no format");
-    if (allocation->firstblock + allocation->blocks > tables.blockcount)
-        return unread(why, "its format's blocks lie outside the code area");
-    code.blocks = allocation->blocks;
+    code.slot = *HexText::byteAt(code.record, 6);
+    if (code.slot >= tables.allocrecordcount)
+        return stop(Problem::SlotBeyond);
+    code.allocation = AllocationRecord::inSlot(tables.allocrecords, code.slot);
+    if (!code.allocation || !code.allocation->inuse)
+        return stop(Problem::SlotFree);
+    if (code.allocation->firstblock + code.allocation->blocks > tables.blockcount)
+        return stop(Problem::BlocksOutside);
+    if (code.allocation->blocks == 0)
+        return code;
     code.formatdata = readHex(
-        device, tables.codeareaaddr + static_cast<std::uint32_t>(BlockLayout::unitBytes * allocation->firstblock),
-        code.blocks);
-    if (code.formatdata.empty() || !HexText::bytes(code.formatdata))
-        return unread(why, "its format's data cannot be read");
-    return code;
+        device, tables.codeareaaddr + static_cast<std::uint32_t>(BlockLayout::unitBytes * code.allocation->firstblock),
+        code.allocation->blocks);
+    return code.formatdata.empty() ? stop(Problem::Unreadable) : code;
+}
+
+std::string StoredKeyCode::why() const
+{
+    switch (problem) {
+    case Problem::None:
+        break;
+    case Problem::Unreadable:
+        return "the remote's memory cannot be read";
+    case Problem::NoCode:
+        return "it holds no code";
+    case Problem::SlotBeyond:
+        return "it refers to slot " + std::to_string(slot) + ", beyond the allocation records";
+    case Problem::SlotFree:
+        return "it refers to slot " + std::to_string(slot) + ", which holds no format";
+    case Problem::BlocksOutside:
+        return "its format's blocks lie outside the code area";
+    }
+    return {};
 }

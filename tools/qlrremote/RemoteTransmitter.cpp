@@ -4,7 +4,6 @@
 #include <array>
 #include <cctype>
 
-#include "BlockAllocator.h"
 #include "BlockLayout.h"
 #include "FormatCodec.h"
 #include "HexText.h"
@@ -14,22 +13,17 @@
 #include "ModeSlice.h"
 #include "RemoteTablesReader.h"
 #include "SignalFile.h"
+#include "StoredKeyCode.h"
 
 namespace
 {
 using Outcome = RemoteTransmitter::Outcome;
-using Record = std::array<std::uint8_t, BlockLayout::keyRecordBytes>;
 
 const std::array<std::string_view, 8> modeNames{"TV", "CBL", "SAT", "DVD", "VCR", "CD", "AMP", "AUX"};
 
-// Byte 0: bit 7 set and bit 5 clear is a key holding a code, as start-up counts it.
-constexpr std::uint8_t holdsCodeBits = 0xA0;
-constexpr std::uint8_t holdsCode = 0x80;
 // The codec reads records as learning writes them; a downloaded code (0x80)
 // sends the same way once it reads as a stored one.
-constexpr std::uint8_t storedCode = 0xC0;
-// Byte 2: bit 7 set refers to a learned format by its slot in byte 3.
-constexpr std::uint8_t learnedFormat = 0x80;
+constexpr char storedCode[] = "C0";
 
 RemoteTransmitter::Result refused(Outcome outcome, std::string reason)
 {
@@ -46,49 +40,54 @@ std::string heldBlocks(const AllocationRecord &allocation)
                : "blocks " + first + "-" + std::to_string(allocation.firstblock + allocation.blocks - 1);
 }
 
-RemoteTransmitter::Result knownFormat(const std::string &key, const Record &record)
+RemoteTransmitter::Result knownFormat(const std::string &key, const std::string &record)
 {
-    const std::uint32_t id =
-        static_cast<std::uint32_t>(record[3]) << 16 | static_cast<std::uint32_t>(record[4]) << 8 | record[5];
-    const std::string format = HexText::format(id, 6);
-    const auto signal = FormatCodec::regenerate(HexText::formatBytes(record.data(), record.size()), {});
+    const std::string format = record.substr(6, 6);
+    const auto signal = FormatCodec::regenerate(record, {});
     if (signal)
         return {Outcome::Sent, *signal, {}};
-    if (!KnownProtocols::codecFor(id))
+    if (!KnownProtocols::codecFor(*HexText::parse(format)))
         return refused(Outcome::FormatUnknown,
                        key + " holds a code of format " + format + ", which no protocol here can send");
     return refused(Outcome::PartsInvalid, key + " holds no valid code of format " + format);
 }
 
-RemoteTransmitter::Result learnedFormatOf(const std::string &key, const Record &record, RemoteTables &tables,
-                                          const std::vector<std::uint8_t> &image)
+RemoteTransmitter::Result learnedFormatOf(const std::string &key, const std::string &record,
+                                          const StoredKeyCode &stored)
 {
-    const int slot = record[3];
-    const std::string slotName = "slot " + std::to_string(slot);
-    if (slot >= tables.allocrecordcount)
-        return refused(Outcome::SlotBeyond, key + " refers to " + slotName + ", beyond the "
-                                                + std::to_string(tables.allocrecordcount) + " allocation records");
-    const auto allocation = BlockAllocator(tables).record(slot);
-    if (!allocation || !allocation->inuse)
-        return refused(Outcome::SlotFree, key + " refers to " + slotName + ", which is free");
-    // The reader made sure that the whole code area lies inside the memory.
-    if (allocation->firstblock + allocation->blocks > tables.blockcount)
-        return refused(Outcome::BlocksOutside, slotName + " holds " + heldBlocks(*allocation)
-                                                   + ", outside the code area of " + std::to_string(tables.blockcount)
-                                                   + " blocks");
-    constexpr std::size_t blockBytes = BlockLayout::unitBytes;
-    const std::size_t first = tables.codeareaaddr + blockBytes * static_cast<std::size_t>(allocation->firstblock);
-    const std::size_t size = blockBytes * static_cast<std::size_t>(allocation->blocks);
-    const std::vector<std::uint8_t> data(image.begin() + static_cast<std::ptrdiff_t>(first),
-                                         image.begin() + static_cast<std::ptrdiff_t>(first + size));
-    const auto signal = FormatCodec::regenerate(HexText::formatBytes(record.data(), record.size()),
-                                                HexText::formatBytes(data.data(), data.size()));
+    const std::string slotName = "slot " + std::to_string(stored.slot);
+    const auto signal = FormatCodec::regenerate(record, stored.formatdata);
     if (signal)
         return {Outcome::Sent, *signal, {}};
-    if (!LearnedFormat::parse(data))
-        return refused(Outcome::FormatDataInvalid, slotName + " (format " + allocation->formatid + ") holds "
-                                                       + heldBlocks(*allocation) + " but no learned format");
+    const auto data = HexText::bytes(stored.formatdata);
+    if (!data || !LearnedFormat::parse(*data))
+        return refused(Outcome::FormatDataInvalid, slotName + " (format " + stored.allocation->formatid + ") holds "
+                                                       + heldBlocks(*stored.allocation) + " but no learned format");
     return refused(Outcome::PartsInvalid, key + " holds bits that do not fit the learned format of " + slotName);
+}
+
+// Why a record's code cannot be had from the memory, as the transmitter says it.
+RemoteTransmitter::Result unsent(const std::string &key, const StoredKeyCode &stored, const RemoteTables &tables)
+{
+    const std::string slotName = "slot " + std::to_string(stored.slot);
+    switch (stored.problem) {
+    case StoredKeyCode::Problem::None:
+    case StoredKeyCode::Problem::Unreadable:
+        break;
+    case StoredKeyCode::Problem::NoCode:
+        return refused(Outcome::NoCode, key + " holds no code");
+    case StoredKeyCode::Problem::SlotBeyond:
+        return refused(Outcome::SlotBeyond, key + " refers to " + slotName + ", beyond the "
+                                                + std::to_string(tables.allocrecordcount) + " allocation records");
+    case StoredKeyCode::Problem::SlotFree:
+        return refused(Outcome::SlotFree, key + " refers to " + slotName + ", which is free");
+    case StoredKeyCode::Problem::BlocksOutside:
+        return refused(Outcome::BlocksOutside, slotName + " holds " + heldBlocks(*stored.allocation)
+                                                   + ", outside the code area of " + std::to_string(tables.blockcount)
+                                                   + " blocks");
+    }
+    // The reader made sure that every mode's key records and the code area lie inside the memory.
+    return refused(Outcome::TablesUnreadable, key + "'s record cannot be read");
 }
 }  // namespace
 
@@ -111,18 +110,13 @@ RemoteTransmitter::Result RemoteTransmitter::send(const std::vector<std::uint8_t
     const auto position = ModeSlice(tables, 0).find(keycode, KeyStateEntry::CodeMatch::IgnoringCase);
     if (!position)
         return refused(Outcome::KeyNotListed, "key " + std::string(keycode) + " is not in the remote's key-code list");
-    const int index = mode * tables.keyspermode + static_cast<int>(*position);
-    // The reader made sure that every mode's key records lie inside the memory.
-    const std::size_t address =
-        tables.keytableaddr + std::size_t{BlockLayout::keyRecordBytes} * static_cast<std::size_t>(index);
-    Record record;
-    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(address), record.size(), record.begin());
-    if ((record[0] & holdsCodeBits) != holdsCode)
-        return refused(Outcome::NoCode, key + " holds no code");
-    record[0] = storedCode;
+    const StoredKeyCode stored =
+        StoredKeyCode::read(device, tables, mode * tables.keyspermode + static_cast<int>(*position));
+    if (stored.problem != StoredKeyCode::Problem::None)
+        return unsent(key, stored, tables);
+    const std::string record = storedCode + stored.record.substr(2);
 
-    Result result =
-        (record[2] & learnedFormat) != 0 ? learnedFormatOf(key, record, tables, image) : knownFormat(key, record);
+    Result result = stored.learnedFormat ? learnedFormatOf(key, record, stored) : knownFormat(key, record);
     const std::size_t durations = result.signal.flatDurations().size();
     if (result.sent() && durations > SignalFile::maxDurations)
         return refused(Outcome::TooLong, key + " sends " + std::to_string(durations)
