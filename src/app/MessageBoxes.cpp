@@ -1,6 +1,8 @@
 #include "MessageBoxes.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -47,14 +49,20 @@ MessageBoxes::Button answerOf(QMessageBox *dialog, const MessageBoxes::Box &box,
     return box.escapeButton;
 }
 
+// The window the dialogs keep blocked while they are up, once it shows.
+QWidget *owner()
+{
+    QWidget *window = MessageBoxes::window();
+    return window && window->isVisible() ? window : nullptr;
+}
+
 class QtPresenter : public MessageBoxes::Presenter
 {
 public:
     MessageBoxes::Button exec(const MessageBoxes::Box &box) override
     {
         QList<QPair<QAbstractButton *, MessageBoxes::Button>> answers;
-        QWidget *window = MessageBoxes::window();
-        QPointer<QMessageBox> dialog = makeBox(box, answers, window && window->isVisible() ? window : nullptr);
+        QPointer<QMessageBox> dialog = makeBox(box, answers, owner());
         if (dialog->parentWidget())
             dialog->setWindowModality(Qt::WindowModal);
         dialog->exec();
@@ -76,6 +84,30 @@ public:
     {
         QMessageBox *dialog = showModeless(box, std::move(done));
         QObject::connect(owner, &QObject::destroyed, dialog, &QObject::deleteLater);
+    }
+
+    QString chooseFile(const MessageBoxes::FileRequest &request) override
+    {
+        using Purpose = MessageBoxes::FileRequest::Purpose;
+        return request.purpose == Purpose::Open
+                   ? QFileDialog::getOpenFileName(owner(), request.caption, request.suggested, request.filter)
+                   : QFileDialog::getSaveFileName(owner(), request.caption, request.suggested, request.filter);
+    }
+
+    std::optional<QString> enterText(const MessageBoxes::TextRequest &request) override
+    {
+        bool ok = false;
+        const QString text = QInputDialog::getMultiLineText(owner(), request.caption, request.label, request.text, &ok);
+        return ok ? std::optional<QString>(text) : std::nullopt;
+    }
+
+    std::optional<int> chooseItem(const MessageBoxes::ItemRequest &request) override
+    {
+        bool ok = false;
+        const QString item =
+            QInputDialog::getItem(owner(), request.caption, request.label, request.items, 0, false, &ok);
+        const qsizetype index = request.items.indexOf(item);
+        return ok && index >= 0 ? std::optional<int>(static_cast<int>(index)) : std::nullopt;
     }
 
 private:
@@ -171,6 +203,21 @@ void MessageBoxes::setWindow(QWidget *window)
 QWidget *MessageBoxes::window()
 {
     return blocked;
+}
+
+QString MessageBoxes::chooseFile(const FileRequest &request)
+{
+    return presenter().chooseFile(request);
+}
+
+std::optional<QString> MessageBoxes::enterText(const TextRequest &request)
+{
+    return presenter().enterText(request);
+}
+
+std::optional<int> MessageBoxes::chooseItem(const ItemRequest &request)
+{
+    return presenter().chooseItem(request);
 }
 
 void MessageBoxes::setPresenter(Presenter *presenter)

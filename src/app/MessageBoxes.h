@@ -2,14 +2,18 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <optional>
 
 class QObject;
 class QWidget;
 
 // Every dialog the user sees goes through here. The system's boxes are of a
-// few fixed kinds; a presenter shows them. The real presenter uses QMessageBox;
-// tests install a scripted one that answers in order and records every box.
+// few fixed kinds; a presenter shows them. The real presenter uses QMessageBox,
+// and for the files, texts and choices the added tools ask for, QFileDialog
+// and QInputDialog; tests install a scripted one that answers in order and
+// records every box.
 class MessageBoxes
 {
 public:
@@ -38,6 +42,34 @@ public:
         Icon icon = Icon::Information;
     };
 
+    // A file the user picks: one to read, or a name to write to.
+    struct FileRequest
+    {
+        enum class Purpose
+        {
+            Open,
+            Save
+        };
+        Purpose purpose = Purpose::Open;
+        QString caption;
+        QString filter;     // "Backups (*.qlrbak);;All files (*)"
+        QString suggested;  // where a save starts
+    };
+    // Text the user types, of one or more lines.
+    struct TextRequest
+    {
+        QString caption;
+        QString label;
+        QString text;  // what the field starts with
+    };
+    // One of a list the user picks.
+    struct ItemRequest
+    {
+        QString caption;
+        QString label;
+        QStringList items;
+    };
+
     class Presenter
     {
     public:
@@ -53,6 +85,10 @@ public:
         {
             open(box, std::move(done));
         }
+        // Modal like the boxes; empty or nothing when the user cancels.
+        virtual QString chooseFile(const FileRequest &request) = 0;
+        virtual std::optional<QString> enterText(const TextRequest &request) = 0;
+        virtual std::optional<int> chooseItem(const ItemRequest &request) = 0;
     };
 
     // Notice: "Information", one OK button.
@@ -66,6 +102,12 @@ public:
     // Modeless box bound to `owner`: when owner goes first the box closes and
     // `done` never runs, so a box can be withdrawn when its question is moot.
     static void open(const Box &box, QObject *owner, std::function<void(Button)> done);
+
+    // The path picked; empty when the user cancels.
+    static QString chooseFile(const FileRequest &request);
+    static std::optional<QString> enterText(const TextRequest &request);
+    // The index of the item picked.
+    static std::optional<int> chooseItem(const ItemRequest &request);
 
     static Box noticeBox(const QString &text);
     static Box questionBox(const QString &text);

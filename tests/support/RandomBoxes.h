@@ -26,6 +26,10 @@ public:
     // A box withdrawn with its owner is not answered, and not counted as open.
     void openOwned(const MessageBoxes::Box &box, QObject *owner,
                    std::function<void(MessageBoxes::Button)> done) override;
+    // The random user asks for no file, text or choice, and cancels any.
+    QString chooseFile(const MessageBoxes::FileRequest &) override { return {}; }
+    std::optional<QString> enterText(const MessageBoxes::TextRequest &) override { return std::nullopt; }
+    std::optional<int> chooseItem(const MessageBoxes::ItemRequest &) override { return std::nullopt; }
 
     Choice beforeAnswer;
     int unanswered() const { return m_unanswered; }

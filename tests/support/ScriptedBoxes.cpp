@@ -16,21 +16,65 @@ ScriptedBoxes::~ScriptedBoxes()
 
 ScriptedBoxes &ScriptedBoxes::then(MessageBoxes::Button answer, std::function<void()> action)
 {
-    m_answers.append({answer, std::move(action)});
+    m_answers.append({Kind::Box, answer, std::move(action), {}, {}});
     return *this;
 }
 
-MessageBoxes::Button ScriptedBoxes::exec(const MessageBoxes::Box &box)
+ScriptedBoxes &ScriptedBoxes::thenFile(const QString &path)
 {
-    m_shown.append(box);
-    if (m_answers.isEmpty()) {
+    m_answers.append({Kind::File, {}, {}, path, {}});
+    return *this;
+}
+
+ScriptedBoxes &ScriptedBoxes::thenText(std::optional<QString> text)
+{
+    m_answers.append({Kind::Text, {}, {}, std::move(text), {}});
+    return *this;
+}
+
+ScriptedBoxes &ScriptedBoxes::thenItem(std::optional<int> item)
+{
+    m_answers.append({Kind::Item, {}, {}, {}, item});
+    return *this;
+}
+
+std::optional<ScriptedBoxes::Answer> ScriptedBoxes::next(Kind kind, const QString &caption, const QString &text)
+{
+    m_shown.append(
+        {caption, text, {}, MessageBoxes::Button::Ok, MessageBoxes::Button::Ok, MessageBoxes::Icon::Question});
+    if (m_answers.isEmpty() || m_answers.first().kind != kind) {
         ++m_unscripted;
-        return box.escapeButton;
+        return std::nullopt;
     }
     const Answer answer = m_answers.takeFirst();
     if (answer.action)
         answer.action();
-    return answer.button;
+    return answer;
+}
+
+MessageBoxes::Button ScriptedBoxes::exec(const MessageBoxes::Box &box)
+{
+    const std::optional<Answer> answer = next(Kind::Box, box.caption, box.text);
+    m_shown.last() = box;
+    return answer ? answer->button : box.escapeButton;
+}
+
+QString ScriptedBoxes::chooseFile(const MessageBoxes::FileRequest &request)
+{
+    const std::optional<Answer> answer = next(Kind::File, request.caption, request.suggested);
+    return answer ? answer->text.value_or(QString()) : QString();
+}
+
+std::optional<QString> ScriptedBoxes::enterText(const MessageBoxes::TextRequest &request)
+{
+    const std::optional<Answer> answer = next(Kind::Text, request.caption, request.label);
+    return answer ? answer->text : std::nullopt;
+}
+
+std::optional<int> ScriptedBoxes::chooseItem(const MessageBoxes::ItemRequest &request)
+{
+    const std::optional<Answer> answer = next(Kind::Item, request.caption, request.label);
+    return answer ? answer->item : std::nullopt;
 }
 
 void ScriptedBoxes::open(const MessageBoxes::Box &box, std::function<void(MessageBoxes::Button)> done)
