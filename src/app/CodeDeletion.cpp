@@ -65,6 +65,7 @@ void CodeDeletion::deletekey(IBtn *key)
     w.setkeypicture(key, w.pictures.normalpics);
     MessageBoxes::notice(QStringLiteral("Deleting is finished!"));
     w.markunlearned(key->code());
+    w.updategauge();
     if (!w.modehaslearned()) {
         w.deletemode = false;
         w.updatedeletebuttons();
@@ -89,6 +90,8 @@ void CodeDeletion::delallstudykeyClick()
         MessageBoxes::notice(QStringLiteral("No code can be deleted！"));
         return;
     }
+    if (!w.offerbackup())
+        return;
     if (!MessageBoxes::question(QStringLiteral("Sure to clear all the learned codes of the buttons?")))
         return;
     // Only the records' first byte goes: the formats they used stay allocated
@@ -105,6 +108,7 @@ void CodeDeletion::delallstudykeyClick()
     if (kept)
         MessageBoxes::notice(QString::fromLatin1(CapturedCodeStore::deletedFaillyNotice));
     w.refreshkeypictures();
+    w.updategauge();
     w.runstate_lab->setText(QStringLiteral("Clearing is finished!"));
     MessageBoxes::notice(QStringLiteral("Clearing is finished!"));
     w.runstate_lab->repaint();

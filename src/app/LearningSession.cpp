@@ -5,6 +5,7 @@
 #include "AnimationFile.h"
 #include "HintAnimationPlayer.h"
 #include "IBtn.h"
+#include "MemoryTools.h"
 #include "MessageBoxes.h"
 #include "ModeSlice.h"
 #include "RemotePanel.h"
@@ -103,12 +104,13 @@ void LearningSession::hideanimation(const QPixmap &hint)
     w.Imagehint->setPixmap(hint);
 }
 
-void LearningSession::capturefailed()
+void LearningSession::capturefailed(const QString &reason)
 {
     if (w.pendingkeys.isEmpty())
         return;
     hideanimation(w.pictures.staticpicture);
-    w.runstate_lab->setText(QStringLiteral("choose one button needs to learn again!"));
+    w.runstate_lab->setText(QStringLiteral("choose one button needs to learn again!")
+                            + (reason.isEmpty() ? QString() : QStringLiteral("\n") + reason));
     MessageBoxes::notice(QString::fromLatin1(CapturedCodeStore::learnedFaillyNotice));
     // While the notice waited, learning may have ended and taken the key with it.
     if (w.pendingkeys.isEmpty())
@@ -121,14 +123,28 @@ void LearningSession::capturefailed()
 void LearningSession::storecapturedcode()
 {
     w.collectthread = nullptr;
+    storecode(w.collectedcode, &w.collectedcode);
+}
+
+void LearningSession::learnfromcapture(IBtn *key, const std::string &capture)
+{
+    if (!w.pendingkeys.isEmpty() && w.collectthread)
+        w.collectthread->requestInterruption();
+    w.pendingkeys.removeOne(key);
+    w.pendingkeys.prepend(key);
+    storecode(capture, nullptr);
+}
+
+void LearningSession::storecode(const std::string &capture, std::string *trimmed)
+{
     IBtn *key = w.pendingkeys.value(0);
     const std::string keycode = key ? key->code().toStdString() : std::string();
-    const CapturedCodeStore::Result result = m_store.store(w.collectedcode, keycode, w.devicemode, [this, key] {
+    const CapturedCodeStore::Result result = m_store.store(capture, keycode, w.devicemode, [this, key] {
         w.runstate_lab->setText(name(key) + QStringLiteral("is learning now！"));
         w.runstate_lab->repaint();
     });
-    if (!result.collectedcode.empty())
-        w.collectedcode = result.collectedcode;
+    if (trimmed && !result.collectedcode.empty())
+        *trimmed = result.collectedcode;
     if (!result.error.empty())
         qWarning("Converting the capture: %s", result.error.c_str());
     if (result.outcome == CapturedCodeStore::Outcome::NoPendingKey)
@@ -138,6 +154,7 @@ void LearningSession::storecapturedcode()
 
 void LearningSession::showoutcome(const CapturedCodeStore::Result &result, IBtn *key)
 {
+    w.updategauge();
     // The key turns red as its code is received, after what went wrong on the way.
     for (const std::string &notice : result.notices) {
         if (notice == CapturedCodeStore::receivedNotice)
@@ -145,7 +162,7 @@ void LearningSession::showoutcome(const CapturedCodeStore::Result &result, IBtn 
         MessageBoxes::notice(QString::fromStdString(notice));
     }
     if (result.capturefailed()) {
-        capturefailed();
+        capturefailed(w.tools().roomshortage(result.outcome));
         return;
     }
     hideanimation(w.pictures.hintpicture);

@@ -21,9 +21,12 @@ public:
     void leavelearning();
     // Learning mode is on and no key is pending.
     void learnkey(IBtn *key);
-    void capturefailed();
+    void capturefailed(const QString &reason = {});
     // The capture thread's completion handler.
     void storecapturedcode();
+    // A capture of a code the user gave, stored for `key` as a capture is; a
+    // capture `key` waits for is no longer wanted.
+    void learnfromcapture(IBtn *key, const std::string &capture);
 
     // The clock of the capture window; empty means the steady clock.
     void setCaptureClock(TCollectCode::Clock clock) { m_clock = std::move(clock); }
@@ -33,6 +36,9 @@ private:
     void stoplearning();
     void showanimation();
     void hideanimation(const QPixmap &hint);
+    // Stores the capture for the pending key and shows the outcome; the
+    // trimmed capture replaces `*trimmed` when given.
+    void storecode(const std::string &capture, std::string *trimmed);
     void showoutcome(const CapturedCodeStore::Result &result, IBtn *key);
 
     Tmainselfstudy &w;

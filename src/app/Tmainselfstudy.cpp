@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QTimer>
 
@@ -18,6 +19,7 @@
 #include "IBtn.h"
 #include "LearningSession.h"
 #include "LinkStateWatcher.h"
+#include "MemoryTools.h"
 #include "MessageBoxes.h"
 #include "ModeSlice.h"
 #include "PictureLoader.h"
@@ -144,6 +146,8 @@ void Tmainselfstudy::createControls()
     Image5 = makePicture(this, "Image5", hints, FormPictures::hintPanel(ArtNames::HintPanel::Learning));
     Image7 = makePicture(this, "Image7", hints, FormPictures::hintPanel(ArtNames::HintPanel::Deleting));
     Image8 = makePicture(this, "Image8", hints, FormPictures::hintPanel(ArtNames::HintPanel::LearnOnly));
+
+    m_tools = new MemoryTools(*this);
 
     m_linkwatcher = new LinkStateWatcher(
         m_device, {ykqbox, beginstudyibtn, delstudykey, delallstudykey}, [this] { return closing; },
@@ -310,6 +314,7 @@ void Tmainselfstudy::FormShow()
     devicemode = 0;
     m_modeselector->highlight(devicemode);
     runstate_lab->setText(QStringLiteral("You select tv device"));
+    updategauge();
 }
 
 void Tmainselfstudy::checkscreensize()
@@ -444,14 +449,39 @@ void Tmainselfstudy::delallstudykeyClick()
     m_deletion->delallstudykeyClick();
 }
 
-void Tmainselfstudy::capturefailed()
+void Tmainselfstudy::capturefailed(const QString &reason)
 {
-    m_session->capturefailed();
+    m_session->capturefailed(reason);
 }
 
 void Tmainselfstudy::storecapturedcode()
 {
     m_session->storecapturedcode();
+}
+
+void Tmainselfstudy::learnfromcapture(IBtn *key, const std::string &capture)
+{
+    m_session->learnfromcapture(key, capture);
+}
+
+void Tmainselfstudy::deletekey(IBtn *key)
+{
+    m_deletion->deletekey(key);
+}
+
+void Tmainselfstudy::updategauge()
+{
+    m_tools->updategauge();
+}
+
+bool Tmainselfstudy::offerbackup()
+{
+    return m_tools->offerbackup();
+}
+
+void Tmainselfstudy::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_tools->commandsmenu()->popup(event->globalPos());
 }
 
 void Tmainselfstudy::setCaptureClock(TCollectCode::Clock clock)

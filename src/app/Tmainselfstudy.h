@@ -20,6 +20,7 @@ class HintAnimationPlayer;
 class IBtn;
 class LearningSession;
 class LinkStateWatcher;
+class MemoryTools;
 class QLabel;
 class RemoteDevice;
 class RemotePanel;
@@ -63,10 +64,21 @@ public:
     void beginstudyibtnClick();
     void IBtn78Click();
     void delallstudykeyClick();
-    // The pending key goes back to waiting; learning stays on.
-    void capturefailed();
+    // The pending key goes back to waiting; learning stays on. `reason`, when
+    // given, goes on the status line under the specified text.
+    void capturefailed(const QString &reason = {});
     // The capture thread's completion handler.
     void storecapturedcode();
+    // `key` learns the capture of a code the user gave instead of a press, by
+    // the road of a capture; learning is on and no other key waits.
+    void learnfromcapture(IBtn *key, const std::string &capture);
+    // The delete of one key, as in delete mode (its right-click menu offers it).
+    void deletekey(IBtn *key);
+    // The memory gauge shows what the working copies hold.
+    void updategauge();
+    // Before the mode is cleared: the offer of a backup; false stops the clearing.
+    bool offerbackup();
+    MemoryTools &tools() const { return *m_tools; }
     // The current mode's first entry for `code` becomes "<code>|0".
     void markunlearned(const QString &code);
     // Shows the one hint panel that the learning and deleting flags call for.
@@ -113,6 +125,8 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // The window's and the remote picture's right-click menu: the added tools' commands.
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void createControls();
@@ -138,6 +152,7 @@ private:
     LinkStateWatcher *m_linkwatcher = nullptr;
     std::unique_ptr<LearningSession> m_session;
     std::unique_ptr<CodeDeletion> m_deletion;
+    MemoryTools *m_tools = nullptr;
     bool m_formShown = false;
     std::chrono::milliseconds m_linkinterval = linkstate::pollInterval;
 };

@@ -164,11 +164,13 @@ private slots:
         const std::uint16_t alloc = window().tables.alloctableaddr;
         const std::vector<std::uint8_t> allocation = rig->remote().dump(alloc, 512);
         const std::vector<std::uint8_t> codeArea = rig->remote().dump(window().tables.codeareaaddr, 512);
-        boxes().then(Button::Yes).then(Button::Ok);
+        // No backup first: the offer comes before the question.
+        boxes().then(Button::No).then(Button::Yes).then(Button::Ok);
         rig->click("delallstudykey");
         QCOMPARE(boxes().texts(),
-                 (QStringList{"Sure to clear all the learned codes of the buttons?", "Clearing is finished!"}));
-        QCOMPARE(boxes().shown().first().caption, QStringLiteral("Information"));
+                 (QStringList{"Back up the remote's memory before clearing the mode?",
+                              "Sure to clear all the learned codes of the buttons?", "Clearing is finished!"}));
+        QCOMPARE(boxes().shown().at(1).caption, QStringLiteral("Information"));
         QCOMPARE(window().runstate_lab->text(), QStringLiteral("Clearing is finished!"));
         for (const char *code : {"12", "13"}) {
             QCOMPARE(firstByte(0, code), std::uint8_t(0));
@@ -191,10 +193,11 @@ private slots:
     {
         learned({{0, "12"}, {0, "13"}});
         const std::string kept = entry(0, "12");
-        boxes().then(Button::Yes).then(Button::Ok).then(Button::Ok);
+        boxes().then(Button::No).then(Button::Yes).then(Button::Ok).then(Button::Ok);
         rig->remote().injectFault(VirtualRemote::Operation::WriteData, 1);
         rig->click("delallstudykey");
-        QCOMPARE(boxes().texts(), (QStringList{"Sure to clear all the learned codes of the buttons?",
+        QCOMPARE(boxes().texts(), (QStringList{"Back up the remote's memory before clearing the mode?",
+                                               "Sure to clear all the learned codes of the buttons?",
                                                "RC code is deleted failly!", "Clearing is finished!"}));
         QCOMPARE(firstByte(0, "12"), recordMark);
         QCOMPARE(entry(0, "12"), kept);
@@ -234,7 +237,7 @@ private slots:
     void clearingNotConfirmed()
     {
         learned({{0, "12"}});
-        boxes().then(Button::No);
+        boxes().then(Button::No).then(Button::No);
         rig->click("delallstudykey");
         QCOMPARE(entry(0, "12").substr(0, 4), std::string("12|2"));
         QCOMPARE(firstByte(0, "12"), recordMark);

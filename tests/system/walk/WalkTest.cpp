@@ -122,7 +122,8 @@ private slots:
         QCOMPARE(kindOf(*window, tv, "10"), '2');
         click(window->delstudykey);
         click(window->findChild<IBtn *>("AMP_INTN"));
-        m_boxes.then(Button::Yes).then(Button::Ok);
+        // No backup first.
+        m_boxes.then(Button::No).then(Button::Yes).then(Button::Ok);
         click(window->delallstudykey);
         QVERIFY(kindOf(*window, amp, "26") != '2');
         VERIFY_BOXES(m_boxes);
