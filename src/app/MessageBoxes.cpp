@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 
@@ -96,9 +97,17 @@ public:
 
     std::optional<QString> enterText(const MessageBoxes::TextRequest &request) override
     {
-        bool ok = false;
-        const QString text = QInputDialog::getMultiLineText(owner(), request.caption, request.label, request.text, &ok);
-        return ok ? std::optional<QString>(text) : std::nullopt;
+        QInputDialog dialog(owner());
+        dialog.setWindowTitle(request.caption);
+        dialog.setLabelText(request.label);
+        dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
+        dialog.setTextValue(request.text);
+        // A long code, such as a Pronto code, wraps at its words instead of running out of sight.
+        if (auto *edit = dialog.findChild<QPlainTextEdit *>())
+            edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
     }
 
     std::optional<int> chooseItem(const MessageBoxes::ItemRequest &request) override
