@@ -1,6 +1,7 @@
 #include "LearningSession.h"
 
 #include <QLabel>
+#include <QScopedValueRollback>
 
 #include "AnimationFile.h"
 #include "HintAnimationPlayer.h"
@@ -123,6 +124,10 @@ void LearningSession::capturefailed(const QString &reason)
 void LearningSession::storecapturedcode()
 {
     w.collectthread = nullptr;
+    // A press that ends while a code given instead is stored is no longer
+    // wanted: the key waiting is the one that code is for.
+    if (m_storinggivencode)
+        return;
     storecode(w.collectedcode, &w.collectedcode);
 }
 
@@ -132,6 +137,7 @@ void LearningSession::learnfromcapture(IBtn *key, const std::string &capture)
         w.collectthread->requestInterruption();
     w.pendingkeys.removeOne(key);
     w.pendingkeys.prepend(key);
+    const QScopedValueRollback<bool> storing(m_storinggivencode, true);
     storecode(capture, nullptr);
 }
 

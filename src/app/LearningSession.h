@@ -45,4 +45,6 @@ private:
     ConverterLibrary m_converter;
     CapturedCodeStore m_store;
     TCollectCode::Clock m_clock;
+    // A code the user gave is being stored for the pending key.
+    bool m_storinggivencode = false;
 };
