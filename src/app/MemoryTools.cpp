@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <algorithm>
 #include <set>
 
 #include "CapturedCodeStore.h"
@@ -46,6 +47,16 @@ const QString signalFileFilter = QStringLiteral("Infrared signal files (*.ir);;A
 QString qs(const std::string &text)
 {
     return QString::fromStdString(text);
+}
+
+// A remote's identity as its bytes spell it where they are all printable
+// ("QLR815-00A1B2C3"), else as the hex digits it is kept in.
+QString shownIdentity(const std::string &identity)
+{
+    const QByteArray bytes = QByteArray::fromHex(QByteArray::fromStdString(identity));
+    const bool printable =
+        !bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= ' ' && c <= '~'; });
+    return printable ? QString::fromLatin1(bytes) : qs(identity);
 }
 
 // What a key is called in a file of exported codes: its name on the remote,
@@ -362,9 +373,9 @@ void MemoryTools::restore()
     const MemoryBackup &backup = *read.backup;
     const QString when = backup.date.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     if (backup.identity != w.remoteid
-        && !MessageBoxes::question(QStringLiteral("This backup of %1 was made of another remote (%2). Put its "
-                                                  "learned codes on this remote all the same?")
-                                       .arg(when, qs(backup.identity))))
+        && !MessageBoxes::question(QStringLiteral("This backup of %1 was made of another remote (%2; this one is "
+                                                  "%3). Put its learned codes on this remote all the same?")
+                                       .arg(when, shownIdentity(backup.identity), shownIdentity(w.remoteid))))
         return;
     if (!MessageBoxes::confirmation(QStringLiteral("Restore the backup of %1? Every key then holds what it held "
                                                    "then; what was learned since is lost.")
