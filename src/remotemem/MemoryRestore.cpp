@@ -136,7 +136,11 @@ MemoryRestore::Result MemoryRestore::restore(RemoteDevice &device, const RemoteT
         if (!write(address, bytes, "clearing the key records"))
             return result;
     }
-    if (!write(allocation.address, std::vector<std::uint8_t>(allocation.bytes, 0), "emptying the allocation area"))
+    // The slots before the block map: a slot never holds blocks the map calls free.
+    const std::size_t mapBytes = static_cast<std::size_t>(BlockLayout::blockMapBytes(tables.blockcount));
+    if (!write(allocation.address + static_cast<std::uint32_t>(mapBytes),
+               std::vector<std::uint8_t>(allocation.bytes - mapBytes, 0), "emptying the allocation slots")
+        || !write(allocation.address, std::vector<std::uint8_t>(mapBytes, 0), "emptying the block map"))
         return result;
     for (std::size_t offset = 0; offset < code.bytes; offset += pieceBytes) {
         const std::uint32_t address = code.address + static_cast<std::uint32_t>(offset);

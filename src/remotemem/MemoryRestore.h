@@ -20,7 +20,8 @@ class RemoteDevice;
 //   1. the key records with their first byte cleared: no key holds a code,
 //      none refers to a slot any more (a refused write leaves the records it
 //      did not reach as they were, with their allocation intact);
-//   2. an empty allocation area: no slot refers to blocks any more;
+//   2. empty allocation slots, then an empty block map: no slot refers to
+//      blocks any more;
 //   3. the code area;
 //   4. the image's allocation area, whose slots now refer to written blocks;
 //   5. the first byte of each key record of the image that holds a code: a

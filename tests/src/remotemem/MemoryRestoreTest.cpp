@@ -4,6 +4,7 @@
 #include "CraftedImage.h"
 #include "FactoryImage.h"
 #include "FaultingDevice.h"
+#include "InterceptingDevice.h"
 #include "MemoryCheck.h"
 #include "MemoryRestore.h"
 #include "RemoteRig.h"
@@ -64,6 +65,31 @@ struct Restoring
     RemoteTables tables;
 };
 
+// A write the remote refuses after the first half of it has landed.
+class HalfLandedWrite : public InterceptingDevice
+{
+public:
+    HalfLandedWrite(RemoteDevice &inner, int nth)
+        : InterceptingDevice(inner)
+        , m_nth(nth)
+    { }
+
+    bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data) override
+    {
+        if (writes + 1 != m_nth)
+            return InterceptingDevice::writedatav20(selector, addrhigh, addrlow, data);
+        ++writes;
+        const std::string digits(data);
+        const std::string landed = digits.substr(0, digits.size() / 4 * 2);
+        if (!landed.empty())
+            InterceptingDevice::writedatav20(selector, addrhigh, addrlow, landed.c_str());
+        return false;
+    }
+
+private:
+    int m_nth;
+};
+
 int writesOfARestore()
 {
     Restoring restoring;
@@ -79,6 +105,7 @@ class MemoryRestoreTest : public QObject
 
 private slots:
     void restoresTheLearnedTables();
+    void aRefusedWriteLeavesASoundRemote_data();
     void aRefusedWriteLeavesASoundRemote();
     void refusesTablesItCannotPlace_data();
     void refusesTablesItCannotPlace();
@@ -109,17 +136,27 @@ void MemoryRestoreTest::restoresTheLearnedTables()
     QVERIFY(same(before, FactoryImage::basicBlockAddress, FactoryImage::basicBlockSize));
 }
 
+void MemoryRestoreTest::aRefusedWriteLeavesASoundRemote_data()
+{
+    QTest::addColumn<bool>("halfLanded");
+    QTest::newRow("nothing of it landed") << false;
+    QTest::newRow("its first half landed") << true;
+}
+
 void MemoryRestoreTest::aRefusedWriteLeavesASoundRemote()
 {
     // Whichever write the remote refuses, what it holds is sound, and a second
     // restore finishes the job.
+    QFETCH(bool, halfLanded);
     const int writes = writesOfARestore();
     QVERIFY(writes > 70);
     for (int refused = 1; refused <= writes; ++refused) {
         Restoring restoring;
-        restoring.device.failCall(FaultingDevice::Operation::WriteData, refused, 1);
-        const MemoryRestore::Result failed =
-            MemoryRestore::restore(restoring.device, restoring.tables, backup().bytes());
+        HalfLandedWrite halfLandedWrite(restoring.device, refused);
+        if (!halfLanded)
+            restoring.device.failCall(FaultingDevice::Operation::WriteData, refused, 1);
+        RemoteDevice &device = halfLanded ? static_cast<RemoteDevice &>(halfLandedWrite) : restoring.device;
+        const MemoryRestore::Result failed = MemoryRestore::restore(device, restoring.tables, backup().bytes());
         QCOMPARE(failed.outcome, MemoryRestore::Outcome::WriteRefused);
         QVERIFY(!failed.detail.empty());
         const MemoryCheck::Report report = MemoryCheck::check(restoring.memory());
