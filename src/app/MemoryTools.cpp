@@ -160,11 +160,10 @@ QString MemoryTools::roomshortage(CapturedCodeStore::Outcome outcome) const
     };
     switch (outcome) {
     case CapturedCodeStore::Outcome::NoFreeSlot:
-        return QStringLiteral("No allocation slot is free for a new learned format (slots %1).")
+        return QStringLiteral("No allocation slot is free for a new format (slots %1).")
             .arg(counted(gauge.formatSlots));
     case CapturedCodeStore::Outcome::NoRoom:
-        return QStringLiteral("The code area has no room left for this learned format (blocks %1).")
-            .arg(counted(gauge.blocks));
+        return QStringLiteral("No room in the code area for this format (blocks %1).").arg(counted(gauge.blocks));
     default:
         return {};
     }

@@ -133,10 +133,8 @@ private slots:
     {
         QTest::addColumn<bool>("allSlots");
         QTest::addColumn<QString>("said");
-        QTest::newRow("every slot in use")
-            << true << "No allocation slot is free for a new learned format (slots 32/32).";
-        QTest::newRow("every block in use")
-            << false << "The code area has no room left for this learned format (blocks 1020/1020).";
+        QTest::newRow("every slot in use") << true << "No allocation slot is free for a new format (slots 32/32).";
+        QTest::newRow("every block in use") << false << "No room in the code area for this format (blocks 1020/1020).";
     }
 
     void learningFailsForLackOfRoom()
@@ -163,6 +161,8 @@ private slots:
         tools().learnfromcode(rig->key("40"));
         QCOMPARE(boxes().texts().last(), failly);
         QCOMPARE(window().runstate_lab->text(), QStringLiteral("choose one button needs to learn again!\n") + said);
+        // The status line is of a fixed width and does not wrap.
+        QVERIFY(window().runstate_lab->fontMetrics().horizontalAdvance(said) < window().runstate_lab->width());
         QCOMPARE(entry(0, "40"), "40|0|0|");
     }
 
