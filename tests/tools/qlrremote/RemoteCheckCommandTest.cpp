@@ -40,10 +40,14 @@ void RemoteCheckCommandTest::checksTheServedMemory_data()
                .learnedKey(3, 9)
         << 1 << QStringList{"corrupt: mode TV key 14 (record 3) refers to slot 9", "corrupt: slots 1 and 2"};
     // Blocks the tool only reads: their tables may look consistent, the remote is not.
-    const QString basic = "corrupt: the basic block (B000, 48 bytes) differs from the remote's own at ";
+    const QString basic = "corrupt: the basic block (B00F, 33 bytes) differs from the remote's own at ";
     const QString configuration = "corrupt: the configuration block (B03C, 16 bytes) differs from the remote's own at ";
     QTest::newRow("all zero") << CraftedImage().put(0, std::vector<std::uint8_t>(65536, 0)) << 1
-                              << QStringList{basic + "B000", configuration + "B03D"};
+                              << QStringList{"corrupt: the identity (B000, 15 bytes) is not printable text",
+                                             basic + "B00F", configuration + "B03D"};
+    QTest::newRow("another remote's identity")
+        << CraftedImage().put(0xB000, {'Q', 'L', 'R', '8', '1', '5', '-', '0', '0', 'D', '4', 'E', '5', 'F', '6'}) << 0
+        << QStringList();
     QTest::newRow("another model") << CraftedImage().put(0xB023, {0x18, 0x06}) << 1 << QStringList{basic + "B024"};
     QTest::newRow("another write selector")
         << CraftedImage().put(0xB044, {0x0B}) << 1 << QStringList{configuration + "B044"};
