@@ -8,8 +8,10 @@
 // with it every duration of every press is stretched or shrunk by up to 3 %.
 //   bench_capacity [--draws N] [--by-remote] [--library FILE]
 //     N random draws of eight remotes, 50 by default; --by-remote: per draw,
-//     each remote's keys stored and the formats they take; --library: another
-//     conversion library than the one built beside it
+//     each remote's keys stored, the formats they take, the limits that
+//     refused the others and, with jitter, the keys of a known protocol as
+//     recorded that were not stored as one; --library: another conversion
+//     library than the one built beside it
 // Draws are of remotes whose keys carry at most 128 data bits; remotes of wider
 // codes (air conditioners and the like, every key a state of its own) are drawn
 // apart and reported apart.
@@ -24,6 +26,7 @@
 #include "BlockAllocator.h"
 #include "CaptureEncoding.h"
 #include "CapturedCodeStore.h"
+#include "ConvertedCode.h"
 #include "ConverterLibrary.h"
 #include "DurationText.h"
 #include "EncodedCapture.h"
@@ -142,7 +145,9 @@ struct Key
     InfraredSignal pressed;
     InfraredSignal captured;  // what the receiver kept of it, as the converter reads it
     bool stored = false;
-    std::string reference;  // what its entry names: "0|" and a known format's id, or "1|" and the slot
+    std::string refusal;           // the limit that refused its last press; empty when stored
+    bool knownAsRecorded = false;  // its recording, pressed as it is, converts to a known protocol
+    std::string reference;         // what its entry names: "0|" and a known format's id, or "1|" and the slot
 };
 
 struct Pass
@@ -206,7 +211,8 @@ class Learning
 {
 public:
     explicit Learning(ConverterLibrary &library)
-        : m_remote(VirtualRemote::open({{}, std::chrono::microseconds(0)}, nullptr))
+        : m_library(library)
+        , m_remote(VirtualRemote::open({{}, std::chrono::microseconds(0)}, nullptr))
         , m_device(*m_remote)
         , m_tables(RemoteTablesReader::read(m_device).tables)
         , m_store(m_tables, m_device, [&library](const std::string &input, int carrierHz, const std::string &formats) {
@@ -222,12 +228,7 @@ public:
     // Presses the key on the original remote while the remote listens, and stores what it captured.
     CapturedCodeStore::Outcome learn(Key &key)
     {
-        std::string capture;
-        if (m_device.SetCodeCarrierWave() && m_remote->press(key.pressed)) {
-            std::vector<char> buffer(TCollectCode::bufferSize, '\0');
-            if (m_device.RCollectCodeInfo(buffer.data()))
-                capture.assign(buffer.data());
-        }
+        const std::string capture = captureOf(key.pressed);
         key.captured = capturedOf(capture);
         const auto outcome = m_store.store(capture, key.keycode, key.mode).outcome;
         key.stored = outcome == CapturedCodeStore::Outcome::Stored;
@@ -237,6 +238,15 @@ public:
                 ? referenceOf(m_tables.keystates[static_cast<std::size_t>(key.mode * m_tables.keyspermode) + *position])
                 : std::string();
         return outcome;
+    }
+
+    // Whether the signal, captured, converts to a known protocol whatever formats the remote holds.
+    bool convertsToKnown(const InfraredSignal &signal)
+    {
+        const std::string encoded = CaptureEncoding::encodecapture(CaptureEncoding::trimcapture(captureOf(signal)));
+        const auto code = ConvertedCode::parse(
+            m_library.convert(EncodedCapture::converterinput(encoded), EncodedCapture::carrierHz(encoded)).text);
+        return code && code->formatdata.empty();
     }
 
     // The keys stored, what the remote sends of them, and what it holds.
@@ -263,6 +273,15 @@ public:
     }
 
 private:
+    std::string captureOf(const InfraredSignal &signal)
+    {
+        if (!m_device.SetCodeCarrierWave() || !m_remote->press(signal))
+            return {};
+        std::vector<char> buffer(TCollectCode::bufferSize, '\0');
+        return m_device.RCollectCodeInfo(buffer.data()) ? std::string(buffer.data()) : std::string();
+    }
+
+    ConverterLibrary &m_library;
     std::unique_ptr<VirtualRemote> m_remote;
     VirtualRemoteDevice m_device;
     RemoteTables m_tables;
@@ -281,6 +300,7 @@ DrawResult runDraw(ConverterLibrary &library, const std::vector<const Remote *> 
             key.mode = mode;
             key.keycode = learning.keycode(i);
             key.recording = &remote.keys[static_cast<std::size_t>(i) % remote.keys.size()];
+            key.knownAsRecorded = byRemote && spread > 0 && learning.convertsToKnown(*key.recording);
             keys.push_back(key);
         }
     }
@@ -293,8 +313,9 @@ DrawResult runDraw(ConverterLibrary &library, const std::vector<const Remote *> 
             key.pressed = spread > 0 ? TestSignals::jittered(*key.recording, spread, ++press) : *key.recording;
             const auto outcome = learning.learn(key);
             ++pass->tried;
-            if (outcome != CapturedCodeStore::Outcome::Stored && pass->firstRefusal.empty())
-                pass->firstRefusal = limitOf(outcome);
+            key.refusal = key.stored ? std::string() : limitOf(outcome);
+            if (!key.stored && pass->firstRefusal.empty())
+                pass->firstRefusal = key.refusal;
             if (pass == &result.learn) {
                 first[k] = key.reference;
             } else if (key.stored && !first[k].empty()) {
@@ -305,16 +326,22 @@ DrawResult runDraw(ConverterLibrary &library, const std::vector<const Remote *> 
         learning.finish(keys, *pass);
     }
     for (int mode = 0; byRemote && mode < static_cast<int>(remotes.size()); ++mode) {
-        std::map<std::string, int> formats;
-        int stored = 0;
+        std::map<std::string, int> formats, refusals;
+        int stored = 0, protocolLost = 0;
         for (const Key &key : keys) {
-            if (key.mode == mode && key.stored) {
-                ++stored;
-                ++formats[key.reference];
-            }
+            if (key.mode != mode)
+                continue;
+            stored += key.stored ? 1 : 0;
+            formats[key.reference] += key.stored ? 1 : 0;
+            refusals[key.refusal] += key.stored ? 0 : 1;
+            protocolLost += key.knownAsRecorded && key.reference.rfind("0|", 0) != 0 ? 1 : 0;
         }
-        std::printf("    draw %u, %s: %d keys stored, %zu formats\n", seed,
+        std::erase_if(formats, [](const auto &format) { return format.second == 0; });
+        std::printf("    draw %u, %s: %d keys stored, %zu formats", seed,
                     remotes[static_cast<std::size_t>(mode)]->path.c_str(), stored, formats.size());
+        for (const auto &[limit, count] : refusals)
+            std::printf(count > 0 ? "; %d refused by %s" : "", count, limit.c_str());
+        std::printf(spread > 0 ? "; %d of a known protocol as recorded not stored as one\n" : "\n", protocolLost);
     }
     return result;
 }
