@@ -1,11 +1,11 @@
-# What `cmake --install` puts where a Linux desktop expects it. The programs
-# find the libraries and resource packs in ../lib relative to themselves.
-install(TARGETS qlr-learn qlr-remote RUNTIME DESTINATION bin)
-install(TARGETS qlr-original RUNTIME DESTINATION bin)
-install(TARGETS rcport ConLCode LIBRARY DESTINATION lib)
+# What `cmake --install` puts where a Linux desktop expects it. The libraries
+# and resource packs are the programs' own: they go to lib/qlr-learn/, where
+# the programs' run path and the pack lookup find them relative to bin/.
+install(TARGETS qlr-learn qlr-remote qlr-original RUNTIME DESTINATION bin)
+install(TARGETS rcport ConLCode LIBRARY DESTINATION ${QLR_PRIVATE_DIR})
 get_directory_property(QLR_PACKS DIRECTORY ${PROJECT_SOURCE_DIR}/platform/respack DEFINITION QLR_PACKS)
 foreach(pack IN LISTS QLR_PACKS)
-  install(FILES ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/${pack}.rcc DESTINATION lib)
+  install(FILES ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/${pack}.rcc DESTINATION ${QLR_PRIVATE_DIR})
 endforeach()
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/data/qlr-learn-virtual DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/data/qlr-learn.svg DESTINATION share/icons/hicolor/scalable/apps)

@@ -28,7 +28,8 @@ QStringList ResourcePack::searchPath()
 {
     if (searchPathOverride())
         return *searchPathOverride();
-    QStringList directories{QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib"))};
+    QStringList directories{
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../" QLR_PRIVATE_DIR))};
     // An empty entry would mean the current directory; a pack is not taken from there.
     const QString libraryPath = qEnvironmentVariable("LD_LIBRARY_PATH");
     directories += libraryPath.split(u':', Qt::SkipEmptyParts);

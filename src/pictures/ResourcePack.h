@@ -25,7 +25,7 @@ public:
     std::optional<QByteArray> read(const QString &name) const;
     void unload();
 
-    // Where packs are looked for, in order: ../lib beside the program, then the
+    // Where packs are looked for, in order: ../lib/qlr-learn beside the program, then the
     // directories of LD_LIBRARY_PATH.
     static QStringList searchPath();
     // Tests point the search elsewhere; nothing restores the real path.

@@ -24,7 +24,7 @@ private slots:
     void searchesBesideTheProgramThenTheLibraryPath()
     {
         qputenv("LD_LIBRARY_PATH", ":/opt/a::/opt/b:");
-        const QString besideProgram = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../lib");
+        const QString besideProgram = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../" QLR_PRIVATE_DIR);
         // Empty entries would stand for the current directory; they are left out.
         QCOMPARE(ResourcePack::searchPath(), QStringList({besideProgram, "/opt/a", "/opt/b"}));
     }

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build into a fresh prefix (with a space in its name, as a
-# user's directory may have) and checks that the programs, libraries, packs,
-# desktop entry and icon are where a Linux desktop looks for them, and that
+# user's directory may have) and checks that the programs, their private
+# libraries and packs (nothing of ours directly in the shared lib/), desktop
+# entry and icon are where a Linux desktop looks for them, and that
 # the installed programs find their libraries and packs from there alone,
 # with an empty environment, also after the whole tree has been moved.
 #
@@ -37,11 +38,13 @@ for program in $programs; do
     [ -f "$prefix/bin/$program" ] && [ -x "$prefix/bin/$program" ] || problem "bin/$program is not an installed program"
 done
 for library in librcport.so libConLCode.so; do
-    [ -f "$prefix/lib/$library" ] || problem "lib/$library is missing"
+    [ -f "$prefix/lib/qlr-learn/$library" ] || problem "lib/qlr-learn/$library is missing"
 done
 for pack in "$@"; do
-    [ -f "$prefix/lib/$pack.rcc" ] || problem "lib/$pack.rcc is missing"
+    [ -f "$prefix/lib/qlr-learn/$pack.rcc" ] || problem "lib/qlr-learn/$pack.rcc is missing"
 done
+shared=$(ls -A "$prefix/lib")
+[ "$shared" = qlr-learn ] || problem "the shared lib/ holds more than lib/qlr-learn/: $shared"
 entry="$prefix/share/applications/qlr-learn.desktop"
 icon="$prefix/share/icons/hicolor/scalable/apps/qlr-learn.svg"
 [ -f "$entry" ] || problem "share/applications/qlr-learn.desktop is missing"
@@ -63,7 +66,7 @@ if [ -f "$entry" ]; then
 fi
 
 # Run paths: relative to the programs, never into the build tree.
-for file in "$prefix"/bin/qlr-learn "$prefix"/bin/qlr-remote "$prefix"/lib/*.so; do
+for file in "$prefix"/bin/qlr-learn "$prefix"/bin/qlr-remote "$prefix"/lib/qlr-learn/*.so; do
     paths=$(readelf -d "$file" 2>/dev/null | sed -n 's/.*R\(UN\)\{0,1\}PATH.*\[\(.*\)\]/\2/p')
     case "$paths" in
     *"$build"*) problem "$file has a run path into the build tree: $paths" ;;
@@ -71,12 +74,12 @@ for file in "$prefix"/bin/qlr-learn "$prefix"/bin/qlr-remote "$prefix"/lib/*.so;
 done
 for program in qlr-learn qlr-remote; do
     paths=$(readelf -d "$prefix/bin/$program" | sed -n 's/.*RUNPATH.*\[\(.*\)\]/\1/p')
-    [ "$paths" = '$ORIGIN/../lib' ] || problem "bin/$program has run path '$paths', not \$ORIGIN/../lib"
+    [ "$paths" = '$ORIGIN/../lib/qlr-learn' ] || problem "bin/$program has run path '$paths', not \$ORIGIN/../lib/qlr-learn"
 done
 resolved=$(env -i ldd "$prefix/bin/qlr-learn")
 echo "$resolved" | grep -q "not found" && problem "bin/qlr-learn misses libraries: $(echo "$resolved" | grep "not found")"
 rcport=$(echo "$resolved" | sed -n 's/.*librcport\.so => \(.*\) (0x.*/\1/p')
-[ "$(readlink -f "$rcport")" = "$prefix/lib/librcport.so" ] || problem "bin/qlr-learn takes librcport.so from '$rcport'"
+[ "$(readlink -f "$rcport")" = "$prefix/lib/qlr-learn/librcport.so" ] || problem "bin/qlr-learn takes librcport.so from '$rcport'"
 
 # The installed programs, from anywhere, with nothing in the environment.
 cp "$probe" "$prefix/bin/qlr-install-probe" || exit 1
@@ -92,8 +95,8 @@ check_lookups()
     found=$(cd / && env -i QT_QPA_PLATFORM=offscreen "$here/bin/qlr-install-probe" "$@") \
         || problem "the installed tree in $here misses libraries or packs: $found"
     expected=$((2 + $#))
-    [ "$(echo "$found" | grep -c " $here/lib/")" -eq "$expected" ] \
-        || problem "not everything found in $here/lib: $found"
+    [ "$(echo "$found" | grep -c " $here/lib/qlr-learn/")" -eq "$expected" ] \
+        || problem "not everything found in $here/lib/qlr-learn: $found"
 }
 check_lookups "$prefix" "$@"
 moved="$top/moved elsewhere"

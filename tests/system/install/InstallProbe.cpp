@@ -1,7 +1,7 @@
 // Runs the tool's own lookups of its libraries and resource packs from
 // wherever this program lies, and says where each one was found:
-//   library libConLCode.so /prefix/lib/libConLCode.so
-//   pack on1805 /prefix/lib/on1805.rcc
+//   library libConLCode.so /prefix/lib/qlr-learn/libConLCode.so
+//   pack on1805 /prefix/lib/qlr-learn/on1805.rcc
 // or "... missing" and exit status 1. The packs to look for are the arguments.
 #include <QCoreApplication>
 #include <QFileInfo>
