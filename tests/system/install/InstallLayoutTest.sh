@@ -1,10 +1,11 @@
 #!/bin/sh
 # Installs the build into a fresh prefix (with a space in its name, as a
 # user's directory may have) and checks that the programs, their private
-# libraries and packs (nothing of ours directly in the shared lib/), desktop
-# entry and icon are where a Linux desktop looks for them, and that
-# the installed programs find their libraries and packs from there alone,
-# with an empty environment, also after the whole tree has been moved.
+# libraries and packs, desktop entries, icon, manual pages, metainfo and
+# completion are where a Linux desktop looks for them, that nothing of ours
+# lies directly in the shared lib/, and that the installed programs find
+# their libraries and packs from there alone, with an empty environment, also
+# after the whole tree has been moved.
 #
 #   InstallLayoutTest.sh BUILD_DIR PROBE PACK...
 set -u
@@ -45,25 +46,33 @@ for pack in "$@"; do
 done
 shared=$(ls -A "$prefix/lib")
 [ "$shared" = qlr-learn ] || problem "the shared lib/ holds more than lib/qlr-learn/: $shared"
-entry="$prefix/share/applications/qlr-learn.desktop"
 icon="$prefix/share/icons/hicolor/scalable/apps/qlr-learn.svg"
-[ -f "$entry" ] || problem "share/applications/qlr-learn.desktop is missing"
 [ -f "$icon" ] || problem "share/icons/hicolor/scalable/apps/qlr-learn.svg is missing"
 grep -q '<svg' "$icon" 2>/dev/null || problem "the icon is no SVG picture"
+for file in share/man/man1/qlr-learn.1.gz share/man/man1/qlr-remote.1.gz share/metainfo/org.qlr815.learn.metainfo.xml \
+    share/bash-completion/completions/qlr-remote; do
+    [ -f "$prefix/$file" ] || problem "$file is missing"
+done
 
-# The desktop entry: well formed, its icon the installed one, its program the
-# installed launcher by its full name (the prefix's bin need not be on PATH).
-if [ -f "$entry" ]; then
-    [ "$(head -n 1 "$entry")" = "[Desktop Entry]" ] || problem "the desktop entry does not start with [Desktop Entry]"
+# The desktop entries: well formed, their icon the installed one, their
+# programs the installed ones by their full names (the prefix's bin need not
+# be on PATH): the tool alone, and the launcher that starts the virtual remote.
+for entry_program in org.qlr815.learn:qlr-learn org.qlr815.learn.virtual:qlr-learn-virtual; do
+    entry="$prefix/share/applications/${entry_program%%:*}.desktop"
+    if [ ! -f "$entry" ]; then
+        problem "share/applications/${entry_program%%:*}.desktop is missing"
+        continue
+    fi
+    [ "$(head -n 1 "$entry")" = "[Desktop Entry]" ] || problem "$entry does not start with [Desktop Entry]"
     for key in Type=Application Name= Exec= Icon=qlr-learn; do
-        grep -q "^$key" "$entry" || problem "the desktop entry has no $key"
+        grep -q "^$key" "$entry" || problem "$entry has no $key"
     done
     exec_line=$(sed -n 's/^Exec=//p' "$entry")
-    [ "$exec_line" = "\"$prefix/bin/qlr-learn-virtual\"" ] || problem "the desktop entry runs $exec_line"
+    [ "$exec_line" = "\"$prefix/bin/${entry_program#*:}\"" ] || problem "$entry runs $exec_line"
     if command -v desktop-file-validate >/dev/null 2>&1; then
-        desktop-file-validate "$entry" || problem "desktop-file-validate refuses the desktop entry"
+        desktop-file-validate "$entry" || problem "desktop-file-validate refuses $entry"
     fi
-fi
+done
 
 # Run paths: relative to the programs, never into the build tree.
 for file in "$prefix"/bin/qlr-learn "$prefix"/bin/qlr-remote "$prefix"/lib/qlr-learn/*.so; do
