@@ -13,18 +13,11 @@ build=$1
 probe=$2
 shift 2
 
-top=$(mktemp -d "${TMPDIR:-/tmp}/qlr-install.XXXXXX") || exit 1
-trap 'rm -rf "$top"' EXIT
+. "$(dirname "$0")/Problems.sh"
+scratch qlr-install
 # Its real name, as the probe reports real names.
 top=$(cd "$top" && pwd -P) || exit 1
 prefix="$top/my prefix"
-problems=0
-
-problem()
-{
-    echo "FAIL: $*"
-    problems=$((problems + 1))
-}
 
 if ! cmake --install "$build" --prefix "$prefix" >"$top/install.log" 2>&1; then
     cat "$top/install.log"

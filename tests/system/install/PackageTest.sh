@@ -11,15 +11,8 @@ cpack=$1
 config=$2
 shift 2
 
-top=$(mktemp -d "${TMPDIR:-/tmp}/qlr-package.XXXXXX") || exit 1
-trap 'rm -rf "$top"' EXIT
-problems=0
-
-problem()
-{
-    echo "FAIL: $*"
-    problems=$((problems + 1))
-}
+. "$(dirname "$0")/Problems.sh"
+scratch qlr-package
 
 if ! "$cpack" -G DEB --config "$config" -B "$top" >"$top/cpack.log" 2>&1; then
     cat "$top/cpack.log"
