@@ -107,9 +107,9 @@ void OriginalRemoteTest::everyKeySendsWhatItClaims()
     // What the status line will say is what was sent.
     std::string said = codec->name(*decoded);
     for (const auto &[name, value] : got) {
-        const bool shown =
-            name == "F" || name == "T"
-            || std::any_of(dev.fields.begin(), dev.fields.end(), [&](const auto &f) { return f.first == name; });
+        const bool shown = name == "F" || name == "T"
+                           || std::any_of(dev.fields.begin(), dev.fields.end(),
+                                          [&fieldName = name](const auto &f) { return f.first == fieldName; });
         if (shown)
             said += " " + name + "=" + std::to_string(value);
     }
