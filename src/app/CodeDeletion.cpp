@@ -4,12 +4,11 @@
 
 #include "BlockLayout.h"
 #include "CapturedCodeStore.h"
-#include "HexText.h"
 #include "IBtn.h"
 #include "LearnedCodeStore.h"
 #include "MessageBoxes.h"
 #include "ModeSlice.h"
-#include "RemoteDevice.h"
+#include "RemoteWrite.h"
 #include "Tmainselfstudy.h"
 
 namespace
@@ -95,12 +94,12 @@ void CodeDeletion::delallstudykeyClick()
     if (!MessageBoxes::question(QStringLiteral("Sure to clear all the learned codes of the buttons?")))
         return;
     // Only the records' first byte goes: the formats they used stay allocated
-    // for the keys of other modes. A key whose record the remote kept stays learned.
+    // for the keys of other modes. A key whose record the remote kept, or may
+    // have kept (a failed write not read back), stays learned.
     bool kept = false;
     for (const std::size_t index : learned) {
-        const HexText::Address where =
-            HexText::address(static_cast<std::uint16_t>(tables.keytableaddr + BlockLayout::keyRecordBytes * index));
-        if (w.device().writedatav20(tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), "00"))
+        const auto address = static_cast<std::uint32_t>(tables.keytableaddr + BlockLayout::keyRecordBytes * index);
+        if (RemoteWrite::write(w.device(), tables.writeselector, address, "00").written())
             tables.keystates[index] = KeyStateEntry::unlearned(tables.keystates[index]);
         else
             kept = true;

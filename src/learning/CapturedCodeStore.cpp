@@ -130,20 +130,16 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     // A format already stored is referred to by its slot alone.
     const std::string reference =
         known ? "0|" + code->formatid : "1|" + (choice->kind == FormatKind::LearnedStored ? slot : m_slotref);
-    if (!writerecord(index, header + code->parta + code->partb)) {
-        // The entry says what the remote holds. When the old code was dropped, a
-        // stored format that this key alone used has lost its last key with it.
-        if (!dropfailed)
-            entry = KeyStateEntry::unlearned(listedcode);
-        // An old record still there may refer to a stored format's slot; never to a new one.
-        if (choice->kind == FormatKind::LearnedNew || (choice->kind == FormatKind::LearnedStored && !dropfailed))
-            freeunused(choice->slot, index);
+    // A failed write may have reached the remote all the same (a lost reply): it is read back.
+    const RemoteWrite::Result written = writerecord(index, header + code->parta + code->partb);
+    if (!written.written()) {
+        settlefailedrecord(index, written, dropfailed, oldslot, choice->slot);
         return end(Outcome::RecordWriteFailed);
     }
 
     entry = KeyStateEntry::learned(listedcode, reference);
     if (dropfailed && oldslot && *oldslot != choice->slot)
-        freeunused(*oldslot, index);
+        freeunused(*oldslot);
     result.notices.push_back(receivedNotice);
     return end(Outcome::Stored);
 }
@@ -179,12 +175,37 @@ bool CapturedCodeStore::storeformat(const ConvertedCode &code, int slot)
     return m_store.storeformatblocks(code.formatid, code.formatdata, m_slotref) && m_store.writeallocationarea(before);
 }
 
-void CapturedCodeStore::freeunused(int slot, int index)
+void CapturedCodeStore::freeunused(int slot)
 {
     BlockAllocator allocator(m_tables);
     const LearnedCodeStore::Allocation before = m_store.allocation();
-    if (!allocator.slotReferenced(slot, static_cast<std::size_t>(index)) && allocator.freeSlot(slot))
+    if (!allocator.slotReferenced(slot, m_tables.keystates.size()) && allocator.freeSlot(slot))
         m_store.writeallocationarea(before);
+}
+
+void CapturedCodeStore::settlefailedrecord(int index, const RemoteWrite::Result &written, bool dropfailed,
+                                           std::optional<int> oldslot, int newslot)
+{
+    std::string &entry = m_tables.keystates[static_cast<std::size_t>(index)];
+    const std::string listedcode = entry.substr(0, 2);
+    const auto held = written.outcome == RemoteWrite::Outcome::NotWritten
+                          ? KeyStateEntry::fromRecord(listedcode, written.held)
+                          : std::nullopt;
+    if (!held) {
+        // Either record may be there: the old one unless it was dropped, or the new one.
+        if (!dropfailed)
+            entry = KeyStateEntry::unlearned(listedcode);
+        if (newslot >= 0)
+            m_tables.unconfirmedslots.insert(newslot);
+        return;
+    }
+    entry = KeyStateEntry::kind(*held) == KeyStateEntry::Kind::None ? KeyStateEntry::unlearned(listedcode) : *held;
+    // A slot goes with the last record that refers to it: the new format's, or the
+    // old one the key alone used once its old record is gone.
+    if (newslot >= 0)
+        freeunused(newslot);
+    if (oldslot && *oldslot != newslot)
+        freeunused(*oldslot);
 }
 
 bool CapturedCodeStore::recordfits(int index) const
@@ -192,8 +213,7 @@ bool CapturedCodeStore::recordfits(int index) const
     return recordAddress(m_tables, index) + BlockLayout::keyRecordBytes <= BlockLayout::memorySize;
 }
 
-bool CapturedCodeStore::writerecord(int index, const std::string &record)
+RemoteWrite::Result CapturedCodeStore::writerecord(int index, const std::string &record)
 {
-    const HexText::Address where = HexText::address(static_cast<std::uint16_t>(recordAddress(m_tables, index)));
-    return m_device.writedatav20(m_tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), record.c_str());
+    return RemoteWrite::write(m_device, m_tables.writeselector, recordAddress(m_tables, index), record);
 }

@@ -9,6 +9,7 @@
 #include "ConvertedCode.h"
 #include "LearnedCodeStore.h"
 #include "RemoteTables.h"
+#include "RemoteWrite.h"
 
 class RemoteDevice;
 
@@ -40,7 +41,7 @@ public:
                             // nothing written, or only the failed drop
         KeyNotListed,       // the key has no keystates entry in this mode: nothing written
         IndexOutside,       // the entry index lies past the key records: nothing written
-        RecordWriteFailed,  // the old code is dropped (unless that failed too); the entry says which
+        RecordWriteFailed,  // the new record is not on the remote; the entry says what is (read back)
         NoRoom,             // a new learned format and no run of free blocks, also after the drop:
                             // nothing written, or only the failed drop
     };
@@ -94,10 +95,15 @@ private:
     std::optional<int> slotfreedbydrop(int index) const;
     // Puts the new format in `slot` and writes the allocation area.
     bool storeformat(const ConvertedCode &code, int slot);
-    // Frees `slot` when no entry but the one at `index` refers to it.
-    void freeunused(int slot, int index);
+    // Frees `slot` when no entry refers to it.
+    void freeunused(int slot);
+    // The entry and slots of the key at `index` after its new record was not
+    // written: as the record read back says, or, unread, as before the write
+    // with `newslot` kept allocated.
+    void settlefailedrecord(int index, const RemoteWrite::Result &written, bool dropfailed, std::optional<int> oldslot,
+                            int newslot);
     bool recordfits(int index) const;
-    bool writerecord(int index, const std::string &record);
+    RemoteWrite::Result writerecord(int index, const std::string &record);
 
     RemoteTables &m_tables;
     RemoteDevice &m_device;

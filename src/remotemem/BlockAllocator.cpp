@@ -61,6 +61,8 @@ std::optional<AllocationRecord> BlockAllocator::record(int slot) const
 
 bool BlockAllocator::slotReferenced(int slot, std::size_t exceptIndex) const
 {
+    if (m_tables.unconfirmedslots.count(slot) > 0)
+        return true;
     for (std::size_t i = 0; i < m_tables.keystates.size(); ++i) {
         if (i != exceptIndex && KeyStateEntry::learnedSlot(m_tables.keystates[i]) == slot)
             return true;

@@ -23,7 +23,8 @@ public:
     std::optional<int> firstFreeSlot(std::optional<int> freedSlot = std::nullopt) const;
     // The record of a slot; none when the slot does not exist or its text is not hex.
     std::optional<AllocationRecord> record(int slot) const;
-    // Whether a keystates entry other than the one at `exceptIndex` refers to the slot.
+    // Whether a keystates entry other than the one at `exceptIndex` refers to the
+    // slot, or an unconfirmed key record may.
     bool slotReferenced(int slot, std::size_t exceptIndex) const;
     // Empties an in-use slot and frees its blocks; false (nothing changed) for a free
     // or unknown slot.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "BlockLayout.h"
+#include "BlockParser.h"
 #include "BlockReader.h"
 #include "HexText.h"
 #include "KeyStateEntry.h"
@@ -42,7 +43,7 @@ bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::
     // What the key held is what its entry says: an old record that cannot be
     // read must not keep its format for good, nor free another on its word.
     BlockReader::read(m_device, static_cast<std::uint16_t>(address), 5, 512);
-    const bool failed = !write(address, "00");
+    const bool failed = !write(address, "00").written();
 
     // Only a cleared code frees anything: a record still on the remote would refer to a free slot.
     const auto slot = KeyStateEntry::learnedSlot(m_tables.keystates[static_cast<std::size_t>(index)]);
@@ -124,7 +125,7 @@ bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::strin
     if (!m_allocator.claim(static_cast<int>(*slot), formatid, *first, blocks))
         return false;
     const auto offset = std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first);
-    if (write(m_tables.codeareaaddr + offset, std::string(formatdata))) {
+    if (write(m_tables.codeareaaddr + offset, std::string(formatdata)).written()) {
         remember(static_cast<int>(*slot), formatdata);
         return true;
     }
@@ -144,11 +145,22 @@ LearnedCodeStore::Allocation LearnedCodeStore::allocation() const
 
 bool LearnedCodeStore::writeallocationarea(const Allocation &before)
 {
-    if (write(m_tables.alloctableaddr, packblockmap() + m_tables.allocrecords))
+    const RemoteWrite::Result result = write(m_tables.alloctableaddr, packblockmap() + m_tables.allocrecords);
+    if (result.written())
         return true;
     // Copies that differ from the remote would free or claim the wrong blocks later.
-    restore(before);
+    restore(parseallocationarea(result.held).value_or(before));
     return false;
+}
+
+std::optional<LearnedCodeStore::Allocation> LearnedCodeStore::parseallocationarea(std::string_view text) const
+{
+    RemoteTables read;
+    read.blockcount = m_tables.blockcount;
+    read.allocrecordcount = m_tables.allocrecordcount;
+    if (!BlockParser::parseAllocationArea(text, read).empty())
+        return std::nullopt;
+    return Allocation{read.blockmap, read.allocrecords};
 }
 
 void LearnedCodeStore::restore(const Allocation &before)
@@ -157,8 +169,7 @@ void LearnedCodeStore::restore(const Allocation &before)
     m_tables.allocrecords = before.allocrecords;
 }
 
-bool LearnedCodeStore::write(std::uint32_t address, const std::string &data)
+RemoteWrite::Result LearnedCodeStore::write(std::uint32_t address, const std::string &data)
 {
-    const HexText::Address where = HexText::address(static_cast<std::uint16_t>(address));
-    return m_device.writedatav20(m_tables.writeselector.c_str(), where.high.c_str(), where.low.c_str(), data.c_str());
+    return RemoteWrite::write(m_device, m_tables.writeselector, address, data);
 }

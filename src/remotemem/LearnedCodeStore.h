@@ -6,13 +6,16 @@
 
 #include "BlockAllocator.h"
 #include "RemoteTables.h"
+#include "RemoteWrite.h"
 
 class RemoteDevice;
 
 // Key records and learned formats on the remote: dropping a key's code
 // (freeing its learned format when no other key uses it), storing a learned
 // format's data in free blocks, and writing the allocation area back. The
-// working copies change first; the remote gets the change right after.
+// working copies change first; the remote gets the change right after. A
+// write that reports failure is read back: the copies follow what the remote
+// holds, which a lost reply does not tell.
 class LearnedCodeStore
 {
 public:
@@ -23,8 +26,8 @@ public:
     // Drops the code of the key record at `index` (whose entry must carry `keycode`)
     // and frees the learned format its entry names when no other entry refers to
     // the slot. A slot the caller's new key record will refer to is named in
-    // `keptslot` and stays. Returns true when the code could not be cleared on
-    // the remote; nothing is freed then.
+    // `keptslot` and stays. Returns true when the remote still holds the code,
+    // or may (its record could not be read back); nothing is freed then.
     bool releasekeycode(int index, std::string_view keycode, std::optional<int> keptslot = std::nullopt);
 
     // Where format data would go, without changing anything: the first block of
@@ -51,16 +54,19 @@ public:
     Allocation allocation() const;
 
     std::string packblockmap() const;
-    // The block map and all allocation records in one write. When the remote
-    // refuses it, the working copies go back to `before`, what the remote holds.
+    // The block map and all allocation records in one write; true when the remote
+    // holds them. Otherwise the working copies take what it holds instead, read
+    // back, or `before` (what it held) when that cannot be read.
     bool writeallocationarea(const Allocation &before);
+    // The allocation area as start-up would read it from `text`, its hex bytes.
+    std::optional<Allocation> parseallocationarea(std::string_view text) const;
 
 private:
     // The data of an in-use slot: from the working copies, or read from its blocks.
     std::optional<std::string> slotformatdata(int slot);
     void remember(int slot, std::string_view formatdata);
     void restore(const Allocation &before);
-    bool write(std::uint32_t address, const std::string &data);
+    RemoteWrite::Result write(std::uint32_t address, const std::string &data);
 
     RemoteTables &m_tables;
     RemoteDevice &m_device;

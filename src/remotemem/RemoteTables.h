@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,4 +42,10 @@ struct RemoteTables
         std::string data;
     };
     std::vector<SlotFormat> slotformats;
+
+    // Slots that a key record may refer to although no entry says so: a write
+    // of that record failed and could not be read back. They stay allocated
+    // while these copies last; a leaked slot is better than one handed to
+    // another format under a key that still names it.
+    std::set<int> unconfirmedslots;
 };

@@ -24,6 +24,9 @@ public:
 
     // The `nth` call of `op` from now (1 = the next) and the `count` - 1 after it fail.
     void failCall(Operation op, int nth, int count);
+    // The same calls reach the remote and are carried out, but report failure:
+    // their replies are lost on the way back.
+    void loseReplies(Operation op, int nth, int count);
     // The remote is detached just before the `nth` device call from now, of any kind.
     void detachBeforeCall(int nth);
     // While held, polls for a captured code wait before they reach the remote, as in
@@ -32,10 +35,12 @@ public:
     int heldPolls() const;
     // Cancels everything aimed and planned that has not happened yet.
     void disarm();
-    // Faults that reached the remote's plan (a planned failure, or a detach).
+    // Faults that fired (a planned failure, a lost reply, or a detach).
     long injected() const { return m_injected.load(); }
     // Of them, the planned failures of `op`, and the detaches.
     long failures(Operation op) const { return m_failures.at(static_cast<std::size_t>(op)).load(); }
+    // Calls of `op` carried out whose replies were lost.
+    long lostReplies(Operation op) const { return m_lost.at(static_cast<std::size_t>(op)).load(); }
     long detaches() const { return m_detaches.load(); }
 
     bool link_state() override;
@@ -50,8 +55,16 @@ public:
 private:
     static constexpr std::size_t operationCount = 8;
 
-    // Counts the call down and fires what is aimed at it.
-    void before(Operation op);
+    // Counts the call down and fires what is aimed at it; true when the call's
+    // reply is to be lost.
+    bool before(Operation op);
+    // Calls of one operation whose replies are to be lost.
+    struct Losses
+    {
+        int countdown = 0;  // the first of them, counted down
+        int count = 0;      // how many in a row
+        int left = 0;       // of them, still to lose after the first
+    };
 
     VirtualRemoteDevice m_inner;
     VirtualRemote &m_remote;
@@ -61,8 +74,10 @@ private:
     int m_held = 0;
     std::array<int, operationCount> m_countdown{};
     std::array<int, operationCount> m_count{};
+    std::array<Losses, operationCount> m_losses{};
     int m_detachCountdown = 0;
     std::atomic<long> m_injected{0};
     std::array<std::atomic<long>, operationCount> m_failures{};
+    std::array<std::atomic<long>, operationCount> m_lost{};
     std::atomic<long> m_detaches{0};
 };

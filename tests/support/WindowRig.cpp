@@ -15,7 +15,7 @@ WindowRig::WindowRig()
     m_remote = VirtualRemote::open({{}, std::chrono::microseconds(0)}, &error);
     if (!m_remote)
         qFatal("virtual remote: %s", error.c_str());
-    m_device = std::make_unique<VirtualRemoteDevice>(*m_remote);
+    m_device = std::make_unique<FaultingDevice>(*m_remote);
 }
 
 WindowRig::~WindowRig()

@@ -3,9 +3,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "FaultingDevice.h"
 #include "Tmainselfstudy.h"
 #include "VirtualRemote.h"
-#include "VirtualRemoteDevice.h"
 
 class FakeDisplayMode;
 
@@ -38,6 +38,8 @@ public:
     Window &window() { return *m_window; }
     FakeDisplayMode &display() { return *m_display; }
     VirtualRemote &remote() { return *m_remote; }
+    // The window's device, which can lose the replies of calls it carries out.
+    FaultingDevice &device() { return *m_device; }
 
     // The button of that object name; fails the test through QVERIFY when missing.
     IBtn *button(const QString &name) const;
@@ -52,7 +54,7 @@ private:
     QTemporaryDir m_runtime;
     QByteArray m_oldRuntime;
     std::unique_ptr<VirtualRemote> m_remote;
-    std::unique_ptr<VirtualRemoteDevice> m_device;
+    std::unique_ptr<FaultingDevice> m_device;
     std::unique_ptr<Window> m_window;
     FakeDisplayMode *m_display = nullptr;
 };

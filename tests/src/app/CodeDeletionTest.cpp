@@ -44,6 +44,14 @@ private:
         return window().tables.keystates[std::size_t(rig->rig().entry(mode, code))];
     }
     bool visible(QWidget *widget) { return widget->isVisibleTo(&window()); }
+    // The next write reports failure: refused by the remote, or carried out and its reply lost.
+    void failTheNextWrite(bool carriedOut)
+    {
+        if (carriedOut)
+            rig->rig().device().loseReplies(VirtualRemote::Operation::WriteData, 1, 1);
+        else
+            rig->remote().injectFault(VirtualRemote::Operation::WriteData, 1);
+    }
 
 private slots:
     void cleanup()
@@ -141,20 +149,30 @@ private slots:
         }
     }
 
-    void aFailedDropIsReportedAndTheKeyStays()
+    // A drop whose write reports failure: refused, or carried out with its reply lost.
+    void aDropThatReportsFailure_data()
     {
+        QTest::addColumn<bool>("carriedOut");
+        QTest::newRow("refused") << false;
+        QTest::newRow("reply lost") << true;
+    }
+
+    void aDropThatReportsFailure()
+    {
+        QFETCH(bool, carriedOut);
         learned({{0, "12"}, {0, "13"}});
         const std::string before = entry(0, "12");
         rig->click("delstudykey");
         boxes().then(Button::Yes).then(Button::Ok);
-        rig->remote().injectFault(VirtualRemote::Operation::WriteData, 1);
+        failTheNextWrite(carriedOut);
         rig->clickKey("12");
-        QCOMPARE(boxes().texts(),
-                 (QStringList{"Sure to delete the learned code of this button?", "RC code is deleted failly!"}));
-        // The remote still holds the code: so do the entry and the picture.
-        QCOMPARE(firstByte(0, "12"), recordMark);
-        QCOMPARE(entry(0, "12"), before);
-        QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(window().pictures.learnedpics, "12"));
+        QCOMPARE(boxes().texts(), (QStringList{"Sure to delete the learned code of this button?",
+                                               carriedOut ? finished : "RC code is deleted failly!"}));
+        // What the remote holds, read back, decides the entry and the picture.
+        QCOMPARE(firstByte(0, "12"), carriedOut ? std::uint8_t(0) : recordMark);
+        QCOMPARE(entry(0, "12"), carriedOut ? std::string("12|0") : before);
+        const QList<QPixmap> &pictures = carriedOut ? window().pictures.normalpics : window().pictures.learnedpics;
+        QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(pictures, "12"));
         QVERIFY(window().deletemode);
     }
 
@@ -189,22 +207,30 @@ private slots:
         QVERIFY(!visible(window().Image4));
     }
 
-    void clearingKeepsAKeyWhoseRecordStays()
+    void clearingAKeyWhoseWriteReportsFailure_data() { aDropThatReportsFailure_data(); }
+
+    void clearingAKeyWhoseWriteReportsFailure()
     {
+        QFETCH(bool, carriedOut);
         learned({{0, "12"}, {0, "13"}});
         const std::string kept = entry(0, "12");
-        boxes().then(Button::No).then(Button::Yes).then(Button::Ok).then(Button::Ok);
-        rig->remote().injectFault(VirtualRemote::Operation::WriteData, 1);
+        boxes().then(Button::No).then(Button::Yes).then(Button::Ok);
+        if (!carriedOut)
+            boxes().then(Button::Ok);
+        failTheNextWrite(carriedOut);
         rig->click("delallstudykey");
-        QCOMPARE(boxes().texts(), (QStringList{"Back up the remote's memory before clearing the mode?",
-                                               "Sure to clear all the learned codes of the buttons?",
-                                               "RC code is deleted failly!", "Clearing is finished!"}));
-        QCOMPARE(firstByte(0, "12"), recordMark);
-        QCOMPARE(entry(0, "12"), kept);
-        QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(window().pictures.learnedpics, "12"));
+        QStringList expected{"Back up the remote's memory before clearing the mode?",
+                             "Sure to clear all the learned codes of the buttons?"};
+        if (!carriedOut)
+            expected << "RC code is deleted failly!";
+        QCOMPARE(boxes().texts(), expected << "Clearing is finished!");
+        QCOMPARE(firstByte(0, "12"), carriedOut ? std::uint8_t(0) : recordMark);
+        QCOMPARE(entry(0, "12"), carriedOut ? std::string("12|0") : kept);
+        const QList<QPixmap> &pictures = carriedOut ? window().pictures.normalpics : window().pictures.learnedpics;
+        QVERIFY(rig->keyPicture("12") == LearningRig::entryOf(pictures, "12"));
         QCOMPARE(firstByte(0, "13"), std::uint8_t(0));
         QCOMPARE(entry(0, "13"), std::string("13|0"));
-        QVERIFY(window().delallstudykey->isEnabled());
+        QCOMPARE(window().delallstudykey->isEnabled(), !carriedOut);
     }
 
     void clearingRefusals_data()

@@ -8,8 +8,10 @@
 #include "FactoryImage.h"
 #include "HexText.h"
 #include "InterceptingDevice.h"
+#include "LearnedCodeStore.h"
 #include "MemoryCheck.h"
 #include "RemoteRig.h"
+#include "RemoteStateChecker.h"
 
 Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(CraftedImage)
@@ -69,6 +71,8 @@ public:
     { }
 
     Refused refused = Refused::None;
+    // The refused writes are carried out all the same; only their replies are lost.
+    bool replyLost = false;
 
     bool writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data) override
     {
@@ -77,6 +81,10 @@ public:
                             : refused == Refused::CodeArea
                                 ? address >= FactoryImage::codeAreaAddress
                                 : refused == Refused::AllocationArea && address == FactoryImage::allocAreaAddress;
+        if (refuse && replyLost) {
+            InterceptingDevice::writedatav20(selector, addrhigh, addrlow, data);
+            return false;
+        }
         if (refuse)
             m_remote.injectFault(VirtualRemote::Operation::WriteData, 1);
         return InterceptingDevice::writedatav20(selector, addrhigh, addrlow, data);
@@ -226,6 +234,9 @@ private slots:
     void roomTheDropMakes();
     void refusedFormatWrites_data();
     void refusedFormatWrites();
+    void lostRepliesOfAppliedWrites_data();
+    void lostRepliesOfAppliedWrites();
+    void unreadRecordKeepsItsSlot();
 };
 
 void CapturedCodeStoreTest::knownFormat_data()
@@ -774,6 +785,71 @@ void CapturedCodeStoreTest::refusedFormatWrites()
     // Refused, the allocation area still holds the dropped code's slot: a leak, not a record pointing astray.
     const bool leaked = !oldCodeKept && refused == Refused::AllocationArea;
     QCOMPARE(report.leaks.size(), MemoryCheck::check(rig.memoryAtLoad).leaks.size() + (leaked ? 1 : 0));
+}
+
+// Writes the remote carried out although their replies were lost: the key
+// record, the new format's data or the allocation area, while two keys learn
+// one format. Then the first key is deleted and another learns a new format,
+// which must not take the slot the second key's record names.
+void CapturedCodeStoreTest::lostRepliesOfAppliedWrites_data()
+{
+    QTest::addColumn<Refused>("lost");
+    QTest::newRow("second key's record") << Refused::Records;
+    QTest::newRow("format data") << Refused::CodeArea;
+    QTest::newRow("allocation area") << Refused::AllocationArea;
+}
+
+void CapturedCodeStoreTest::lostRepliesOfAppliedWrites()
+{
+    QFETCH(Refused, lost);
+    StoreRig rig;
+    const auto agrees = [&rig] {
+        const std::vector<std::string> differences = RemoteStateChecker::compare(rig.tables, rig.memory());
+        return differences.empty() ? std::string() : differences.front();
+    };
+    rig.faults.replyLost = true;
+    rig.answer = reply("ABCDEF", formatData);
+    // Key 12 stores the new format, key 14 only its record: the reply is lost
+    // where the write is made (the road: key 14's record).
+    const bool recordOnly = lost == Refused::Records;
+    for (const char *key : {"12", "14"}) {
+        rig.faults.refused = (key == std::string("14")) == recordOnly ? lost : Refused::None;
+        // The remote holds what was written: the key is learned, whatever the reply said.
+        const auto result = rig.learn(key);
+        QCOMPARE(result.outcome, Outcome::Stored);
+        QCOMPARE(result.notices, Notices{received});
+        QCOMPARE(agrees(), std::string());
+    }
+    rig.faults.refused = Refused::None;
+
+    // Deleted as the window deletes: the code dropped, then the entry marked.
+    QVERIFY(!LearnedCodeStore(rig.tables, rig.faults).releasekeycode(keyIndex(0, 0x12), "12"));
+    rig.tables.keystates[static_cast<std::size_t>(keyIndex(0, 0x12))] = "12|0";
+    QCOMPARE(agrees(), std::string());
+    rig.answer = reply("123456", formatData.substr(0, 16));
+    QCOMPARE(rig.learn("16").outcome, Outcome::Stored);
+    QCOMPARE(agrees(), std::string());
+    // Key 14 still sends its own format.
+    const std::string slot14 = rig.record(keyIndex(0, 0x14)).substr(6, 2);
+    QCOMPARE(rig.slot(std::stoi(slot14, nullptr, 16)).substr(0, 6), std::string("ABCDEF"));
+}
+
+// A record write that fails and cannot be read back: the record may name the
+// stored format's slot, so the slot stays when the other key using it goes.
+void CapturedCodeStoreTest::unreadRecordKeepsItsSlot()
+{
+    StoreRig rig(oneStoredFormat());
+    rig.answer = reply("112233");
+    rig.faults.refused = Refused::Records;
+    const std::string tv62 = HexText::format(FactoryImage::keyRecordAddress(keyIndex(0, 0x62)), 4);
+    rig.faults.failRead = [tv62](const std::string &address) { return address == tv62; };
+    QCOMPARE(rig.learn("62").outcome, Outcome::RecordWriteFailed);
+    QCOMPARE(rig.entry(keyIndex(0, 0x62)), std::string("62|0"));
+
+    QVERIFY(!LearnedCodeStore(rig.tables, rig.faults).releasekeycode(keyIndex(1, 0x10), "10"));
+    QCOMPARE(rig.slot(0).substr(0, 6), std::string("112233"));
+    QVERIFY(rig.rereadAgrees());
+    QVERIFY(rig.check().consistent());
 }
 
 QTEST_GUILESS_MAIN(CapturedCodeStoreTest)
