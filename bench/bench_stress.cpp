@@ -1,8 +1,10 @@
 // Random user operations on the real main window (offscreen) against the
 // in-process virtual remote, with faults aimed at the remote; after every
 // operation the window is checked against a fresh read of the remote.
-//   bench_stress --seed N --operations M [--progress K]
+//   bench_stress --seed N --operations M [--progress K] [--lost-replies P]
 // With --progress, a line of figures so far every K operations (for long runs).
+// With --lost-replies, that share of the faults lets a write through and loses
+// its reply instead.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
@@ -36,8 +38,10 @@ int main(int argc, char **argv)
             options.operations = std::stol(argv[i + 1]);
         } else if (std::strcmp(argv[i], "--progress") == 0) {
             options.progressEvery = std::stol(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--lost-replies") == 0) {
+            options.lostReplies = std::stod(argv[i + 1]);
         } else {
-            std::fprintf(stderr, "usage: bench_stress --seed N --operations M [--progress K]\n");
+            std::fprintf(stderr, "usage: bench_stress --seed N --operations M [--progress K] [--lost-replies P]\n");
             return 2;
         }
     }
@@ -56,7 +60,7 @@ int main(int argc, char **argv)
     const StressRun::Report report = run.run();
     const double seconds = double(timer.elapsed()) / 1000.0;
 
-    std::printf("seed %u\n", options.seed);
+    std::printf("seed %u, lost replies %.2f of the faults\n", options.seed, options.lostReplies);
     std::printf("operations run    %ld in %.1f s (%.2f ms each)\n", report.operations, seconds,
                 report.operations ? 1000.0 * seconds / double(report.operations) : 0.0);
     std::printf("faults injected   %ld\n", report.faults);

@@ -1,5 +1,9 @@
 #include "FaultingDevice.h"
 
+#include <utility>
+
+#include "HexText.h"
+
 void FaultingDevice::failCall(Operation op, int nth, int count)
 {
     std::lock_guard lock(m_mutex);
@@ -93,7 +97,19 @@ bool FaultingDevice::readdatav20(char *buffer, int count, const char *addrhigh, 
 bool FaultingDevice::writedatav20(const char *selector, const char *addrhigh, const char *addrlow, const char *data)
 {
     const bool lost = before(Operation::WriteData);
-    return m_inner.writedatav20(selector, addrhigh, addrlow, data) && !lost;
+    if (!m_inner.writedatav20(selector, addrhigh, addrlow, data))
+        return false;
+    if (const auto address = HexText::parse(std::string(addrhigh) + addrlow)) {
+        std::lock_guard lock(m_mutex);
+        m_written.insert(*address);
+    }
+    return !lost;
+}
+
+std::set<std::uint32_t> FaultingDevice::takeWrittenAddresses()
+{
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_written, {});
 }
 
 bool FaultingDevice::WCodeTypeData(const char *data)

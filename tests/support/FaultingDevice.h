@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 
 #include "VirtualRemote.h"
 #include "VirtualRemoteDevice.h"
@@ -41,6 +42,8 @@ public:
     long failures(Operation op) const { return m_failures.at(static_cast<std::size_t>(op)).load(); }
     // Calls of `op` carried out whose replies were lost.
     long lostReplies(Operation op) const { return m_lost.at(static_cast<std::size_t>(op)).load(); }
+    // The addresses the remote carried writes out at since the last call, lost replies included.
+    std::set<std::uint32_t> takeWrittenAddresses();
     long detaches() const { return m_detaches.load(); }
 
     bool link_state() override;
@@ -79,5 +82,6 @@ private:
     std::atomic<long> m_injected{0};
     std::array<std::atomic<long>, operationCount> m_failures{};
     std::array<std::atomic<long>, operationCount> m_lost{};
+    std::set<std::uint32_t> m_written;
     std::atomic<long> m_detaches{0};
 };

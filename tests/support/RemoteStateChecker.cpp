@@ -1,5 +1,10 @@
 #include "RemoteStateChecker.h"
 
+#include <algorithm>
+
+#include "BlockAllocator.h"
+#include "BlockLayout.h"
+#include "KeyStateEntry.h"
 #include "MemoryCheck.h"
 #include "MemoryImageDevice.h"
 #include "RemoteTablesReader.h"
@@ -18,6 +23,39 @@ void compareText(const char *what, const std::string &tool, const std::string &r
                           + tool.substr(at, 24) + "\", remote \"" + remote.substr(at, 24) + "\"");
 }
 }  // namespace
+
+std::vector<std::string> RemoteStateChecker::repointedKeys(const std::vector<std::uint8_t> &before,
+                                                           const std::vector<std::uint8_t> &after,
+                                                           const std::set<std::uint32_t> &written)
+{
+    std::vector<std::string> repointed;
+    MemoryImageDevice device(after);
+    RemoteTablesReader::Result read = RemoteTablesReader::read(device);
+    if (read.outcome != RemoteTablesReader::Outcome::Ok || before.size() != after.size())
+        return repointed;
+    RemoteTables &tables = read.tables;
+    const auto same = [&](std::size_t address, std::size_t bytes) {
+        return address + bytes <= after.size()
+               && std::equal(after.begin() + std::ptrdiff_t(address), after.begin() + std::ptrdiff_t(address + bytes),
+                             before.begin() + std::ptrdiff_t(address));
+    };
+    const std::size_t slots = tables.alloctableaddr + std::size_t(BlockLayout::blockMapBytes(tables.blockcount));
+    for (std::size_t i = 0; i < tables.keystates.size(); ++i) {
+        const auto slot = KeyStateEntry::learnedSlot(tables.keystates[i]);
+        const auto record = BlockAllocator(tables).record(slot.value_or(-1));
+        const std::size_t at = tables.keytableaddr + BlockLayout::keyRecordBytes * i;
+        if (!record || written.count(static_cast<std::uint32_t>(at)) > 0 || !same(at, BlockLayout::keyRecordBytes))
+            continue;
+        const std::size_t data =
+            tables.codeareaaddr + std::size_t(BlockLayout::unitBytes) * std::size_t(record->firstblock);
+        if (!same(slots + BlockLayout::allocationRecordBytes * std::size_t(*slot), BlockLayout::allocationRecordBytes)
+            || !same(data, std::size_t(BlockLayout::unitBytes) * std::size_t(record->blocks)))
+            repointed.push_back("key record " + std::to_string(i) + " is unchanged, but its slot "
+                                + std::to_string(*slot) + " changed under it: now format " + record->formatid
+                                + (record->inuse ? "" : ", free"));
+    }
+    return repointed;
+}
 
 std::string RemoteStateChecker::essence(const std::string &entry)
 {

@@ -178,6 +178,13 @@ std::string StressRun::aimFault()
         ++m_slowCalls;
         return "slow calls (" + std::to_string(ms) + " ms)";
     };
+    if (m_options.lostReplies > 0 && chance(m_options.lostReplies)) {
+        // A store writes up to five times: the format data, the allocation area, the drop,
+        // the record and the allocation area again.
+        const int at = 1 + below(5);
+        m_device->loseReplies(Operation::WriteData, at, count);
+        return "reply to call " + std::to_string(at) + " of WriteData lost x" + std::to_string(count);
+    }
     // Aimed at the calls the coming operation is likely to make.
     if (captureWaits())
         return pick({{35, fail(Operation::WriteData, count)},
@@ -495,14 +502,17 @@ void StressRun::followSelectedKey(const IBtn *pendingBefore, int modeBefore)
         m_selectedKey = nullptr;
 }
 
-std::vector<std::string> StressRun::check() const
+std::vector<std::string> StressRun::check()
 {
-    const std::vector<std::uint8_t> image = m_remote->dump(0, VirtualRemote::memorySize);
+    std::vector<std::uint8_t> image = m_remote->dump(0, VirtualRemote::memorySize);
     std::vector<std::string> differences;
     if (!m_window->tables.keystates.empty())
         differences = RemoteStateChecker::compare(m_window->tables, image);
     else if (image != m_keylessImage)
         differences.push_back("the window without key data changed the remote's memory");
+    for (std::string &line : RemoteStateChecker::repointedKeys(m_lastImage, image, m_device->takeWrittenAddresses()))
+        differences.push_back(std::move(line));
+    m_lastImage = std::move(image);
     for (std::string &line : checkPictures())
         differences.push_back(std::move(line));
     if (m_window->pendingkeys.size() > 1)
@@ -524,6 +534,9 @@ void StressRun::countFaults()
         const long failures = m_device->failures(static_cast<Operation>(op));
         if (failures > 0)
             m_report.faultsByKind[operationName(static_cast<Operation>(op)) + std::string(" fails")] = failures;
+        const long lost = m_device->lostReplies(static_cast<Operation>(op));
+        if (lost > 0)
+            m_report.faultsByKind[operationName(static_cast<Operation>(op)) + std::string(" reply lost")] = lost;
     }
     m_report.faultsByKind["unplugged before a call"] = m_device->detaches();
     m_report.faultsByKind["slow calls"] = m_slowCalls;

@@ -37,6 +37,9 @@ public:
         std::size_t recordings = 200;  // corpus recordings among the signals
         std::size_t kept = 8;          // violations described in full
         double faultRate = 0.25;       // operations with a fault aimed at them
+        // Of the faults aimed, the share that lets a write reach the remote and
+        // loses its reply: the remote holds what the tool was told failed.
+        double lostReplies = 0.0;
         std::chrono::milliseconds linkInterval{1};
         // Called with the figures so far after every `progressEvery` operations.
         long progressEvery = 0;
@@ -112,7 +115,7 @@ private:
     // What keeps the window from rest.
     std::string unrest() const;
     bool windowGone() const;
-    std::vector<std::string> check() const;
+    std::vector<std::string> check();
     std::vector<std::string> checkPictures() const;
     // The pending key shows its selected picture from its click until a mode change.
     void followSelectedKey(const IBtn *pendingBefore, int modeBefore);
@@ -133,6 +136,7 @@ private:
     std::shared_ptr<std::atomic<std::int64_t>> m_seconds;
     bool m_otherRemote = false;                // the next plug-in brings another remote
     std::vector<std::uint8_t> m_keylessImage;  // the memory when a window opened without key data
+    std::vector<std::uint8_t> m_lastImage;     // the memory after the operation before
     bool m_relearning = false;                 // the key a signal was pressed for held a learned code
     const IBtn *m_selectedKey = nullptr;       // the key that shows its selected picture
     long m_slowCalls = 0;
