@@ -37,7 +37,7 @@ std::optional<int> BlockAllocator::firstFreeSlot(std::optional<int> freedSlot) c
 {
     for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
         const auto found = record(slot);
-        if (found && (!found->inuse || slot == freedSlot))
+        if (found && (slot == freedSlot || (!found->inuse && !slotReferenced(slot, m_tables.keystates.size()))))
             return slot;
     }
     return std::nullopt;

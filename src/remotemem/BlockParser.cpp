@@ -235,3 +235,46 @@ std::string BlockParser::parseKnownFormats(std::string_view text, RemoteTables &
     tables.knownformats = std::move(formats);
     return {};
 }
+
+std::string BlockParser::checkOverlaps(const RemoteTables &tables)
+{
+    struct Extent
+    {
+        const char *table;
+        std::uint32_t address;
+        std::uint32_t bytes;
+        bool written;  // by learning, deleting or clearing
+    };
+    const auto readBytes = [](const BlockLayout::Read &read) {
+        return static_cast<std::uint32_t>(read.count) * BlockLayout::unitBytes;
+    };
+    const auto times = [](int count, int bytes) { return static_cast<std::uint32_t>(count * bytes); };
+    constexpr std::uint32_t parameterBytes = 32;  // the key-code list follows
+    const Extent extents[] = {
+        {"basic block", BlockLayout::basicBlock().address, readBytes(BlockLayout::basicBlock()), false},
+        {"configuration block", BlockLayout::configurationBlock().address, readBytes(BlockLayout::configurationBlock()),
+         false},
+        {"parameter table", tables.paramaddr, parameterBytes, false},
+        {"key-code list", tables.paramaddr + parameterBytes, 1 + static_cast<std::uint32_t>(tables.keyspermode), false},
+        {"key-state table", tables.keytableaddr, times(tables.keyrecordcount, BlockLayout::keyRecordBytes), true},
+        {"known-format table", tables.formattableaddr,
+         2 + times(static_cast<int>(tables.knownformats.size()), BlockLayout::knownFormatRecordBytes), false},
+        {"allocation area", tables.alloctableaddr,
+         static_cast<std::uint32_t>(BlockLayout::blockMapBytes(tables.blockcount))
+             + times(tables.allocrecordcount, BlockLayout::allocationRecordBytes),
+         true},
+        {"code area", tables.codeareaaddr, times(tables.blockcount, BlockLayout::unitBytes), true},
+    };
+    for (std::size_t i = 0; i < std::size(extents); ++i) {
+        for (std::size_t j = i + 1; j < std::size(extents); ++j) {
+            const Extent &a = extents[i];
+            const Extent &b = extents[j];
+            if ((a.written || b.written) && a.bytes > 0 && b.bytes > 0 && a.address < b.address + b.bytes
+                && b.address < a.address + a.bytes)
+                return std::string(a.table) + " at " + HexText::format(a.address, 4) + " (" + std::to_string(a.bytes)
+                       + " bytes) overlaps the " + b.table + " at " + HexText::format(b.address, 4) + " ("
+                       + std::to_string(b.bytes) + " bytes)";
+        }
+    }
+    return {};
+}

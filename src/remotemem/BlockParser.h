@@ -27,6 +27,11 @@ public:
     // blockmap, with the blocks of in-use records marked, and allocrecords.
     static std::string parseAllocationArea(std::string_view text, RemoteTables &tables);
     static std::string parseKnownFormats(std::string_view text, RemoteTables &tables);
+    // Once every table is read: the tables the tool writes (key-state table,
+    // allocation area, code area) lie apart from each other and from the basic
+    // and configuration blocks, the parameter table, the key-code list and the
+    // known-format table, or writing one would change another.
+    static std::string checkOverlaps(const RemoteTables &tables);
 
     // The address a stored pointer designates; none when it would lie beyond 16 bits.
     static std::optional<std::uint16_t> translatePointer(std::uint16_t stored, std::uint16_t ptrbase,

@@ -62,5 +62,7 @@ RemoteTablesReader::Result RemoteTablesReader::read(RemoteDevice &device)
         if (std::string why = step.parse(text, tables); !why.empty())
             return invalid(why);
     }
+    if (std::string why = BlockParser::checkOverlaps(tables); !why.empty())
+        return invalid(why);
     return {Outcome::Ok, std::move(tables), {}};
 }

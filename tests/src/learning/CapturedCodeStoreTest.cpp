@@ -210,6 +210,7 @@ private slots:
     void otherIdsAreLearned_data();
     void otherIdsAreLearned();
     void newLearnedFormat();
+    void newFormatPassesASlotAKeyNames();
     void storedFormatIsReused();
     void relearningKeepsTheSlot();
     void relearningAnotherFormatFreesTheOld();
@@ -350,6 +351,17 @@ void CapturedCodeStoreTest::newLearnedFormat()
     const auto report = rig.check();
     QVERIFY(report.corruption.empty());
     QVERIFY(report.leaks.empty());
+}
+
+// A slot marked free that a key record still names is not handed to a new
+// format: the key would send that format's timing.
+void CapturedCodeStoreTest::newFormatPassesASlotAKeyNames()
+{
+    StoreRig rig(CraftedImage().learnedKey(keyIndex(1, 0x10), 0));
+    rig.answer = reply("ABCDEF", formatData);
+    QCOMPARE(rig.learn("62").outcome, Outcome::Stored);
+    QCOMPARE(rig.store.slotref(), std::string("01FFFF"));
+    QCOMPARE(rig.slot(0), std::string(12, '0'));
 }
 
 void CapturedCodeStoreTest::storedFormatIsReused()

@@ -176,7 +176,7 @@ void MemoryRestoreTest::refusesTablesItCannotPlace_data()
     QTest::addColumn<CraftedImage>("image");
     QTest::addColumn<QString>("why");
     QTest::newRow("tables elsewhere") << CraftedImage(backup()).putWord(
-        FactoryImage::paramAddress + FactoryImage::codeAreaPointerOffset, FactoryImage::pointerBase + 0x4000)
+        FactoryImage::paramAddress + FactoryImage::codeAreaPointerOffset, FactoryImage::pointerBase + 0x7000)
                                       << "the code area's address";
     QTest::newRow("keys in another order")
         << CraftedImage(backup()).put(FactoryImage::paramAddress + 33, {0x77}) << "another order";

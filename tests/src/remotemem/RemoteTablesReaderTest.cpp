@@ -109,6 +109,11 @@ void RemoteTablesReaderTest::refusesCorruptTables_data()
         << std::vector<Poke>{{configBlockAddress, {0xF0, 0xFF}}} << "parameter table";
     QTest::newRow("more than 160 known formats")
         << std::vector<Poke>{{formatTableAddress, {161, 0}}} << "known-format table";
+    // Tables inside memory that lie over one another: writing one would change the other.
+    QTest::newRow("allocation area moved into the code area by one byte")
+        << std::vector<Poke>{{param + 27, {0xD0}}} << "allocation area at 5000 (320 bytes) overlaps the code area";
+    QTest::newRow("key-state table reaching into the basic block")
+        << std::vector<Poke>{{param + 16, {0xFF, 0x7F}}} << "basic block at B000 (48 bytes) overlaps the key-state";
 }
 
 void RemoteTablesReaderTest::refusesCorruptTables()
