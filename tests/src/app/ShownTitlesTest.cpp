@@ -17,6 +17,7 @@
 #include "ProcessEntry.h"
 #include "RemoteMessages.h"
 #include "RemotePanel.h"
+#include "TestTime.h"
 #include "Tmainselfstudy.h"
 #include "VirtualRemote.h"
 #include "VirtualRemoteDevice.h"
@@ -208,7 +209,7 @@ private slots:
         click(window->delstudykey);
         click(key);  // a confirmation: delete it?
         remote->detach();
-        QTRY_VERIFY_WITH_TIMEOUT(reconnects == 2 && window->ykqbox->isVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(reconnects == 2 && window->ykqbox->isVisible(), TestTime::scaled(15000));
         QVERIFY(window->close());
 
         const QStringList retryCancel{"&Retry", "Cancel"};
