@@ -120,7 +120,14 @@ bool fits(std::size_t address, std::size_t count)
 }  // namespace
 
 VirtualRemote::VirtualRemote() = default;
-VirtualRemote::~VirtualRemote() = default;
+VirtualRemote::~VirtualRemote()
+{
+    // A call another thread has just made ends before the state it used goes:
+    // taking the lock orders its last step before the state's end.
+    if (d) {
+        const std::lock_guard lock(d->mutex);
+    }
+}
 
 std::unique_ptr<VirtualRemote> VirtualRemote::open(const Options &options, std::string *error)
 {
