@@ -1,9 +1,9 @@
 #include "StoredKeyCode.h"
 
 #include "BlockLayout.h"
-#include "BlockReader.h"
 #include "HexText.h"
 #include "KeyStateEntry.h"
+#include "RemoteWrite.h"
 
 namespace
 {
@@ -13,17 +13,6 @@ constexpr std::uint8_t holdsCode = 0x80;
 constexpr std::uint8_t learnedCode = 0x40;
 // Byte 2: bit 7 set refers to a learned format by its slot in byte 3.
 constexpr std::uint8_t learnedFormatBit = 0x80;
-constexpr int recordUnits = (BlockLayout::keyRecordBytes + BlockLayout::unitBytes - 1) / BlockLayout::unitBytes;
-
-// `units` of 8 bytes from `address` as hex text; empty when they do not fit or cannot be read.
-std::string readHex(RemoteDevice &device, std::uint32_t address, int units)
-{
-    if (units <= 0 || address + static_cast<std::uint32_t>(units) * BlockLayout::unitBytes > BlockLayout::memorySize)
-        return {};
-    const std::string text = BlockReader::read(device, static_cast<std::uint16_t>(address), units,
-                                               2 * BlockLayout::unitBytes * static_cast<std::size_t>(units));
-    return HexText::bytes(text) ? text : std::string();
-}
 }  // namespace
 
 StoredKeyCode StoredKeyCode::read(RemoteDevice &device, const RemoteTables &tables, int index)
@@ -35,9 +24,10 @@ StoredKeyCode StoredKeyCode::read(RemoteDevice &device, const RemoteTables &tabl
     };
     if (index < 0 || static_cast<std::size_t>(index) >= tables.keystates.size())
         return stop(Problem::Unreadable);
-    code.record = readHex(device, tables.keytableaddr + static_cast<std::uint32_t>(BlockLayout::keyRecordBytes * index),
-                          recordUnits)
-                      .substr(0, KeyStateEntry::recordDigits);
+    code.record =
+        RemoteWrite::read(device, tables.keytableaddr + static_cast<std::uint32_t>(BlockLayout::keyRecordBytes * index),
+                          BlockLayout::keyRecordBytes)
+            .value_or(std::string());
     const auto status = HexText::byteAt(code.record, 0);
     const auto reference = HexText::byteAt(code.record, 4);
     if (code.record.size() < KeyStateEntry::recordDigits || !status || !reference)
@@ -59,9 +49,12 @@ StoredKeyCode StoredKeyCode::read(RemoteDevice &device, const RemoteTables &tabl
         return stop(Problem::BlocksOutside);
     if (code.allocation->blocks == 0)
         return code;
-    code.formatdata = readHex(
-        device, tables.codeareaaddr + static_cast<std::uint32_t>(BlockLayout::unitBytes * code.allocation->firstblock),
-        code.allocation->blocks);
+    code.formatdata =
+        RemoteWrite::read(device,
+                          tables.codeareaaddr
+                              + static_cast<std::uint32_t>(BlockLayout::unitBytes * code.allocation->firstblock),
+                          BlockLayout::unitBytes * code.allocation->blocks)
+            .value_or(std::string());
     return code.formatdata.empty() ? stop(Problem::Unreadable) : code;
 }
 
