@@ -9,14 +9,6 @@
 #include "KeyStateEntry.h"
 #include "RemoteDevice.h"
 
-namespace
-{
-bool isHexText(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return HexText::digitValue(c) >= 0; });
-}
-}  // namespace
-
 LearnedCodeStore::LearnedCodeStore(RemoteTables &tables, RemoteDevice &device)
     : m_tables(tables)
     , m_device(device)
@@ -40,7 +32,8 @@ bool LearnedCodeStore::releasekeycode(int index, std::string_view keycode, std::
         m_tables.keytableaddr + std::uint32_t{BlockLayout::keyRecordBytes} * static_cast<std::uint32_t>(index);
     if (address + BlockLayout::keyRecordBytes > BlockLayout::memorySize)
         return true;
-    // What the key held is what its entry says: an old record that cannot be
+    // The old record is read first, as the remote's delete sequence has it, but
+    // what the key held is what its entry says: an old record that cannot be
     // read must not keep its format for good, nor free another on its word.
     BlockReader::read(m_device, static_cast<std::uint16_t>(address), 5, 512);
     const bool failed = !write(address, "00").written();
@@ -81,19 +74,15 @@ std::optional<std::string> LearnedCodeStore::slotformatdata(int slot)
     const auto index = static_cast<std::size_t>(slot);
     if (index < m_tables.slotformats.size() && m_tables.slotformats[index].record == record->text())
         return m_tables.slotformats[index].data;
-    const std::uint32_t address =
-        m_tables.codeareaaddr + std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(record->firstblock);
-    const auto bytes = static_cast<std::uint32_t>(BlockLayout::unitBytes * record->blocks);
     // Blocks outside the code area hold no format of ours.
-    if (record->blocks == 0 || record->firstblock + record->blocks > m_tables.blockcount
-        || address + bytes > BlockLayout::memorySize)
+    if (record->blocks == 0 || record->firstblock + record->blocks > m_tables.blockcount)
         return std::nullopt;
-    const std::string read = BlockReader::read(m_device, static_cast<std::uint16_t>(address), record->blocks,
-                                               2 * static_cast<std::size_t>(bytes) + 1);
-    const std::string data = read.substr(0, 2 * static_cast<std::size_t>(bytes));
-    if (data.size() != 2 * static_cast<std::size_t>(bytes) || !isHexText(data))
-        return std::nullopt;
-    remember(slot, data);
+    const auto data = RemoteWrite::read(
+        m_device,
+        m_tables.codeareaaddr + std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(record->firstblock),
+        static_cast<std::size_t>(BlockLayout::unitBytes * record->blocks));
+    if (data)
+        remember(slot, *data);
     return data;
 }
 
@@ -112,7 +101,7 @@ bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::strin
                                          std::string_view slotref)
 {
     // Data go to the remote whole bytes at a time.
-    if (formatdata.empty() || formatdata.size() % 2 != 0 || !isHexText(formatdata))
+    if (formatdata.empty() || !HexText::bytes(formatdata))
         return false;
     const auto slot = HexText::parse(slotref.substr(0, 2));
     const auto first = findfreerun(formatdata);
