@@ -1,19 +1,8 @@
 #include "StoredKeyCode.h"
 
 #include "BlockLayout.h"
-#include "HexText.h"
 #include "KeyStateEntry.h"
 #include "RemoteWrite.h"
-
-namespace
-{
-// Byte 0: bit 7 set and bit 5 clear holds a code; bit 6 set is a learned one.
-constexpr std::uint8_t holdsCodeBits = 0xA0;
-constexpr std::uint8_t holdsCode = 0x80;
-constexpr std::uint8_t learnedCode = 0x40;
-// Byte 2: bit 7 set refers to a learned format by its slot in byte 3.
-constexpr std::uint8_t learnedFormatBit = 0x80;
-}  // namespace
 
 StoredKeyCode StoredKeyCode::read(RemoteDevice &device, const RemoteTables &tables, int index)
 {
@@ -28,18 +17,21 @@ StoredKeyCode StoredKeyCode::read(RemoteDevice &device, const RemoteTables &tabl
         RemoteWrite::read(device, tables.keytableaddr + static_cast<std::uint32_t>(BlockLayout::keyRecordBytes * index),
                           BlockLayout::keyRecordBytes)
             .value_or(std::string());
-    const auto status = HexText::byteAt(code.record, 0);
-    const auto reference = HexText::byteAt(code.record, 4);
-    if (code.record.size() < KeyStateEntry::recordDigits || !status || !reference)
+    // The record's bits read as the key-state table reads them.
+    const auto entry = KeyStateEntry::fromRecord(
+        std::string_view(tables.keystates[static_cast<std::size_t>(index)]).substr(0, 2), code.record);
+    if (code.record.size() < KeyStateEntry::recordDigits || !entry)
         return stop(Problem::Unreadable);
-    if ((*status & holdsCodeBits) != holdsCode)
+    const auto kind = KeyStateEntry::kind(*entry);
+    if (kind == KeyStateEntry::Kind::None)
         return stop(Problem::NoCode);
-    code.learned = (*status & learnedCode) != 0;
-    code.learnedFormat = (*reference & learnedFormatBit) != 0;
-    if (!code.learnedFormat)
+    code.learned = kind == KeyStateEntry::Kind::Learned;
+    const auto slot = KeyStateEntry::learnedSlot(*entry);
+    code.learnedFormat = slot.has_value();
+    if (!slot)
         return code;
 
-    code.slot = *HexText::byteAt(code.record, 6);
+    code.slot = *slot;
     if (code.slot >= tables.allocrecordcount)
         return stop(Problem::SlotBeyond);
     code.allocation = AllocationRecord::inSlot(tables.allocrecords, code.slot);
