@@ -1,6 +1,8 @@
 #include "CodeConverter.h"
 
 #include <algorithm>
+#include <set>
+#include <vector>
 
 #include "DurationText.h"
 #include "FormatDigest.h"
@@ -60,26 +62,85 @@ std::string result(std::uint32_t id, const std::array<std::uint8_t, 16> &parts, 
     return result(HexText::format(id, 6), parts, HexText::formatBytes(data.data(), data.size()));
 }
 
-// The first stored format that sends the signal faithfully, as its item's own
-// text; items that are no format are passed over.
-std::optional<std::string> storedResult(const IrSignal &signal, std::string_view storedFormats)
+struct StoredFormat
 {
+    std::string_view id;
+    std::string_view dataHex;
+    LearnedFormat format;
+    // Digests of the parts of the keys that use it, when the caller listed
+    // them: only with them can it grow into a bundle.
+    std::optional<std::set<std::uint32_t>> liveTags;
+};
+
+// The items that are formats, in the order given; the rest are passed over.
+std::vector<StoredFormat> storedFormatsOf(std::string_view storedFormats)
+{
+    std::vector<StoredFormat> out;
     while (!storedFormats.empty()) {
         const std::size_t end = std::min(storedFormats.find(';'), storedFormats.size());
-        const std::string_view item = storedFormats.substr(0, end);
+        std::string_view item = storedFormats.substr(0, end);
         storedFormats.remove_prefix(std::min(end + 1, storedFormats.size()));
         const std::size_t colon = item.find(':');
         if (colon != 6 || !HexText::parse(item.substr(0, colon))) {
             continue;
         }
-        const std::string_view dataHex = item.substr(colon + 1);
-        const std::optional<std::vector<std::uint8_t>> data = HexText::bytes(dataHex);
+        StoredFormat stored;
+        stored.id = item.substr(0, colon);
+        item.remove_prefix(colon + 1);
+        const std::size_t keys = item.find(':');
+        stored.dataHex = item.substr(0, keys);
+        const std::optional<std::vector<std::uint8_t>> data = HexText::bytes(stored.dataHex);
         const std::optional<LearnedFormat> format = data ? LearnedFormat::parse(*data) : std::nullopt;
-        if (const auto parts = format ? LearnedFormatFit::partsFor(*format, signal) : std::nullopt) {
-            return result(item.substr(0, colon), *parts, dataHex);
+        if (!format) {
+            continue;
+        }
+        stored.format = *format;
+        if (keys != std::string_view::npos) {
+            const std::string_view partsHex = item.substr(keys + 1);
+            const std::optional<std::vector<std::uint8_t>> parts =
+                partsHex.empty() ? std::optional<std::vector<std::uint8_t>>(std::in_place) : HexText::bytes(partsHex);
+            if (!parts || parts->size() % 16 != 0) {
+                continue;
+            }
+            stored.liveTags.emplace();
+            for (std::size_t k = 0; k < parts->size(); k += 16) {
+                std::array<std::uint8_t, 16> key{};
+                std::copy_n(parts->begin() + static_cast<std::ptrdiff_t>(k), key.size(), key.begin());
+                stored.liveTags->insert(FormatDigest::partsTag(key));
+            }
+        }
+        out.push_back(std::move(stored));
+    }
+    return out;
+}
+
+// The first stored format that sends the signal faithfully, with its data as
+// given; else the one that holds the key's timing as a bundle with the
+// fewest lengths of its own.
+std::optional<std::string> storedResult(const IrSignal &signal, std::string_view storedFormats)
+{
+    const std::vector<StoredFormat> stored = storedFormatsOf(storedFormats);
+    for (const StoredFormat &format : stored) {
+        if (const auto parts = LearnedFormatFit::partsFor(format.format, signal)) {
+            return result(format.id, *parts, format.dataHex);
         }
     }
-    return std::nullopt;
+    std::optional<std::string> best;
+    std::size_t fewest = 0;
+    for (const StoredFormat &format : stored) {
+        const auto extension =
+            format.liveTags ? LearnedFormatFit::extended(format.format, signal, *format.liveTags) : std::nullopt;
+        if (!extension) {
+            continue;
+        }
+        const std::size_t own = extension->format.keyTimings.back().adjustments.size();
+        const std::vector<std::uint8_t> data = extension->format.serialize();
+        if (data.size() <= maxFormatBytes && (!best || own < fewest)) {
+            best = result(format.id, extension->parts, HexText::formatBytes(data.data(), data.size()));
+            fewest = own;
+        }
+    }
+    return best;
 }
 }  // namespace
 

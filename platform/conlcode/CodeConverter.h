@@ -11,9 +11,15 @@
 // learned.
 // `storedFormats` names the learned formats the remote already holds, as
 // "FFFFFF:DATA" items divided by ";" (format id and format data in hex, the
-// data as read from the code area, padding included). A capture that one of
-// them sends faithfully gets that format: its id and its data as given, the
-// first that fits in the order given; the key then costs no new format.
+// data as read from the code area, padding included), each optionally
+// followed by ":" and the parts A and B (32 hex digits a key) of every key
+// record that refers to it. A capture that one of them sends faithfully gets
+// that format: its id and its data as given, the first that fits in the order
+// given; the key then costs no new format. A capture that reads as one of them
+// but strays further than its parts can carry gets that format's id with new
+// data, the format as a bundle that holds the key's timing as well; the caller
+// replaces the format's data with them. A bundle keeps the timing of the keys
+// whose parts are listed, and of every key when none are.
 class CodeConverter
 {
 public:

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "FaithfulCopy.h"
+#include "FormatDigest.h"
 #include "LearnedParts.h"
 
 namespace
@@ -49,6 +50,7 @@ std::optional<Layout> layoutOf(std::uint8_t nibble)
 
 constexpr std::uint8_t currentLayout = 5;
 constexpr std::uint8_t keyedTimingLayout = 9;
+constexpr std::uint8_t bundleLayout = 13;
 // In the current layout, with at most four marks and four spaces, two
 // symbols a byte: mark, space, mark, space, two bits each.
 constexpr std::size_t maxPackedClusters = 4;
@@ -101,6 +103,15 @@ public:
             return std::nullopt;
         }
         return m_bytes[m_pos++];
+    }
+    std::optional<std::vector<std::uint8_t>> take(std::size_t count)
+    {
+        if (count > m_bytes.size() - m_pos) {
+            return std::nullopt;
+        }
+        m_pos += count;
+        return std::vector<std::uint8_t>(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos - count),
+                                         m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos));
     }
     std::optional<std::uint8_t> peek() const
     {
@@ -236,6 +247,38 @@ bool readAdjustments(Reader &reader, LearnedFormat &format, bool compact)
     return true;
 }
 
+bool readKeyTimings(Reader &reader, LearnedFormat &format)
+{
+    const std::optional<std::uint16_t> keys = reader.number();
+    if (!keys || *keys == 0) {
+        return false;
+    }
+    for (std::size_t k = 0; k < *keys; ++k) {
+        const std::optional<std::vector<std::uint8_t>> tag = reader.take(4);
+        const std::optional<std::uint16_t> count = reader.number();
+        if (!tag || !count || *count == 0) {
+            return false;
+        }
+        LearnedFormat::KeyTiming timing;
+        timing.tag = static_cast<std::uint32_t>((*tag)[0]) << 24 | static_cast<std::uint32_t>((*tag)[1]) << 16
+                     | static_cast<std::uint32_t>((*tag)[2]) << 8 | (*tag)[3];
+        long previous = -1;
+        for (std::size_t i = 0; i < *count; ++i) {
+            const std::optional<std::uint16_t> field = reader.number();
+            const std::optional<std::uint8_t> steps = reader.next();
+            const int signedSteps = steps ? static_cast<std::int8_t>(*steps) : 0;
+            if (!field || !steps || signedSteps == 0 || signedSteps < LearnedParts::minAdjustment
+                || signedSteps > LearnedParts::maxAdjustment) {
+                return false;
+            }
+            previous += 1 + *field;
+            timing.adjustments.push_back({static_cast<std::size_t>(previous), signedSteps});
+        }
+        format.keyTimings.push_back(std::move(timing));
+    }
+    return true;
+}
+
 // The key's own adjustments, over the flat durations sent; false for one beyond them.
 bool adjustForKey(IrSignal &signal, const std::vector<LearnedParts::Adjustment> &adjustments)
 {
@@ -362,6 +405,31 @@ std::uint8_t LearnedFormat::codeOfLengths(const std::vector<int> &lengths)
 
 std::vector<std::uint8_t> LearnedFormat::serialize() const
 {
+    const std::vector<std::uint8_t> timing = timingData();
+    if (keyTimings.empty()) {
+        return timing;
+    }
+    std::vector<std::uint8_t> out{static_cast<std::uint8_t>(bundleLayout << 4)};
+    writeNumber(out, timing.size());
+    out.insert(out.end(), timing.begin(), timing.end());
+    writeNumber(out, keyTimings.size());
+    for (const KeyTiming &key : keyTimings) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            out.push_back(static_cast<std::uint8_t>(key.tag >> shift));
+        }
+        writeNumber(out, key.adjustments.size());
+        long previous = -1;
+        for (const LearnedParts::Adjustment &adjustment : key.adjustments) {
+            writeNumber(out, static_cast<std::size_t>(static_cast<long>(adjustment.position) - previous - 1));
+            out.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(adjustment.steps)));
+            previous = static_cast<long>(adjustment.position);
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> LearnedFormat::timingData() const
+{
     std::vector<std::uint8_t> out;
     const int nibble = (keyedTiming ? keyedTimingLayout : currentLayout) + (carrierKHz > 0 ? 1 : 0)
                        + (alphabet.size() == fourSymbols ? 2 : 0);
@@ -451,6 +519,16 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
 std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t> &bytes)
 {
     Reader reader(bytes);
+    if (!bytes.empty() && bytes[0] == bundleLayout << 4) {
+        reader.next();
+        const std::optional<std::uint16_t> size = reader.number();
+        const std::optional<std::vector<std::uint8_t>> timing = size ? reader.take(*size) : std::nullopt;
+        std::optional<LearnedFormat> format = timing ? parse(*timing) : std::nullopt;
+        if (!format || !format->keyTimings.empty() || !readKeyTimings(reader, *format)) {
+            return std::nullopt;
+        }
+        return format;
+    }
     LearnedFormat format;
     const std::optional<std::uint8_t> flags = reader.next();
     const std::optional<Layout> layout = flags ? layoutOf(*flags >> 4) : std::nullopt;
@@ -629,7 +707,8 @@ std::vector<std::uint8_t> LearnedFormat::gapsOf(const IrSignal &signal, std::siz
 
 std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16> &parts) const
 {
-    std::optional<LearnedParts::Content> content = LearnedParts::unpack(parts, partBitCount(), partShape());
+    std::optional<LearnedParts::Content> content =
+        LearnedParts::unpack(parts, partBitCount(), partShape(), !keyTimings.empty());
     if (!content || frames.empty() || (repeatsLast && content->repeats == 0 && !keyedTiming)) {
         return std::nullopt;
     }
@@ -694,6 +773,12 @@ std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16>
         }
     }
     if (!adjustForKey(signal, content->adjustments)) {
+        return std::nullopt;
+    }
+    const std::uint32_t tag = FormatDigest::partsTag(parts);
+    const auto own =
+        std::find_if(keyTimings.begin(), keyTimings.end(), [tag](const KeyTiming &key) { return key.tag == tag; });
+    if (own != keyTimings.end() && !adjustForKey(signal, own->adjustments)) {
         return std::nullopt;
     }
     return signal;

@@ -57,6 +57,15 @@
 // only the frames before it. So the keys of a remote share its format however
 // each capture's lengths stray, and whether they were held for more or fewer
 // frames; the format's lengths are those of the key that stored it.
+// A bundle (layout 13) is such a format with the timing of keys whose parts
+// have no room for all of it; their parts may hold a variant in the room
+// after the data bits (LearnedParts): the byte 0xD0, the format's bytes as above after
+// their count (a number), then the count of keys (a number) and for each the
+// digest of its parts (4 bytes, high first, FormatDigest::partsTag) and its
+// adjustments as the parts hold them (LearnedParts): their count, then each
+// its position (a number, past the one before) and its steps (a signed byte).
+// A bundle keeps the id of its timing: keys stored before it grew send as
+// they did, and the keys of a remote's timing share one slot.
 // Layouts written before, still read: 3 and 4 (4 with the carrier) with two
 // symbols, each alphabet symbol a byte and a gap byte after every frame; 1
 // and 2 likewise with every count and position two bytes, high first.
@@ -115,6 +124,14 @@ public:
         bool operator==(const Adjustment &) const = default;
     };
     std::vector<Adjustment> adjustments;
+    // In a bundle: the lengths and gaps of keys beyond what their parts hold.
+    struct KeyTiming
+    {
+        std::uint32_t tag = 0;  // FormatDigest::partsTag of the key's parts
+        std::vector<LearnedParts::Adjustment> adjustments;
+        bool operator==(const KeyTiming &) const = default;
+    };
+    std::vector<KeyTiming> keyTimings;
     static constexpr std::uint16_t firstGapPosition = 0x8000;
     // 0 when unknown; formats stored before it was recorded read as 0.
     std::uint8_t carrierKHz = 0;
@@ -131,6 +148,8 @@ public:
     static std::uint8_t codeOfLengths(const std::vector<int> &lengths);
 
     std::vector<std::uint8_t> serialize() const;
+    // The bytes of the timing alone, a bundle's keys left out: what the id digests.
+    std::vector<std::uint8_t> timingData() const;
     // Nothing when the bytes are not a well-formed format.
     static std::optional<LearnedFormat> parse(const std::vector<std::uint8_t> &bytes);
 

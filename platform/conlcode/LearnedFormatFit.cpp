@@ -5,6 +5,7 @@
 #include <map>
 
 #include "FaithfulCopy.h"
+#include "FormatDigest.h"
 #include "LearnedParts.h"
 
 namespace
@@ -175,14 +176,13 @@ private:
     std::vector<std::vector<int>> m_members;
     std::size_t m_position = 0;
 };
-// The key's own adjustments that make `format`, which sent `sent` without
-// them, send `signal` faithfully; nothing when more are needed than the parts
-// have room for.
-std::optional<std::vector<LearnedParts::Adjustment>> adjustmentsFor(const LearnedFormat &format, const IrSignal &sent,
-                                                                    const IrSignal &signal)
+// The key's own adjustments that make what was sent without them, `sent`,
+// `signal` faithfully; nothing when more are needed than `room`.
+std::optional<std::vector<LearnedParts::Adjustment>> adjustmentsFor(const IrSignal &sent, const IrSignal &signal,
+                                                                    std::size_t room)
 {
     const auto misses = FaithfulCopy::misses(sent, signal);
-    if (!misses || misses->size() > format.partShape().adjustments) {
+    if (!misses || misses->size() > room) {
         return std::nullopt;
     }
     std::vector<LearnedParts::Adjustment> out;
@@ -196,10 +196,11 @@ std::optional<std::vector<LearnedParts::Adjustment>> adjustmentsFor(const Learne
     }
     return out;
 }
-}  // namespace
 
-std::optional<std::array<std::uint8_t, 16>> LearnedFormatFit::partsFor(const LearnedFormat &format,
-                                                                       const IrSignal &signal)
+// What the capture gives of the key's own content read through the format:
+// its bits, the count and, where the format leaves the timing to the keys,
+// the stretches and gaps; nothing when the capture does not read as the format.
+std::optional<LearnedParts::Content> contentOf(const LearnedFormat &format, const IrSignal &signal)
 {
     // With the timing in the parts the last frame may be missing or go out any
     // number of times; before, it went out once and the repeats after it.
@@ -232,21 +233,77 @@ std::optional<std::array<std::uint8_t, 16>> LearnedFormatFit::partsFor(const Lea
         content.stretches = reader.stretches();
         content.gaps = format.gapsOf(signal, body);
     }
-    std::array<std::uint8_t, 16> parts = LearnedParts::pack(content, format.partShape());
+    return content;
+}
+}  // namespace
+
+std::optional<std::array<std::uint8_t, 16>> LearnedFormatFit::partsFor(const LearnedFormat &format,
+                                                                       const IrSignal &signal)
+{
+    std::optional<LearnedParts::Content> content = contentOf(format, signal);
+    if (!content) {
+        return std::nullopt;
+    }
+    std::array<std::uint8_t, 16> parts = LearnedParts::pack(*content, format.partShape());
     std::optional<IrSignal> sent = format.signal(parts);
     if (!sent || FaithfulCopy::faithful(*sent, signal)) {
         return sent ? std::optional(parts) : std::nullopt;
     }
     // What the format sends too far from this key's own: its adjustments, where the parts have room.
-    const auto own = format.keyedTiming ? adjustmentsFor(format, *sent, signal) : std::nullopt;
+    const auto own = format.keyedTiming ? adjustmentsFor(*sent, signal, format.partShape().adjustments) : std::nullopt;
     if (!own) {
         return std::nullopt;
     }
-    content.adjustments = *own;
-    parts = LearnedParts::pack(content, format.partShape());
+    content->adjustments = *own;
+    parts = LearnedParts::pack(*content, format.partShape());
     sent = format.signal(parts);
     if (!sent || !FaithfulCopy::faithful(*sent, signal)) {
         return std::nullopt;
     }
     return parts;
+}
+
+std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const LearnedFormat &format,
+                                                                      const IrSignal &signal,
+                                                                      const std::set<std::uint32_t> &liveTags)
+{
+    const std::optional<LearnedParts::Content> content = contentOf(format, signal);
+    if (!content) {
+        return std::nullopt;
+    }
+    LearnedFormat bundle = format;
+    std::erase_if(bundle.keyTimings, [&](const LearnedFormat::KeyTiming &key) { return liveTags.count(key.tag) == 0; });
+    // Parts alike another key's would send that key with this one's timing: a
+    // variant, where the parts have room for one, or a stretch one step off
+    // tells them apart.
+    std::vector<LearnedParts::Content> tries{*content};
+    const std::size_t variants = LearnedParts::variants(content->bits.size(), format.partShape());
+    for (unsigned variant = 1; variant < std::min<std::size_t>(variants, maxVariants); ++variant) {
+        tries.push_back(*content);
+        tries.back().variant = variant;
+    }
+    for (std::size_t c = 0; c < content->stretches.size(); ++c) {
+        for (const int step : {1, -1}) {
+            LearnedParts::Content other = *content;
+            other.stretches[c] =
+                std::clamp(other.stretches[c] + step, LearnedParts::minStretch, LearnedParts::maxStretch);
+            tries.push_back(std::move(other));
+        }
+    }
+    for (const LearnedParts::Content &tried : tries) {
+        const std::array<std::uint8_t, 16> parts = LearnedParts::pack(tried, format.partShape());
+        const std::uint32_t tag = FormatDigest::partsTag(parts);
+        const std::optional<IrSignal> sent = liveTags.count(tag) == 0 ? bundle.signal(parts) : std::nullopt;
+        const auto own = sent ? adjustmentsFor(*sent, signal, maxKeyAdjustments) : std::nullopt;
+        if (!own || own->empty()) {
+            continue;
+        }
+        LearnedFormat grown = bundle;
+        grown.keyTimings.push_back({tag, *own});
+        const std::optional<IrSignal> grownSent = grown.signal(parts);
+        if (grownSent && FaithfulCopy::faithful(*grownSent, signal)) {
+            return Extension{std::move(grown), parts};
+        }
+    }
+    return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 
 #include "IrSignal.h"
 #include "LearnedFormat.h"
@@ -19,4 +20,21 @@ class LearnedFormatFit
 public:
     // The parts A and B that make `format` send `signal`; nothing when it cannot.
     static std::optional<std::array<std::uint8_t, 16>> partsFor(const LearnedFormat &format, const IrSignal &signal);
+
+    // A key whose lengths stray further than its parts can carry: the format
+    // as a bundle that holds the key's own timing, and the key's parts. The
+    // bundle keeps the timing of the keys whose parts' digests are
+    // `liveTags`, every key that uses the format, and no other; the new key's
+    // parts differ from all of theirs. Nothing when the capture does not read
+    // as the format, or its lengths need more than `maxKeyAdjustments`: a
+    // format of its own costs less then.
+    static constexpr std::size_t maxKeyAdjustments = 16;
+    static constexpr std::size_t maxVariants = 16;
+    struct Extension
+    {
+        LearnedFormat format;
+        std::array<std::uint8_t, 16> parts{};
+    };
+    static std::optional<Extension> extended(const LearnedFormat &format, const IrSignal &signal,
+                                             const std::set<std::uint32_t> &liveTags);
 };

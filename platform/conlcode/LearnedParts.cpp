@@ -44,6 +44,7 @@ std::size_t firstTailBit(const LearnedParts::Shape &shape)
 }
 
 constexpr std::size_t stepBits = 6;
+constexpr std::size_t maxVariantBits = 8;
 constexpr double stepsPerOctave = 24;
 
 int signedOf(unsigned value, std::size_t bits)
@@ -82,6 +83,10 @@ std::array<std::uint8_t, 16> LearnedParts::pack(const Content &content, const Sh
     for (std::size_t i = 0; i < count; ++i) {
         setBits(bytes, i, 1, content.bits[i] ? 1 : 0);
     }
+    if (content.variant > 0 && content.variant < variants(count, shape)) {
+        const std::size_t bits = std::min(capacity(shape) - count, maxVariantBits);
+        setBits(bytes, capacity(shape) - bits, bits, content.variant);
+    }
     if (!fits(0, shape) || content.adjustments.size() > shape.adjustments || content.stretches.size() != shape.stretches
         || content.gaps.size() != shape.gaps) {
         return bytes;
@@ -109,8 +114,13 @@ std::array<std::uint8_t, 16> LearnedParts::pack(const Content &content, const Sh
     return bytes;
 }
 
+std::size_t LearnedParts::variants(std::size_t bits, const Shape &shape)
+{
+    return fits(bits, shape) ? std::size_t{1} << std::min(capacity(shape) - bits, maxVariantBits) : 0;
+}
+
 std::optional<LearnedParts::Content> LearnedParts::unpack(const std::array<std::uint8_t, 16> &parts,
-                                                          std::size_t bitCount, const Shape &shape)
+                                                          std::size_t bitCount, const Shape &shape, bool variants)
 {
     if (!fits(bitCount, shape)) {
         return std::nullopt;
@@ -120,7 +130,7 @@ std::optional<LearnedParts::Content> LearnedParts::unpack(const std::array<std::
     for (std::size_t i = 0; i < first; ++i) {
         if (i < bitCount) {
             content.bits.push_back(bitAt(parts, i));
-        } else if (bitAt(parts, i)) {
+        } else if (bitAt(parts, i) && !variants) {
             return std::nullopt;
         }
     }

@@ -58,11 +58,17 @@ public:
         std::vector<int> stretches;
         std::vector<std::uint8_t> gaps;
         std::vector<Adjustment> adjustments;  // ascending positions, none of 0 steps
+        // In a bundle's keys: a number in the last bits of the room the data
+        // bits leave, which tells keys of the same content apart.
+        unsigned variant = 0;
     };
     // Data bits beyond the room are left out; nothing else is written when the
     // rest does not fit the shape.
     static std::array<std::uint8_t, 16> pack(const Content &content, const Shape &shape);
-    // Nothing when a bit beyond the data bits and the rest is set.
+    // Nothing when a bit beyond the data bits and the rest is set, unless
+    // `variants` lets them hold a variant (not read back: it only tells keys apart).
     static std::optional<Content> unpack(const std::array<std::uint8_t, 16> &parts, std::size_t bitCount,
-                                         const Shape &shape);
+                                         const Shape &shape, bool variants = false);
+    // How many variants the room after `bits` data bits holds, 0 among them.
+    static std::size_t variants(std::size_t bits, const Shape &shape);
 };

@@ -96,6 +96,7 @@ class LearnedFormatsTest : public QObject
 private slots:
     void keysOfOneRemoteShareTheFormat_data();
     void keysOfOneRemoteShareTheFormat();
+    void strayingKeysGrowTheFormatIntoABundle();
     void holdingLongerKeepsTheFormat();
     void irregularSignalIsKeptAsPairs();
     void bitsBeyondThePartsStayWithTheFormat();
@@ -166,6 +167,38 @@ void LearnedFormatsTest::keysOfOneRemoteShareTheFormat()
     const std::optional<IrSignal> sent = FormatCodec::regenerate(b.learnedRecord(), a.data.toStdString());
     QVERIFY(sent);
     QCOMPARE(SignalMatch::difference(second, *sent, 0.05), QString());
+}
+
+// A key whose lengths stray further than its parts can carry grows the stored
+// format into a bundle with its timing: the same id, every key sent
+// faithfully. The bundle keeps only the timing of the keys listed as using
+// it; without the list it cannot tell, and the key gets a format of its own.
+void LearnedFormatsTest::strayingKeysGrowTheFormatIntoABundle()
+{
+    const auto straying = [](const std::vector<bool> &bits, std::size_t from) {
+        InfraredSignal signal = TestSignals::pulseDistance(custom, bits);
+        for (std::size_t i = from; i < signal.durations.size(); i += 8) {
+            signal.durations[i] *= 1.12;
+        }
+        return signal;
+    };
+    const InfraredSignal first = TestSignals::pulseDistance(custom, powerKey);
+    const InfraredSignal second = straying(muteKey, 3);
+    const ConverterResult a = convert(first);
+    const ConverterResult b = convert(second, (a.id + ":" + a.data + ":" + a.partA + a.partB).toStdString());
+    QCOMPARE(b.id, a.id);
+    QVERIFY(b.data != a.data);
+    for (const auto &[key, signal] : {std::pair{&a, &first}, std::pair{&b, &second}}) {
+        const std::optional<IrSignal> sent = FormatCodec::regenerate(key->learnedRecord(), b.data.toStdString());
+        QVERIFY(sent);
+        QCOMPARE(SignalMatch::difference(*signal, *sent, 0.05), QString());
+    }
+    QVERIFY(convert(second, (a.id + ":" + a.data).toStdString()).id != a.id);
+    // The second key gone, its timing goes when the format grows again.
+    const ConverterResult c =
+        convert(straying(powerKey, 5), (b.id + ":" + b.data + ":" + a.partA + a.partB).toStdString());
+    QCOMPARE(c.id, a.id);
+    QCOMPARE(formatOf(c)->keyTimings.size(), std::size_t{1});
 }
 
 void LearnedFormatsTest::holdingLongerKeepsTheFormat()
