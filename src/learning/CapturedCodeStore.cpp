@@ -57,8 +57,12 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
 
     result.collectedcode = CaptureEncoding::trimcapture(collectedcode);
     const std::string encoded = CaptureEncoding::encodecapture(result.collectedcode);
-    const Conversion conversion = m_converter(EncodedCapture::converterinput(encoded),
-                                              EncodedCapture::carrierHz(encoded), m_store.storedformats());
+    const auto position = ModeSlice::keyPosition(m_tables, keycode);
+    const int index = position ? devicemode * m_tables.keyspermode + static_cast<int>(*position) : -1;
+    // The key's own record is about to go: a format need not keep its timing.
+    const Conversion conversion =
+        m_converter(EncodedCapture::converterinput(encoded), EncodedCapture::carrierHz(encoded),
+                    m_store.storedformats(index >= 0 ? std::optional<std::size_t>(index) : std::nullopt));
     result.error = conversion.error;
     if (conversion.status == Conversion::Status::Raised)
         return end(Outcome::ConverterRaised);
@@ -69,10 +73,8 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
         return end(Outcome::NotConverted);
     }
 
-    const auto position = ModeSlice::keyPosition(m_tables, keycode);
     if (!position)
         return end(Outcome::KeyNotListed);
-    const int index = devicemode * m_tables.keyspermode + static_cast<int>(*position);
     if (index < 0 || static_cast<std::size_t>(index) >= m_tables.keystates.size() || !recordfits(index))
         return end(Outcome::IndexOutside);
     std::string &entry = m_tables.keystates[static_cast<std::size_t>(index)];
@@ -99,9 +101,18 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     if (dropfirst && !m_store.findfreerun(code->formatdata, freedslot))
         return end(Outcome::NoRoom);
 
+    // A stored format the converter grew by this key's timing: the grown data
+    // are on the remote, and named by the slot, before the record refers to them.
+    const auto storeddata = choice->kind == FormatKind::LearnedStored ? m_store.storeddata(choice->slot) : std::nullopt;
+    const bool grown = conversion.formatsOffered && storeddata && !HexText::sameDigits(*storeddata, code->formatdata);
+    if (grown && !m_store.findfreerun(code->formatdata))
+        return end(Outcome::NoRoom);
+
     result.index = index;
     // A new format is on the remote before any record refers to it.
     if (choice->kind == FormatKind::LearnedNew && !dropfirst && !storeformat(*code, choice->slot))
+        return end(Outcome::RecordWriteFailed);
+    if (grown && !replaceformat(*code, choice->slot))
         return end(Outcome::RecordWriteFailed);
     const std::string listedcode = m_tables.keystates[*position].substr(0, 2);
     const bool known = choice->kind == FormatKind::Known;
@@ -173,6 +184,12 @@ bool CapturedCodeStore::storeformat(const ConvertedCode &code, int slot)
     m_slotref = HexText::format(static_cast<std::uint32_t>(slot), 2) + learnedSlotTail;
     const LearnedCodeStore::Allocation before = m_store.allocation();
     return m_store.storeformatblocks(code.formatid, code.formatdata, m_slotref) && m_store.writeallocationarea(before);
+}
+
+bool CapturedCodeStore::replaceformat(const ConvertedCode &code, int slot)
+{
+    const LearnedCodeStore::Allocation before = m_store.allocation();
+    return m_store.replaceformatblocks(slot, code.formatid, code.formatdata) && m_store.writeallocationarea(before);
 }
 
 void CapturedCodeStore::freeunused(int slot)

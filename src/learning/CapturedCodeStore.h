@@ -95,6 +95,8 @@ private:
     std::optional<int> slotfreedbydrop(int index) const;
     // Puts the new format in `slot` and writes the allocation area.
     bool storeformat(const ConvertedCode &code, int slot);
+    // Gives the format in `slot` the code's data and writes the allocation area.
+    bool replaceformat(const ConvertedCode &code, int slot);
     // Frees `slot` when no entry refers to it.
     void freeunused(int slot);
     // The entry and slots of the key at `index` after its new record was not

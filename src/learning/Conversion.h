@@ -19,4 +19,7 @@ struct Conversion
     Status status = Status::Converted;
     std::string text;   // the converter's result, empty unless Converted
     std::string error;  // the loader's or the exception's own words, for the log
+    // The remote's learned formats went with the call: a stored format's id
+    // with other data then names that format grown by the key's timing.
+    bool formatsOffered = false;
 };

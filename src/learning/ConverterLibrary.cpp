@@ -66,12 +66,15 @@ template <typename Call> Conversion ConverterLibrary::guarded(Call call)
 
 Conversion ConverterLibrary::convert(const std::string &code, int carrierHz, const std::string &storedFormats)
 {
-    return guarded([&] {
-        return m_formatsEntry != nullptr && !storedFormats.empty()
-                   ? m_formatsEntry(code.c_str(), convertMode, carrierHz, storedFormats.c_str())
+    bool offered = false;
+    Conversion conversion = guarded([&] {
+        offered = m_formatsEntry != nullptr && !storedFormats.empty();
+        return offered                     ? m_formatsEntry(code.c_str(), convertMode, carrierHz, storedFormats.c_str())
                : m_carrierEntry != nullptr ? m_carrierEntry(code.c_str(), convertMode, carrierHz)
                                            : m_entry(code.c_str(), convertMode);
     });
+    conversion.formatsOffered = offered && conversion.status == Conversion::Status::Converted;
+    return conversion;
 }
 
 template <typename Function, typename... Texts>

@@ -53,17 +53,52 @@ std::optional<int> LearnedCodeStore::findfreerun(std::string_view formatdata, st
     return m_allocator.findFreeRun(BlockLayout::blocksFor(formatdata.size()), freedslot);
 }
 
-std::string LearnedCodeStore::storedformats()
+std::string LearnedCodeStore::storedformats(std::optional<std::size_t> exceptindex)
 {
     std::string items;
+    std::optional<std::string> keytable;
     for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
         const auto record = m_allocator.record(slot);
-        if (!record || !record->inuse)
+        const auto data = record && record->inuse ? slotformatdata(slot) : std::nullopt;
+        if (!data)
             continue;
-        if (const auto data = slotformatdata(slot))
-            items += (items.empty() ? "" : ";") + record->formatid + ":" + *data;
+        items += (items.empty() ? "" : ";") + record->formatid + ":" + *data;
+        // The converter keeps a key's own timing in a format's data while a record names it.
+        if (!keytable)
+            keytable = RemoteWrite::read(m_device, m_tables.keytableaddr,
+                                         m_tables.keystates.size() * BlockLayout::keyRecordBytes)
+                           .value_or(std::string());
+        if (!keytable->empty())
+            items += ":" + partsreferring(*keytable, slot, exceptindex);
     }
     return items;
+}
+
+std::string LearnedCodeStore::partsreferring(std::string_view keytable, int slot,
+                                             std::optional<std::size_t> exceptindex) const
+{
+    constexpr std::size_t headerDigits = 12;
+    std::string parts;
+    for (std::size_t index = 0; index < m_tables.keystates.size(); ++index) {
+        if (index == exceptindex)
+            continue;
+        const std::string_view record =
+            keytable.substr(index * KeyStateEntry::recordDigits, KeyStateEntry::recordDigits);
+        const auto entry = KeyStateEntry::fromRecord(std::string_view(m_tables.keystates[index]).substr(0, 2), record);
+        if (entry && KeyStateEntry::learnedSlot(*entry) == slot)
+            parts += record.substr(headerDigits);
+    }
+    return parts;
+}
+
+std::optional<std::string> LearnedCodeStore::storeddata(int slot) const
+{
+    const auto record = m_allocator.record(slot);
+    const auto index = static_cast<std::size_t>(slot);
+    if (!record || !record->inuse || index >= m_tables.slotformats.size()
+        || m_tables.slotformats[index].record != record->text())
+        return std::nullopt;
+    return m_tables.slotformats[index].data;
 }
 
 std::optional<std::string> LearnedCodeStore::slotformatdata(int slot)
@@ -116,6 +151,29 @@ bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::strin
     const auto offset = std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first);
     if (write(m_tables.codeareaaddr + offset, std::string(formatdata)).written()) {
         remember(static_cast<int>(*slot), formatdata);
+        return true;
+    }
+    restore(before);
+    return false;
+}
+
+bool LearnedCodeStore::replaceformatblocks(int slot, const std::string &formatid, std::string_view formatdata)
+{
+    if (formatdata.empty() || !HexText::bytes(formatdata))
+        return false;
+    // Found while the old blocks are taken: the new data never overwrite the old.
+    const auto first = findfreerun(formatdata);
+    if (!first)
+        return false;
+    const Allocation before = allocation();
+    if (!m_allocator.freeSlot(slot)
+        || !m_allocator.claim(slot, formatid, *first, BlockLayout::blocksFor(formatdata.size()))) {
+        restore(before);
+        return false;
+    }
+    const auto offset = std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first);
+    if (write(m_tables.codeareaaddr + offset, std::string(formatdata)).written()) {
+        remember(slot, formatdata);
         return true;
     }
     restore(before);

@@ -34,16 +34,26 @@ public:
     // the first free run long enough for it, once `freedslot` is freed.
     std::optional<int> findfreerun(std::string_view formatdata, std::optional<int> freedslot = std::nullopt) const;
     // The learned formats the remote holds, for the converter: "FFFFFF:DATA"
-    // items divided by ";", one per slot in use, in slot order. Data the working
-    // copies lack are read from the code area once; a slot whose blocks cannot
-    // be read is left out.
-    std::string storedformats();
+    // items divided by ";", one per slot in use, in slot order, each followed by
+    // ":" and the parts A and B of every key record that refers to the slot, as
+    // read from the remote (none at all when the key table cannot be read),
+    // but the one at `exceptindex`, whose code is about to be replaced.
+    // Data the working copies lack are read from the code area once; a slot
+    // whose blocks cannot be read is left out.
+    std::string storedformats(std::optional<std::size_t> exceptindex = std::nullopt);
+    // The data of an in-use slot, as storedformats gave them; none when unknown.
+    std::optional<std::string> storeddata(int slot) const;
     // Puts the format in the slot named by the first two digits of `slotref`, marks
     // its blocks and writes the data to the code area. False, with nothing
     // changed, when there is no room, the slot is not free, the texts are not hex
     // or the remote refuses the data.
     // The caller writes the allocation area afterwards.
     bool storeformatblocks(const std::string &formatid, std::string_view formatdata, std::string_view slotref);
+    // Gives the in-use `slot` new data for its format: written to free blocks
+    // beside the old ones, which the old data keep until the caller's write of
+    // the allocation area names the new blocks and frees the old. False, with
+    // nothing changed, when there is no room or the remote refuses the data.
+    bool replaceformatblocks(int slot, const std::string &formatid, std::string_view formatdata);
 
     // The block map and allocation records of the working copies.
     struct Allocation
@@ -64,6 +74,8 @@ public:
 private:
     // The data of an in-use slot: from the working copies, or read from its blocks.
     std::optional<std::string> slotformatdata(int slot);
+    // The parts of the records in `keytable` (the key table as hex text) that refer to `slot`.
+    std::string partsreferring(std::string_view keytable, int slot, std::optional<std::size_t> exceptindex) const;
     void remember(int slot, std::string_view formatdata);
     void restore(const Allocation &before);
     RemoteWrite::Result write(std::uint32_t address, const std::string &data);

@@ -4,6 +4,8 @@
 
 #include "BlockAllocator.h"
 #include "BlockLayout.h"
+#include "FormatCodec.h"
+#include "HexText.h"
 #include "KeyStateEntry.h"
 #include "MemoryCheck.h"
 #include "MemoryImageDevice.h"
@@ -31,9 +33,23 @@ std::vector<std::string> RemoteStateChecker::repointedKeys(const std::vector<std
     std::vector<std::string> repointed;
     MemoryImageDevice device(after);
     RemoteTablesReader::Result read = RemoteTablesReader::read(device);
+    MemoryImageDevice deviceBefore(before);
+    RemoteTablesReader::Result readBefore = RemoteTablesReader::read(deviceBefore);
     if (read.outcome != RemoteTablesReader::Outcome::Ok || before.size() != after.size())
         return repointed;
     RemoteTables &tables = read.tables;
+    // A slot's format may grow by another key's timing: what an unchanged key sends must not change.
+    const auto sends = [](const std::vector<std::uint8_t> &image, RemoteTables &of, const std::string &record,
+                          int slot) -> std::optional<IrSignal> {
+        const auto allocation = BlockAllocator(of).record(slot);
+        if (!allocation || !allocation->inuse || allocation->firstblock + allocation->blocks > of.blockcount)
+            return std::nullopt;
+        const std::size_t data =
+            of.codeareaaddr + std::size_t(BlockLayout::unitBytes) * std::size_t(allocation->firstblock);
+        return FormatCodec::regenerate(
+            record, HexText::formatBytes(image.data() + data,
+                                         std::size_t(BlockLayout::unitBytes) * std::size_t(allocation->blocks)));
+    };
     const auto same = [&](std::size_t address, std::size_t bytes) {
         return address + bytes <= after.size()
                && std::equal(after.begin() + std::ptrdiff_t(address), after.begin() + std::ptrdiff_t(address + bytes),
@@ -48,8 +64,17 @@ std::vector<std::string> RemoteStateChecker::repointedKeys(const std::vector<std
             continue;
         const std::size_t data =
             tables.codeareaaddr + std::size_t(BlockLayout::unitBytes) * std::size_t(record->firstblock);
-        if (!same(slots + BlockLayout::allocationRecordBytes * std::size_t(*slot), BlockLayout::allocationRecordBytes)
-            || !same(data, std::size_t(BlockLayout::unitBytes) * std::size_t(record->blocks)))
+        const bool moved =
+            !same(slots + BlockLayout::allocationRecordBytes * std::size_t(*slot), BlockLayout::allocationRecordBytes)
+            || !same(data, std::size_t(BlockLayout::unitBytes) * std::size_t(record->blocks));
+        const std::string keyRecord = HexText::formatBytes(after.data() + at, BlockLayout::keyRecordBytes);
+        const auto now = moved ? sends(after, tables, keyRecord, *slot) : std::nullopt;
+        const auto then = now && readBefore.outcome == RemoteTablesReader::Outcome::Ok
+                              ? sends(before, readBefore.tables, keyRecord, *slot)
+                              : std::nullopt;
+        const bool grown = now && then && BlockAllocator(readBefore.tables).record(*slot)->formatid == record->formatid
+                           && now->frames == then->frames && now->carrierHz == then->carrierHz;
+        if (moved && !grown)
             repointed.push_back("key record " + std::to_string(i) + " is unchanged, but its slot "
                                 + std::to_string(*slot) + " changed under it: now format " + record->formatid
                                 + (record->inuse ? "" : ", free"));

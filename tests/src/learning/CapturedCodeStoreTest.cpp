@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "BlockAllocator.h"
 #include "CapturedCodeStore.h"
 #include "FactoryImage.h"
 #include "HexText.h"
@@ -106,7 +107,7 @@ struct StoreRig
             carriers.push_back(carrierHz);
             offered.push_back(storedFormats);
             log.push_back("convert");
-            return Conversion{status, status == Conversion::Status::Converted ? answer : "", error};
+            return Conversion{status, status == Conversion::Status::Converted ? answer : "", error, formatsOffered};
         })
     {
         auto result = rig.read();
@@ -153,6 +154,7 @@ struct StoreRig
     Conversion::Status status = Conversion::Status::Converted;
     std::string answer;
     std::string error;
+    bool formatsOffered = false;  // the answer came from a call that offered the stored formats
     std::vector<std::string> inputs;
     std::vector<int> carriers;
     std::vector<std::string> offered;  // the stored formats each conversion was offered
@@ -237,6 +239,8 @@ private slots:
     void refusedFormatWrites();
     void lostRepliesOfAppliedWrites_data();
     void lostRepliesOfAppliedWrites();
+    void growingAStoredFormat_data();
+    void growingAStoredFormat();
     void unreadRecordKeepsItsSlot();
 };
 
@@ -658,6 +662,8 @@ void CapturedCodeStoreTest::storedFormatsAreOffered_data()
 {
     QTest::addColumn<CraftedImage>("image");
     QTest::addColumn<int>("failingRead");  // 0: none
+    // A slot's data are followed by the parts of the key records that refer to
+    // it ("{62}": key 62 of TV's) when the key table could be read.
     QTest::addColumn<std::string>("offered");
     // Once the key's new format is stored in the first free slot.
     QTest::addColumn<std::string>("offeredAfter");
@@ -666,15 +672,16 @@ void CapturedCodeStoreTest::storedFormatsAreOffered_data()
     const std::string stored = "ABCDEF:" + formatData;
     CraftedImage one = oneStoredFormat();
     QTest::newRow("nothing learned") << CraftedImage() << 0 << std::string() << stored;
-    QTest::newRow("a slot in use") << withData(one, 0, blocks) << 0 << "112233:" + blocks
+    QTest::newRow("a slot in use") << withData(one, 0, blocks) << 0 << "112233:" + blocks + ":{10}"
                                    << "112233:" + blocks + ";" + stored;
     CraftedImage two = oneStoredFormat().slot(5, 0xA1B2C3, 7, 1).learnedKey(keyIndex(3, 0x20), 5);
-    const std::string both = "112233:" + blocks + ";A1B2C3:" + blocks.substr(0, 16);
+    const std::string both = "112233:" + blocks + ":{10};A1B2C3:" + blocks.substr(0, 16) + ":{20}";
     QTest::newRow("slots in their order") << withData(withData(two, 0, blocks), 7, blocks.substr(0, 16)) << 0 << both
                                           << "112233:" + blocks + ";" + stored + ";A1B2C3:" + blocks.substr(0, 16);
     CraftedImage freed = CraftedImage().slot(0, 0x112233, 0, 2, false, false);
     QTest::newRow("a free slot's old id") << withData(freed, 0, blocks) << 0 << std::string() << stored;
-    QTest::newRow("blocks that cannot be read") << withData(one, 0, blocks) << 1 << std::string() << stored;
+    // The next key's key table is read, its failing read taken by the blocks.
+    QTest::newRow("blocks that cannot be read") << withData(one, 0, blocks) << 1 << std::string() << stored + ":{62}";
     QTest::newRow("blocks past the code area")
         << CraftedImage().slot(0, 0x112233, FactoryImage::blockCount - 1, 2, true, false) << 0 << std::string()
         << stored;
@@ -687,16 +694,25 @@ void CapturedCodeStoreTest::storedFormatsAreOffered()
     QFETCH(std::string, offered);
     QFETCH(std::string, offeredAfter);
     StoreRig rig(image);
+    const auto withParts = [&rig](std::string text) {
+        for (const auto &[name, index] : {std::pair{"{10}", keyIndex(1, 0x10)}, std::pair{"{20}", keyIndex(3, 0x20)},
+                                          std::pair{"{62}", keyIndex(0, 0x62)}}) {
+            if (const auto at = text.find(name); at != std::string::npos)
+                text.replace(at, 4, rig.record(index).substr(12));
+        }
+        return text;
+    };
     if (failingRead > 0)
         rig.rig.device().failRead(failingRead);
     rig.answer = reply("ABCDEF", formatData);
     QCOMPARE(rig.learn("62").outcome, Outcome::Stored);
-    QCOMPARE(rig.offered, std::vector<std::string>{offered});
-    // The format just stored goes with the next key as stored, not read again.
+    QCOMPARE(rig.offered, std::vector<std::string>{withParts(offered)});
+    // The format just stored goes with the next key as stored, not read again;
+    // without the key table the formats go without their keys' parts.
     rig.rig.device().failRead(1);
     rig.answer = reply("2402B7");
     QCOMPARE(rig.learn("63").outcome, Outcome::Stored);
-    QCOMPARE(rig.offered.back(), offeredAfter);
+    QCOMPARE(rig.offered.back(), withParts(offeredAfter));
 }
 
 // Learning a key again frees what its old code held; the new format may use
@@ -862,6 +878,50 @@ void CapturedCodeStoreTest::unreadRecordKeepsItsSlot()
     QCOMPARE(rig.slot(0).substr(0, 6), std::string("112233"));
     QVERIFY(rig.rereadAgrees());
     QVERIFY(rig.check().consistent());
+}
+
+// A stored format the converter grew by a key's timing (same id, other data)
+// gets new blocks: the data first, then the allocation area that names them
+// and frees the old ones, then the key's record. A refused write leaves the
+// slot as it was and no record pointing at data that are not there.
+void CapturedCodeStoreTest::growingAStoredFormat_data()
+{
+    QTest::addColumn<Refused>("refused");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("grown") << Refused::None << true;
+    QTest::newRow("code area refused") << Refused::CodeArea << true;
+    QTest::newRow("allocation area refused") << Refused::AllocationArea << true;
+    // Other data from a call that was offered no formats are no growth: the slot stays.
+    QTest::newRow("not offered") << Refused::None << false;
+}
+
+void CapturedCodeStoreTest::growingAStoredFormat()
+{
+    QFETCH(Refused, refused);
+    QFETCH(bool, offered);
+    CraftedImage image = CraftedImage().slot(3, 0xABCDEF, 10, 1).learnedKey(keyIndex(1, 0x10), 3);
+    StoreRig rig(withData(image, 10, "A1A2A3A4A5A6A7A8"));
+    const std::string slotBefore = rig.slot(3);
+    const int index = keyIndex(0, 0x62);
+    const std::string oldRecord = rig.record(index);
+    rig.answer = reply("ABCDEF", formatData);
+    rig.formatsOffered = offered;
+    rig.faults.refused = refused;
+
+    const auto result = rig.learn("62");
+    const bool grown = offered && refused == Refused::None;
+    QCOMPARE(result.outcome, offered && !grown ? Outcome::RecordWriteFailed : Outcome::Stored);
+    QCOMPARE(rig.slot(3) == slotBefore, !grown);
+    QCOMPARE(rig.record(index) == oldRecord, offered && !grown);
+    const auto allocation = BlockAllocator(rig.tables).record(3);
+    QVERIFY(allocation && allocation->inuse && allocation->formatid == "ABCDEF");
+    const std::string held = rig.bytes(
+        FactoryImage::codeAreaAddress + FactoryImage::blockSize * static_cast<std::uint32_t>(allocation->firstblock),
+        formatData.size() / 2);
+    QCOMPARE(held == formatData, grown);
+    QCOMPARE(rig.tables.blockmap.substr(10, 1), std::string(grown ? "0" : "1"));
+    QVERIFY(rig.rereadAgrees());
+    QVERIFY(rig.check().corruption.empty());
 }
 
 QTEST_GUILESS_MAIN(CapturedCodeStoreTest)
