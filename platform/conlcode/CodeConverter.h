@@ -19,7 +19,7 @@
 // but strays further than its parts can carry gets that format's id with new
 // data, the format as a bundle that holds the key's timing as well; the caller
 // replaces the format's data with them. A bundle keeps the timing of the keys
-// whose parts are listed, and of every key when none are.
+// whose parts are listed and no other; a format listed without them never grows.
 class CodeConverter
 {
 public:

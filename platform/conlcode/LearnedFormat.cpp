@@ -222,9 +222,11 @@ void writeNumber(std::vector<std::uint8_t> &out, std::size_t value)
     out.push_back(static_cast<std::uint8_t>(value));
 }
 
-// Positions ascending, none twice. The compact layout gives each as its
-// distance past the one before (past -1 for the first).
-bool readAdjustments(Reader &reader, LearnedFormat &format, bool compact)
+// Adjustments of a format or of a bundle's key: their count, then their
+// positions ascending, none twice, each with a byte after it. The compact
+// layout gives each position as its distance past the one before (past -1 for
+// the first). `take` gets each position and byte, false for one it refuses.
+template <typename Take> bool readAscending(Reader &reader, bool compact, Take take)
 {
     const std::optional<std::uint16_t> count = reader.count(compact);
     if (!count || *count == 0) {
@@ -233,18 +235,38 @@ bool readAdjustments(Reader &reader, LearnedFormat &format, bool compact)
     long previous = -1;
     for (std::size_t i = 0; i < *count; ++i) {
         const std::optional<std::uint16_t> field = reader.count(compact);
-        const std::optional<std::uint8_t> code = reader.next();
-        if (!field || !code) {
+        const std::optional<std::uint8_t> byte = reader.next();
+        if (!field || !byte) {
             return false;
         }
         const long position = compact ? previous + 1 + *field : *field;
-        if (position <= previous || position > 0xFFFF) {
+        if (position <= previous || position > 0xFFFF || !take(static_cast<std::uint16_t>(position), *byte)) {
             return false;
         }
-        format.adjustments.push_back({static_cast<std::uint16_t>(position), *code});
         previous = position;
     }
     return true;
+}
+
+// The same in the compact layout; `byteOf` gives an item's byte.
+template <typename Items, typename ByteOf>
+void writeAscending(std::vector<std::uint8_t> &out, const Items &items, ByteOf byteOf)
+{
+    writeNumber(out, items.size());
+    long previous = -1;
+    for (const auto &item : items) {
+        writeNumber(out, static_cast<std::size_t>(static_cast<long>(item.position) - previous - 1));
+        out.push_back(byteOf(item));
+        previous = static_cast<long>(item.position);
+    }
+}
+
+bool readAdjustments(Reader &reader, LearnedFormat &format, bool compact)
+{
+    return readAscending(reader, compact, [&format](std::uint16_t position, std::uint8_t code) {
+        format.adjustments.push_back({position, code});
+        return true;
+    });
 }
 
 bool readKeyTimings(Reader &reader, LearnedFormat &format)
@@ -255,24 +277,19 @@ bool readKeyTimings(Reader &reader, LearnedFormat &format)
     }
     for (std::size_t k = 0; k < *keys; ++k) {
         const std::optional<std::vector<std::uint8_t>> tag = reader.take(4);
-        const std::optional<std::uint16_t> count = reader.number();
-        if (!tag || !count || *count == 0) {
+        if (!tag) {
             return false;
         }
         LearnedFormat::KeyTiming timing;
         timing.tag = static_cast<std::uint32_t>((*tag)[0]) << 24 | static_cast<std::uint32_t>((*tag)[1]) << 16
                      | static_cast<std::uint32_t>((*tag)[2]) << 8 | (*tag)[3];
-        long previous = -1;
-        for (std::size_t i = 0; i < *count; ++i) {
-            const std::optional<std::uint16_t> field = reader.number();
-            const std::optional<std::uint8_t> steps = reader.next();
-            const int signedSteps = steps ? static_cast<std::int8_t>(*steps) : 0;
-            if (!field || !steps || signedSteps == 0 || signedSteps < LearnedParts::minAdjustment
-                || signedSteps > LearnedParts::maxAdjustment) {
-                return false;
-            }
-            previous += 1 + *field;
-            timing.adjustments.push_back({static_cast<std::size_t>(previous), signedSteps});
+        const bool read = readAscending(reader, true, [&timing](std::uint16_t position, std::uint8_t byte) {
+            const int steps = static_cast<std::int8_t>(byte);
+            timing.adjustments.push_back({position, steps});
+            return steps != 0 && steps >= LearnedParts::minAdjustment && steps <= LearnedParts::maxAdjustment;
+        });
+        if (!read) {
+            return false;
         }
         format.keyTimings.push_back(std::move(timing));
     }
@@ -417,13 +434,9 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
         for (int shift = 24; shift >= 0; shift -= 8) {
             out.push_back(static_cast<std::uint8_t>(key.tag >> shift));
         }
-        writeNumber(out, key.adjustments.size());
-        long previous = -1;
-        for (const LearnedParts::Adjustment &adjustment : key.adjustments) {
-            writeNumber(out, static_cast<std::size_t>(static_cast<long>(adjustment.position) - previous - 1));
-            out.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(adjustment.steps)));
-            previous = static_cast<long>(adjustment.position);
-        }
+        writeAscending(out, key.adjustments, [](const LearnedParts::Adjustment &adjustment) {
+            return static_cast<std::uint8_t>(static_cast<std::int8_t>(adjustment.steps));
+        });
     }
     return out;
 }
@@ -505,13 +518,7 @@ std::vector<std::uint8_t> LearnedFormat::timingData() const
         }
     }
     if (!adjustments.empty()) {
-        writeNumber(out, adjustments.size());
-        long previous = -1;
-        for (const Adjustment &adjustment : adjustments) {
-            writeNumber(out, static_cast<std::size_t>(adjustment.position - previous - 1));
-            out.push_back(adjustment.code);
-            previous = adjustment.position;
-        }
+        writeAscending(out, adjustments, [](const Adjustment &adjustment) { return adjustment.code; });
     }
     return out;
 }

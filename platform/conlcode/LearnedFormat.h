@@ -58,14 +58,15 @@
 // each capture's lengths stray, and whether they were held for more or fewer
 // frames; the format's lengths are those of the key that stored it.
 // A bundle (layout 13) is such a format with the timing of keys whose parts
-// have no room for all of it; their parts may hold a variant in the room
-// after the data bits (LearnedParts): the byte 0xD0, the format's bytes as above after
-// their count (a number), then the count of keys (a number) and for each the
-// digest of its parts (4 bytes, high first, FormatDigest::partsTag) and its
-// adjustments as the parts hold them (LearnedParts): their count, then each
-// its position (a number, past the one before) and its steps (a signed byte).
-// A bundle keeps the id of its timing: keys stored before it grew send as
-// they did, and the keys of a remote's timing share one slot.
+// have no room for all of it: the byte 0xD0, the format's bytes as above
+// after their count (a number), then the count of keys (a number) and for
+// each the digest of its parts (4 bytes, high first, FormatDigest::partsTag)
+// and its adjustments as the parts hold them (LearnedParts): their count,
+// then each its position (a number, past the one before) and its steps (a
+// signed byte). The parts of a bundle's keys may hold a variant in the room
+// after their data bits. A bundle keeps the id of its timing: keys stored
+// before it grew send as they did, and the keys of a remote's timing share
+// one slot.
 // Layouts written before, still read: 3 and 4 (4 with the carrier) with two
 // symbols, each alphabet symbol a byte and a gap byte after every frame; 1
 // and 2 likewise with every count and position two bytes, high first.

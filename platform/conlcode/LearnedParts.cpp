@@ -45,6 +45,12 @@ std::size_t firstTailBit(const LearnedParts::Shape &shape)
 
 constexpr std::size_t stepBits = 6;
 constexpr std::size_t maxVariantBits = 8;
+
+// The last bits of the room that `bits` data bits leave, which hold a variant.
+std::size_t variantBits(std::size_t bits, const LearnedParts::Shape &shape)
+{
+    return std::min(LearnedParts::capacity(shape) - bits, maxVariantBits);
+}
 constexpr double stepsPerOctave = 24;
 
 int signedOf(unsigned value, std::size_t bits)
@@ -84,7 +90,7 @@ std::array<std::uint8_t, 16> LearnedParts::pack(const Content &content, const Sh
         setBits(bytes, i, 1, content.bits[i] ? 1 : 0);
     }
     if (content.variant > 0 && content.variant < variants(count, shape)) {
-        const std::size_t bits = std::min(capacity(shape) - count, maxVariantBits);
+        const std::size_t bits = variantBits(count, shape);
         setBits(bytes, capacity(shape) - bits, bits, content.variant);
     }
     if (!fits(0, shape) || content.adjustments.size() > shape.adjustments || content.stretches.size() != shape.stretches
@@ -116,7 +122,7 @@ std::array<std::uint8_t, 16> LearnedParts::pack(const Content &content, const Sh
 
 std::size_t LearnedParts::variants(std::size_t bits, const Shape &shape)
 {
-    return fits(bits, shape) ? std::size_t{1} << std::min(capacity(shape) - bits, maxVariantBits) : 0;
+    return fits(bits, shape) ? std::size_t{1} << variantBits(bits, shape) : 0;
 }
 
 std::optional<LearnedParts::Content> LearnedParts::unpack(const std::array<std::uint8_t, 16> &parts,

@@ -11,6 +11,8 @@ class KeyStateEntry
 {
 public:
     static constexpr std::size_t recordDigits = 44;  // one 22-byte key record
+    // The record's header, before its parts A and B: status, kind, and format id or slot reference.
+    static constexpr std::size_t headerDigits = 12;
 
     // What the key holds, by the entry's kind digit.
     enum class Kind : char

@@ -59,7 +59,7 @@ std::string LearnedCodeStore::storedformats(std::optional<std::size_t> exceptind
     std::optional<std::string> keytable;
     for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
         const auto record = m_allocator.record(slot);
-        const auto data = record && record->inuse ? slotformatdata(slot) : std::nullopt;
+        const auto data = slotformatdata(slot);
         if (!data)
             continue;
         items += (items.empty() ? "" : ";") + record->formatid + ":" + *data;
@@ -77,7 +77,6 @@ std::string LearnedCodeStore::storedformats(std::optional<std::size_t> exceptind
 std::string LearnedCodeStore::partsreferring(std::string_view keytable, int slot,
                                              std::optional<std::size_t> exceptindex) const
 {
-    constexpr std::size_t headerDigits = 12;
     std::string parts;
     for (std::size_t index = 0; index < m_tables.keystates.size(); ++index) {
         if (index == exceptindex)
@@ -86,7 +85,7 @@ std::string LearnedCodeStore::partsreferring(std::string_view keytable, int slot
             keytable.substr(index * KeyStateEntry::recordDigits, KeyStateEntry::recordDigits);
         const auto entry = KeyStateEntry::fromRecord(std::string_view(m_tables.keystates[index]).substr(0, 2), record);
         if (entry && KeyStateEntry::learnedSlot(*entry) == slot)
-            parts += record.substr(headerDigits);
+            parts += record.substr(KeyStateEntry::headerDigits);
     }
     return parts;
 }
@@ -106,9 +105,8 @@ std::optional<std::string> LearnedCodeStore::slotformatdata(int slot)
     const auto record = m_allocator.record(slot);
     if (!record || !record->inuse)
         return std::nullopt;
-    const auto index = static_cast<std::size_t>(slot);
-    if (index < m_tables.slotformats.size() && m_tables.slotformats[index].record == record->text())
-        return m_tables.slotformats[index].data;
+    if (const auto stored = storeddata(slot))
+        return stored;
     // Blocks outside the code area hold no format of ours.
     if (record->blocks == 0 || record->firstblock + record->blocks > m_tables.blockcount)
         return std::nullopt;

@@ -5,11 +5,11 @@
 #include "BlockAllocator.h"
 #include "BlockLayout.h"
 #include "FormatCodec.h"
-#include "HexText.h"
 #include "KeyStateEntry.h"
 #include "MemoryCheck.h"
 #include "MemoryImageDevice.h"
 #include "RemoteTablesReader.h"
+#include "StoredKeyCode.h"
 
 namespace
 {
@@ -39,16 +39,10 @@ std::vector<std::string> RemoteStateChecker::repointedKeys(const std::vector<std
         return repointed;
     RemoteTables &tables = read.tables;
     // A slot's format may grow by another key's timing: what an unchanged key sends must not change.
-    const auto sends = [](const std::vector<std::uint8_t> &image, RemoteTables &of, const std::string &record,
-                          int slot) -> std::optional<IrSignal> {
-        const auto allocation = BlockAllocator(of).record(slot);
-        if (!allocation || !allocation->inuse || allocation->firstblock + allocation->blocks > of.blockcount)
-            return std::nullopt;
-        const std::size_t data =
-            of.codeareaaddr + std::size_t(BlockLayout::unitBytes) * std::size_t(allocation->firstblock);
-        return FormatCodec::regenerate(
-            record, HexText::formatBytes(image.data() + data,
-                                         std::size_t(BlockLayout::unitBytes) * std::size_t(allocation->blocks)));
+    const auto sends = [](RemoteDevice &image, const RemoteTables &of, int index) -> std::optional<IrSignal> {
+        const StoredKeyCode code = StoredKeyCode::read(image, of, index);
+        return code.problem == StoredKeyCode::Problem::None ? FormatCodec::regenerate(code.record, code.formatdata)
+                                                            : std::nullopt;
     };
     const auto same = [&](std::size_t address, std::size_t bytes) {
         return address + bytes <= after.size()
@@ -67,13 +61,13 @@ std::vector<std::string> RemoteStateChecker::repointedKeys(const std::vector<std
         const bool moved =
             !same(slots + BlockLayout::allocationRecordBytes * std::size_t(*slot), BlockLayout::allocationRecordBytes)
             || !same(data, std::size_t(BlockLayout::unitBytes) * std::size_t(record->blocks));
-        const std::string keyRecord = HexText::formatBytes(after.data() + at, BlockLayout::keyRecordBytes);
-        const auto now = moved ? sends(after, tables, keyRecord, *slot) : std::nullopt;
+        const auto now = moved ? sends(device, tables, static_cast<int>(i)) : std::nullopt;
         const auto then = now && readBefore.outcome == RemoteTablesReader::Outcome::Ok
-                              ? sends(before, readBefore.tables, keyRecord, *slot)
+                              ? sends(deviceBefore, readBefore.tables, static_cast<int>(i))
                               : std::nullopt;
-        const bool grown = now && then && BlockAllocator(readBefore.tables).record(*slot)->formatid == record->formatid
-                           && now->frames == then->frames && now->carrierHz == then->carrierHz;
+        const auto slotBefore = BlockAllocator(readBefore.tables).record(*slot);
+        const bool grown = then && slotBefore && slotBefore->formatid == record->formatid && now->frames == then->frames
+                           && now->carrierHz == then->carrierHz;
         if (moved && !grown)
             repointed.push_back("key record " + std::to_string(i) + " is unchanged, but its slot "
                                 + std::to_string(*slot) + " changed under it: now format " + record->formatid
