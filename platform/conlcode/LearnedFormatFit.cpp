@@ -275,7 +275,8 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const Lear
     std::erase_if(bundle.keyTimings, [&](const LearnedFormat::KeyTiming &key) { return liveTags.count(key.tag) == 0; });
     // Parts alike another key's would send that key with this one's timing: a
     // variant, where the parts have room for one, or a stretch one step off
-    // tells them apart.
+    // tells them apart. Such a stretch also brings some keys within reach
+    // whose own parts need too many adjustments, so all are tried in turn.
     std::vector<LearnedParts::Content> tries{*content};
     const std::size_t variants = LearnedParts::variants(content->bits.size(), format.partShape());
     for (unsigned variant = 1; variant < std::min<std::size_t>(variants, maxVariants); ++variant) {
