@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DurationText.h"
+#include "FaithfulCopy.h"
 #include "FormatDigest.h"
 #include "HexText.h"
 #include "KnownProtocols.h"
@@ -72,21 +73,60 @@ struct StoredFormat
     std::optional<std::set<std::uint32_t>> liveTags;
 };
 
-// The items that are formats, in the order given; the rest are passed over.
-std::vector<StoredFormat> storedFormatsOf(std::string_view storedFormats)
+// The parts of the key record a capture is about to replace, and its format's id.
+struct ReplacedKey
 {
-    std::vector<StoredFormat> out;
+    std::string_view id;
+    std::array<std::uint8_t, 16> parts{};
+};
+
+struct StoredFormats
+{
+    std::vector<StoredFormat> formats;
+    std::optional<ReplacedKey> replaced;
+};
+
+// The parts of 16 bytes each in `partsHex`; nothing when it is not that.
+std::optional<std::vector<std::array<std::uint8_t, 16>>> partsOf(std::string_view partsHex)
+{
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        partsHex.empty() ? std::optional<std::vector<std::uint8_t>>(std::in_place) : HexText::bytes(partsHex);
+    if (!bytes || bytes->size() % 16 != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::array<std::uint8_t, 16>> out(bytes->size() / 16);
+    for (std::size_t k = 0; k < out.size(); ++k) {
+        std::copy_n(bytes->begin() + static_cast<std::ptrdiff_t>(16 * k), 16, out[k].begin());
+    }
+    return out;
+}
+
+// The items that are formats, in the order given, and the replaced key's; the rest are passed over.
+StoredFormats storedFormatsOf(std::string_view storedFormats)
+{
+    constexpr std::string_view replacedItem = "replaced:";
+    StoredFormats out;
     while (!storedFormats.empty()) {
         const std::size_t end = std::min(storedFormats.find(';'), storedFormats.size());
         std::string_view item = storedFormats.substr(0, end);
         storedFormats.remove_prefix(std::min(end + 1, storedFormats.size()));
+        const bool replaced = item.substr(0, replacedItem.size()) == replacedItem;
+        item.remove_prefix(replaced ? replacedItem.size() : 0);
         const std::size_t colon = item.find(':');
         if (colon != 6 || !HexText::parse(item.substr(0, colon))) {
             continue;
         }
-        StoredFormat stored;
-        stored.id = item.substr(0, colon);
+        const std::string_view id = item.substr(0, colon);
         item.remove_prefix(colon + 1);
+        if (replaced) {
+            const auto parts = partsOf(item);
+            if (parts && parts->size() == 1) {
+                out.replaced = ReplacedKey{id, parts->front()};
+            }
+            continue;
+        }
+        StoredFormat stored;
+        stored.id = id;
         const std::size_t keys = item.find(':');
         stored.dataHex = item.substr(0, keys);
         const std::optional<std::vector<std::uint8_t>> data = HexText::bytes(stored.dataHex);
@@ -96,38 +136,74 @@ std::vector<StoredFormat> storedFormatsOf(std::string_view storedFormats)
         }
         stored.format = *format;
         if (keys != std::string_view::npos) {
-            const std::string_view partsHex = item.substr(keys + 1);
-            const std::optional<std::vector<std::uint8_t>> parts =
-                partsHex.empty() ? std::optional<std::vector<std::uint8_t>>(std::in_place) : HexText::bytes(partsHex);
-            if (!parts || parts->size() % 16 != 0) {
+            const auto parts = partsOf(item.substr(keys + 1));
+            if (!parts) {
                 continue;
             }
             stored.liveTags.emplace();
-            for (std::size_t k = 0; k < parts->size(); k += 16) {
-                std::array<std::uint8_t, 16> key{};
-                std::copy_n(parts->begin() + static_cast<std::ptrdiff_t>(k), key.size(), key.begin());
+            for (const std::array<std::uint8_t, 16> &key : *parts) {
                 stored.liveTags->insert(FormatDigest::partsTag(key));
             }
         }
-        out.push_back(std::move(stored));
+        out.formats.push_back(std::move(stored));
     }
     return out;
 }
 
-// The first stored format that sends the signal faithfully, with its data as
-// given; else the one that holds the key's timing as a bundle with the
-// fewest lengths of its own.
+// The format without the timing of keys no longer listed, and of `kept`'s, when the caller listed them.
+LearnedFormat liveFormat(const StoredFormat &stored, std::optional<std::uint32_t> kept = std::nullopt)
+{
+    if (!stored.liveTags) {
+        return stored.format;
+    }
+    std::set<std::uint32_t> tags = *stored.liveTags;
+    if (kept) {
+        tags.insert(*kept);
+    }
+    return LearnedFormatFit::withoutStaleKeys(stored.format, tags);
+}
+
+// The key with `parts` of `live`, the stored format as the key was fitted
+// to it: its data as given while it keeps every key's timing, else the
+// data that drop the timing of keys no longer there.
+std::string storedResult(const StoredFormat &stored, const LearnedFormat &live,
+                         const std::array<std::uint8_t, 16> &parts)
+{
+    if (live.keyTimings.size() == stored.format.keyTimings.size()) {
+        return result(stored.id, parts, stored.dataHex);
+    }
+    const std::vector<std::uint8_t> data = live.serialize();
+    return result(stored.id, parts, HexText::formatBytes(data.data(), data.size()));
+}
+
+// The first stored format that sends the signal faithfully; else, for a key
+// learned again, its old parts where they, with their own timing, still do;
+// else the format that holds the key's timing as a bundle with the fewest
+// lengths of its own. So a key costs a bundle's timing only where no format
+// alone can send it.
 std::optional<std::string> storedResult(const IrSignal &signal, std::string_view storedFormats)
 {
-    const std::vector<StoredFormat> stored = storedFormatsOf(storedFormats);
-    for (const StoredFormat &format : stored) {
-        if (const auto parts = LearnedFormatFit::partsFor(format.format, signal)) {
-            return result(format.id, *parts, format.dataHex);
+    const StoredFormats stored = storedFormatsOf(storedFormats);
+    for (const StoredFormat &format : stored.formats) {
+        const LearnedFormat live = liveFormat(format);
+        if (const auto parts = LearnedFormatFit::partsFor(live, signal)) {
+            return storedResult(format, live, *parts);
+        }
+    }
+    for (const StoredFormat &format : stored.formats) {
+        if (!stored.replaced || format.id != stored.replaced->id) {
+            continue;
+        }
+        const std::array<std::uint8_t, 16> &parts = stored.replaced->parts;
+        const LearnedFormat live = liveFormat(format, FormatDigest::partsTag(parts));
+        const std::optional<IrSignal> sent = live.signal(parts);
+        if (sent && FaithfulCopy::faithful(*sent, signal)) {
+            return storedResult(format, live, parts);
         }
     }
     std::optional<std::string> best;
     std::size_t fewest = 0;
-    for (const StoredFormat &format : stored) {
+    for (const StoredFormat &format : stored.formats) {
         const auto extension =
             format.liveTags ? LearnedFormatFit::extended(format.format, signal, *format.liveTags) : std::nullopt;
         if (!extension) {

@@ -19,7 +19,13 @@
 // but strays further than its parts can carry gets that format's id with new
 // data, the format as a bundle that holds the key's timing as well; the caller
 // replaces the format's data with them. A bundle keeps the timing of the keys
-// whose parts are listed and no other; a format listed without them never grows.
+// whose parts are listed and no other, so a key that the format sends without
+// its own timing may also get new data, the unlisted keys' timing dropped; a
+// format listed without them never changes.
+// A last item "replaced:FFFFFF:PARTS" names the key record the capture will
+// replace: its parts and its format's id. Where no stored format sends the
+// capture without a timing of its own, those parts keep the key as it was
+// if they, with their timing, still send it faithfully.
 class CodeConverter
 {
 public:

@@ -38,8 +38,9 @@ extern "C" __attribute__((visibility("default"))) const char *ConvertCodeAtCarri
 }
 
 // `storedFormats`: the remote's learned formats as "FFFFFF:DATA" items divided
-// by ";" (format id and the data read from its blocks, in hex); null or empty
-// for none.
+// by ";" (format id and the data read from its blocks, in hex), each with the
+// parts of its keys and the key being replaced as CodeConverter reads them;
+// null or empty for none.
 extern "C" __attribute__((visibility("default"))) const char *ConvertCodeWithFormats(const char *code,
                                                                                      std::int32_t mode,
                                                                                      std::int32_t carrierHz,

@@ -263,6 +263,13 @@ std::optional<std::array<std::uint8_t, 16>> LearnedFormatFit::partsFor(const Lea
     return parts;
 }
 
+LearnedFormat LearnedFormatFit::withoutStaleKeys(const LearnedFormat &format, const std::set<std::uint32_t> &liveTags)
+{
+    LearnedFormat live = format;
+    std::erase_if(live.keyTimings, [&](const LearnedFormat::KeyTiming &key) { return liveTags.count(key.tag) == 0; });
+    return live;
+}
+
 std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const LearnedFormat &format,
                                                                       const IrSignal &signal,
                                                                       const std::set<std::uint32_t> &liveTags)
@@ -271,8 +278,7 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const Lear
     if (!content) {
         return std::nullopt;
     }
-    LearnedFormat bundle = format;
-    std::erase_if(bundle.keyTimings, [&](const LearnedFormat::KeyTiming &key) { return liveTags.count(key.tag) == 0; });
+    const LearnedFormat bundle = withoutStaleKeys(format, liveTags);
     // Parts alike another key's would send that key with this one's timing: a
     // variant, where the parts have room for one, or a stretch one step off
     // tells them apart. Such a stretch also brings some keys within reach

@@ -29,6 +29,8 @@ public:
     // as the format, or its lengths need more than `maxKeyAdjustments`: a
     // format of its own costs less then.
     static constexpr std::size_t maxKeyAdjustments = 16;
+    // The bundle without the timing of keys whose parts' digests are not `liveTags`.
+    static LearnedFormat withoutStaleKeys(const LearnedFormat &format, const std::set<std::uint32_t> &liveTags);
     static constexpr std::size_t maxVariants = 16;
     struct Extension
     {

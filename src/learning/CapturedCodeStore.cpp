@@ -101,8 +101,9 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     if (dropfirst && !m_store.findfreerun(code->formatdata, freedslot))
         return end(Outcome::NoRoom);
 
-    // A stored format the converter grew by this key's timing: the grown data
-    // are on the remote, and named by the slot, before the record refers to them.
+    // A stored format the converter grew by this key's timing, or rid of the
+    // timing of keys gone: the new data are on the remote, and named by the
+    // slot, before the record refers to them.
     const auto storeddata = choice->kind == FormatKind::LearnedStored ? m_store.storeddata(choice->slot) : std::nullopt;
     const bool grown = conversion.formatsOffered && storeddata && !HexText::sameDigits(*storeddata, code->formatdata);
     if (grown && !m_store.findfreerun(code->formatdata))

@@ -27,7 +27,7 @@ public:
     ConverterLibrary(const ConverterLibrary &) = delete;
     ConverterLibrary &operator=(const ConverterLibrary &) = delete;
 
-    // `storedFormats`: "FFFFFF:DATA" items divided by ";", empty for none.
+    // `storedFormats`: as LearnedCodeStore::storedformats gives them, empty for none.
     Conversion convert(const std::string &code, int carrierHz = 0, const std::string &storedFormats = {});
     bool loaded() const { return m_handle != nullptr; }
 

@@ -56,6 +56,7 @@ std::optional<int> LearnedCodeStore::findfreerun(std::string_view formatdata, st
 std::string LearnedCodeStore::storedformats(std::optional<std::size_t> exceptindex)
 {
     std::string items;
+    std::string replaced;
     std::optional<std::string> keytable;
     for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {
         const auto record = m_allocator.record(slot);
@@ -68,26 +69,28 @@ std::string LearnedCodeStore::storedformats(std::optional<std::size_t> exceptind
             keytable = RemoteWrite::read(m_device, m_tables.keytableaddr,
                                          m_tables.keystates.size() * BlockLayout::keyRecordBytes)
                            .value_or(std::string());
-        if (!keytable->empty())
-            items += ":" + partsreferring(*keytable, slot, exceptindex);
+        if (keytable->empty())
+            continue;
+        items += ":";
+        for (std::size_t index = 0; index < m_tables.keystates.size(); ++index) {
+            if (index != exceptindex)
+                items += recordparts(*keytable, index, slot);
+        }
+        // The key about to be replaced may keep its code when a new capture of it still fits.
+        if (exceptindex && !recordparts(*keytable, *exceptindex, slot).empty())
+            replaced = ";replaced:" + record->formatid + ":" + std::string(recordparts(*keytable, *exceptindex, slot));
     }
-    return items;
+    return items + replaced;
 }
 
-std::string LearnedCodeStore::partsreferring(std::string_view keytable, int slot,
-                                             std::optional<std::size_t> exceptindex) const
+std::string_view LearnedCodeStore::recordparts(std::string_view keytable, std::size_t index, int slot) const
 {
-    std::string parts;
-    for (std::size_t index = 0; index < m_tables.keystates.size(); ++index) {
-        if (index == exceptindex)
-            continue;
-        const std::string_view record =
-            keytable.substr(index * KeyStateEntry::recordDigits, KeyStateEntry::recordDigits);
-        const auto entry = KeyStateEntry::fromRecord(std::string_view(m_tables.keystates[index]).substr(0, 2), record);
-        if (entry && KeyStateEntry::learnedSlot(*entry) == slot)
-            parts += record.substr(KeyStateEntry::headerDigits);
-    }
-    return parts;
+    if (index >= m_tables.keystates.size())
+        return {};
+    const std::string_view record = keytable.substr(index * KeyStateEntry::recordDigits, KeyStateEntry::recordDigits);
+    const auto entry = KeyStateEntry::fromRecord(std::string_view(m_tables.keystates[index]).substr(0, 2), record);
+    return entry && KeyStateEntry::learnedSlot(*entry) == slot ? record.substr(KeyStateEntry::headerDigits)
+                                                               : std::string_view();
 }
 
 std::optional<std::string> LearnedCodeStore::storeddata(int slot) const

@@ -37,7 +37,9 @@ public:
     // items divided by ";", one per slot in use, in slot order, each followed by
     // ":" and the parts A and B of every key record that refers to the slot, as
     // read from the remote (none at all when the key table cannot be read),
-    // but the one at `exceptindex`, whose code is about to be replaced.
+    // but the one at `exceptindex`, whose code is about to be replaced. That
+    // one's parts follow as a last item, "replaced:FFFFFF:PARTS", when it
+    // refers to one of the slots.
     // Data the working copies lack are read from the code area once; a slot
     // whose blocks cannot be read is left out.
     std::string storedformats(std::optional<std::size_t> exceptindex = std::nullopt);
@@ -74,8 +76,9 @@ public:
 private:
     // The data of an in-use slot: from the working copies, or read from its blocks.
     std::optional<std::string> slotformatdata(int slot);
-    // The parts of the records in `keytable` (the key table as hex text) that refer to `slot`.
-    std::string partsreferring(std::string_view keytable, int slot, std::optional<std::size_t> exceptindex) const;
+    // The parts of the record at `index` in `keytable` (the key table as hex
+    // text) when it refers to `slot`; empty otherwise.
+    std::string_view recordparts(std::string_view keytable, std::size_t index, int slot) const;
     void remember(int slot, std::string_view formatdata);
     void restore(const Allocation &before);
     RemoteWrite::Result write(std::uint32_t address, const std::string &data);

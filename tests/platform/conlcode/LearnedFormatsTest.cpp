@@ -175,10 +175,10 @@ void LearnedFormatsTest::keysOfOneRemoteShareTheFormat()
 // it; without the list it cannot tell, and the key gets a format of its own.
 void LearnedFormatsTest::strayingKeysGrowTheFormatIntoABundle()
 {
-    const auto straying = [](const std::vector<bool> &bits, std::size_t from) {
+    const auto straying = [](const std::vector<bool> &bits, std::size_t from, double by = 1.12) {
         InfraredSignal signal = TestSignals::pulseDistance(custom, bits);
         for (std::size_t i = from; i < signal.durations.size(); i += 8) {
-            signal.durations[i] *= 1.12;
+            signal.durations[i] *= by;
         }
         return signal;
     };
@@ -194,7 +194,15 @@ void LearnedFormatsTest::strayingKeysGrowTheFormatIntoABundle()
         QCOMPARE(SignalMatch::difference(*signal, *sent, 0.05), QString());
     }
     QVERIFY(convert(second, (a.id + ":" + a.data).toStdString()).id != a.id);
-    // The second key gone, its timing goes when the format grows again.
+    // Learned again a little further off, the second key keeps its parts and its timing.
+    const ConverterResult again = convert(
+        straying(muteKey, 3, 1.13),
+        (b.id + ":" + b.data + ":" + a.partA + a.partB + ";replaced:" + b.id + ":" + b.partA + b.partB).toStdString());
+    QCOMPARE(again.partA + again.partB, b.partA + b.partB);
+    QCOMPARE(again.data, b.data);
+    // The second key gone, a key the format sends as it is takes its timing out.
+    QCOMPARE(convert(first, (b.id + ":" + b.data + ":" + a.partA + a.partB).toStdString()).data, a.data);
+    // So does a key that grows the format again.
     const ConverterResult c =
         convert(straying(powerKey, 5), (b.id + ":" + b.data + ":" + a.partA + a.partB).toStdString());
     QCOMPARE(c.id, a.id);

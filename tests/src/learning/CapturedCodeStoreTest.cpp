@@ -678,6 +678,10 @@ void CapturedCodeStoreTest::storedFormatsAreOffered_data()
     const std::string both = "112233:" + blocks + ":{10};A1B2C3:" + blocks.substr(0, 16) + ":{20}";
     QTest::newRow("slots in their order") << withData(withData(two, 0, blocks), 7, blocks.substr(0, 16)) << 0 << both
                                           << "112233:" + blocks + ";" + stored + ";A1B2C3:" + blocks.substr(0, 16);
+    // The key's own old parts go last, apart, for the converter to try again.
+    QTest::newRow("the key learned again") << withData(oneStoredFormat().learnedKey(keyIndex(0, 0x62), 0), 0, blocks)
+                                           << 0 << "112233:" + blocks + ":{10};replaced:112233:{62 before}"
+                                           << "112233:" + blocks + ";" + stored;
     CraftedImage freed = CraftedImage().slot(0, 0x112233, 0, 2, false, false);
     QTest::newRow("a free slot's old id") << withData(freed, 0, blocks) << 0 << std::string() << stored;
     // The next key's key table is read, its failing read taken by the blocks.
@@ -694,12 +698,16 @@ void CapturedCodeStoreTest::storedFormatsAreOffered()
     QFETCH(std::string, offered);
     QFETCH(std::string, offeredAfter);
     StoreRig rig(image);
-    const auto withParts = [&rig](std::string text) {
+    const std::string partsBefore = rig.record(keyIndex(0, 0x62)).substr(12);
+    const auto withParts = [&rig, &partsBefore](std::string text) {
         for (const auto &[name, index] : {std::pair{"{10}", keyIndex(1, 0x10)}, std::pair{"{20}", keyIndex(3, 0x20)},
                                           std::pair{"{62}", keyIndex(0, 0x62)}}) {
             if (const auto at = text.find(name); at != std::string::npos)
                 text.replace(at, 4, rig.record(index).substr(12));
         }
+        const std::string before = "{62 before}";
+        if (const auto at = text.find(before); at != std::string::npos)
+            text.replace(at, before.size(), partsBefore);
         return text;
     };
     if (failingRead > 0)
