@@ -113,6 +113,8 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     // A new format is on the remote before any record refers to it.
     if (choice->kind == FormatKind::LearnedNew && !dropfirst && !storeformat(*code, choice->slot))
         return end(Outcome::RecordWriteFailed);
+    const std::optional<LearnedCodeStore::Allocation> beforegrowth =
+        grown ? std::optional(m_store.allocation()) : std::nullopt;
     if (grown && !replaceformat(*code, choice->slot))
         return end(Outcome::RecordWriteFailed);
     const std::string listedcode = m_tables.keystates[*position].substr(0, 2);
@@ -145,7 +147,7 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     // A failed write may have reached the remote all the same (a lost reply): it is read back.
     const RemoteWrite::Result written = writerecord(index, header + code->parta + code->partb);
     if (!written.written()) {
-        settlefailedrecord(index, written, dropfailed, oldslot, choice->slot);
+        settlefailedrecord(index, written, dropfailed, oldslot, choice->slot, beforegrowth);
         return end(Outcome::RecordWriteFailed);
     }
 
@@ -202,7 +204,8 @@ void CapturedCodeStore::freeunused(int slot)
 }
 
 void CapturedCodeStore::settlefailedrecord(int index, const RemoteWrite::Result &written, bool dropfailed,
-                                           std::optional<int> oldslot, int newslot)
+                                           std::optional<int> oldslot, int newslot,
+                                           const std::optional<LearnedCodeStore::Allocation> &beforegrowth)
 {
     std::string &entry = m_tables.keystates[static_cast<std::size_t>(index)];
     const std::string listedcode = entry.substr(0, 2);
@@ -218,6 +221,10 @@ void CapturedCodeStore::settlefailedrecord(int index, const RemoteWrite::Result 
         return;
     }
     entry = KeyStateEntry::kind(*held) == KeyStateEntry::Kind::None ? KeyStateEntry::unlearned(listedcode) : *held;
+    // The old record, still there, was left out of the grown format's keys;
+    // the old data, untouched in their blocks, send it as before.
+    if (beforegrowth && KeyStateEntry::learnedSlot(entry) == newslot)
+        m_store.putallocation(*beforegrowth);
     // A slot goes with the last record that refers to it: the new format's, or the
     // old one the key alone used once its old record is gone.
     if (newslot >= 0)

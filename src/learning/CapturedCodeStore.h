@@ -101,9 +101,10 @@ private:
     void freeunused(int slot);
     // The entry and slots of the key at `index` after its new record was not
     // written: as the record read back says, or, unread, as before the write
-    // with `newslot` kept allocated.
+    // with `newslot` kept allocated. A format grown for the record goes back
+    // to `beforegrowth` when the old record is still there.
     void settlefailedrecord(int index, const RemoteWrite::Result &written, bool dropfailed, std::optional<int> oldslot,
-                            int newslot);
+                            int newslot, const std::optional<LearnedCodeStore::Allocation> &beforegrowth);
     bool recordfits(int index) const;
     RemoteWrite::Result writerecord(int index, const std::string &record);
 

@@ -201,6 +201,13 @@ bool LearnedCodeStore::writeallocationarea(const Allocation &before)
     return false;
 }
 
+bool LearnedCodeStore::putallocation(const Allocation &wanted)
+{
+    const Allocation current = allocation();
+    restore(wanted);
+    return writeallocationarea(current);
+}
+
 std::optional<LearnedCodeStore::Allocation> LearnedCodeStore::parseallocationarea(std::string_view text) const
 {
     RemoteTables read;

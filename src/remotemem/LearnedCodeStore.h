@@ -70,6 +70,8 @@ public:
     // holds them. Otherwise the working copies take what it holds instead, read
     // back, or `before` (what it held) when that cannot be read.
     bool writeallocationarea(const Allocation &before);
+    // Makes `wanted` the allocation area again, on the remote and in the copies.
+    bool putallocation(const Allocation &wanted);
     // The allocation area as start-up would read it from `text`, its hex bytes.
     std::optional<Allocation> parseallocationarea(std::string_view text) const;
 

@@ -59,6 +59,7 @@ enum class Refused
 {
     None,
     Records,         // key records (44 digits)
+    KeyTable,        // key records and the clearing of them
     CodeArea,        // format data
     AllocationArea,  // block map and allocation records
 };
@@ -79,6 +80,8 @@ public:
     {
         const auto address = HexText::parse(std::string(addrhigh) + addrlow).value_or(0);
         const bool refuse = refused == Refused::Records ? std::strlen(data) == 44
+                            : refused == Refused::KeyTable
+                                ? address >= FactoryImage::keyTableAddress && address < FactoryImage::allocAreaAddress
                             : refused == Refused::CodeArea
                                 ? address >= FactoryImage::codeAreaAddress
                                 : refused == Refused::AllocationArea && address == FactoryImage::allocAreaAddress;
@@ -899,6 +902,8 @@ void CapturedCodeStoreTest::growingAStoredFormat_data()
     QTest::newRow("grown") << Refused::None << true;
     QTest::newRow("code area refused") << Refused::CodeArea << true;
     QTest::newRow("allocation area refused") << Refused::AllocationArea << true;
+    // The old record stays and the format takes back the data that send it.
+    QTest::newRow("key table refused") << Refused::KeyTable << true;
     // Other data from a call that was offered no formats are no growth: the slot stays.
     QTest::newRow("not offered") << Refused::None << false;
 }
@@ -907,10 +912,10 @@ void CapturedCodeStoreTest::growingAStoredFormat()
 {
     QFETCH(Refused, refused);
     QFETCH(bool, offered);
-    CraftedImage image = CraftedImage().slot(3, 0xABCDEF, 10, 1).learnedKey(keyIndex(1, 0x10), 3);
+    const int index = keyIndex(0, 0x62);
+    CraftedImage image = CraftedImage().slot(3, 0xABCDEF, 10, 1).learnedKey(keyIndex(1, 0x10), 3).learnedKey(index, 3);
     StoreRig rig(withData(image, 10, "A1A2A3A4A5A6A7A8"));
     const std::string slotBefore = rig.slot(3);
-    const int index = keyIndex(0, 0x62);
     const std::string oldRecord = rig.record(index);
     rig.answer = reply("ABCDEF", formatData);
     rig.formatsOffered = offered;
