@@ -84,6 +84,8 @@ struct StoredFormats
 {
     std::vector<StoredFormat> formats;
     std::optional<ReplacedKey> replaced;
+    // No slot is free for a format of the key's own.
+    bool slotsFull = false;
 };
 
 // The parts of 16 bytes each in `partsHex`; nothing when it is not that.
@@ -110,6 +112,10 @@ StoredFormats storedFormatsOf(std::string_view storedFormats)
         const std::size_t end = std::min(storedFormats.find(';'), storedFormats.size());
         std::string_view item = storedFormats.substr(0, end);
         storedFormats.remove_prefix(std::min(end + 1, storedFormats.size()));
+        if (item == "slotsfull") {
+            out.slotsFull = true;
+            continue;
+        }
         const bool replaced = item.substr(0, replacedItem.size()) == replacedItem;
         item.remove_prefix(replaced ? replacedItem.size() : 0);
         const std::size_t colon = item.find(':');
@@ -169,7 +175,8 @@ LearnedFormat liveFormat(const StoredFormat &stored, std::optional<std::uint32_t
 std::string storedResult(const StoredFormat &stored, const LearnedFormat &live,
                          const std::array<std::uint8_t, 16> &parts)
 {
-    if (live.keyTimings.size() == stored.format.keyTimings.size()) {
+    if (live.keyTimings.size() == stored.format.keyTimings.size()
+        && live.otherTimings.size() == stored.format.otherTimings.size()) {
         return result(stored.id, parts, stored.dataHex);
     }
     const std::vector<std::uint8_t> data = live.serialize();
@@ -179,8 +186,9 @@ std::string storedResult(const StoredFormat &stored, const LearnedFormat &live,
 // The first stored format that sends the signal faithfully; else, for a key
 // learned again, its old parts where they, with their own timing, still do;
 // else the format that holds the key's timing as a bundle with the fewest
-// lengths of its own. So a key costs a bundle's timing only where no format
-// alone can send it.
+// lengths of its own; else, with no slot free, the format that grows least
+// by the capture's own as another of its timings. So a key costs a bundle's
+// timing only where no format alone can send it.
 std::optional<std::string> storedResult(const IrSignal &signal, std::string_view storedFormats)
 {
     const StoredFormats stored = storedFormatsOf(storedFormats);
@@ -214,6 +222,22 @@ std::optional<std::string> storedResult(const IrSignal &signal, std::string_view
         if (data.size() <= maxFormatBytes && (!best || own < fewest)) {
             best = result(format.id, extension->parts, HexText::formatBytes(data.data(), data.size()));
             fewest = own;
+        }
+    }
+    if (best || !stored.slotsFull) {
+        return best;
+    }
+    // No slot left: the key's own format goes into the stored one it grows least.
+    const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(signal);
+    std::size_t smallest = 0;
+    for (const StoredFormat &format : stored.formats) {
+        const auto extension = learned && format.liveTags ? LearnedFormatFit::withTiming(format.format, learned->format,
+                                                                                         signal, *format.liveTags)
+                                                          : std::nullopt;
+        const std::vector<std::uint8_t> data = extension ? extension->format.serialize() : std::vector<std::uint8_t>();
+        if (extension && data.size() <= maxFormatBytes && (!best || data.size() < smallest)) {
+            best = result(format.id, extension->parts, HexText::formatBytes(data.data(), data.size()));
+            smallest = data.size();
         }
     }
     return best;

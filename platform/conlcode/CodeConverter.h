@@ -22,6 +22,10 @@
 // whose parts are listed and no other, so a key that the format sends without
 // its own timing may also get new data, the unlisted keys' timing dropped; a
 // format listed without them never changes.
+// An item "slotsfull" says that no slot is free for a format of the key's
+// own: a capture that no stored format reads then gets, where one can take
+// it, a stored format's id with new data, the format as a bundle that holds
+// the capture's own timing too.
 // A last item "replaced:FFFFFF:PARTS" names the key record the capture will
 // replace: its parts and its format's id. Where no stored format sends the
 // capture without a timing of its own, those parts keep the key as it was

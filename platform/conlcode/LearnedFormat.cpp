@@ -51,6 +51,7 @@ std::optional<Layout> layoutOf(std::uint8_t nibble)
 constexpr std::uint8_t currentLayout = 5;
 constexpr std::uint8_t keyedTimingLayout = 9;
 constexpr std::uint8_t bundleLayout = 13;
+constexpr std::uint8_t timingsBundleLayout = 14;
 // In the current layout, with at most four marks and four spaces, two
 // symbols a byte: mark, space, mark, space, two bits each.
 constexpr std::size_t maxPackedClusters = 4;
@@ -226,10 +227,10 @@ void writeNumber(std::vector<std::uint8_t> &out, std::size_t value)
 // positions ascending, none twice, each with a byte after it. The compact
 // layout gives each position as its distance past the one before (past -1 for
 // the first). `take` gets each position and byte, false for one it refuses.
-template <typename Take> bool readAscending(Reader &reader, bool compact, Take take)
+template <typename Take> bool readAscending(Reader &reader, bool compact, Take take, bool noneAllowed = false)
 {
     const std::optional<std::uint16_t> count = reader.count(compact);
-    if (!count || *count == 0) {
+    if (!count || (*count == 0 && !noneAllowed)) {
         return false;
     }
     long previous = -1;
@@ -269,7 +270,8 @@ bool readAdjustments(Reader &reader, LearnedFormat &format, bool compact)
     });
 }
 
-bool readKeyTimings(Reader &reader, LearnedFormat &format)
+// With `numbered` each key names its timing, and one of another timing may have no adjustments.
+bool readKeyTimings(Reader &reader, LearnedFormat &format, bool numbered)
 {
     const std::optional<std::uint16_t> keys = reader.number();
     if (!keys || *keys == 0) {
@@ -283,12 +285,17 @@ bool readKeyTimings(Reader &reader, LearnedFormat &format)
         LearnedFormat::KeyTiming timing;
         timing.tag = static_cast<std::uint32_t>((*tag)[0]) << 24 | static_cast<std::uint32_t>((*tag)[1]) << 16
                      | static_cast<std::uint32_t>((*tag)[2]) << 8 | (*tag)[3];
-        const bool read = readAscending(reader, true, [&timing](std::uint16_t position, std::uint8_t byte) {
+        const std::optional<std::uint16_t> number = numbered ? reader.number() : std::optional<std::uint16_t>(0);
+        if (!number || *number > format.otherTimings.size()) {
+            return false;
+        }
+        timing.timing = *number;
+        const auto take = [&timing](std::uint16_t position, std::uint8_t byte) {
             const int steps = static_cast<std::int8_t>(byte);
             timing.adjustments.push_back({position, steps});
             return steps != 0 && steps >= LearnedParts::minAdjustment && steps <= LearnedParts::maxAdjustment;
-        });
-        if (!read) {
+        };
+        if (!readAscending(reader, true, take, timing.timing > 0)) {
             return false;
         }
         format.keyTimings.push_back(std::move(timing));
@@ -426,13 +433,25 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
     if (keyTimings.empty()) {
         return timing;
     }
-    std::vector<std::uint8_t> out{static_cast<std::uint8_t>(bundleLayout << 4)};
+    const bool numbered = !otherTimings.empty();
+    std::vector<std::uint8_t> out{static_cast<std::uint8_t>((numbered ? timingsBundleLayout : bundleLayout) << 4)};
     writeNumber(out, timing.size());
     out.insert(out.end(), timing.begin(), timing.end());
+    if (numbered) {
+        writeNumber(out, otherTimings.size());
+        for (const LearnedFormat &other : otherTimings) {
+            const std::vector<std::uint8_t> bytes = other.timingData();
+            writeNumber(out, bytes.size());
+            out.insert(out.end(), bytes.begin(), bytes.end());
+        }
+    }
     writeNumber(out, keyTimings.size());
     for (const KeyTiming &key : keyTimings) {
         for (int shift = 24; shift >= 0; shift -= 8) {
             out.push_back(static_cast<std::uint8_t>(key.tag >> shift));
+        }
+        if (numbered) {
+            writeNumber(out, key.timing);
         }
         writeAscending(out, key.adjustments, [](const LearnedParts::Adjustment &adjustment) {
             return static_cast<std::uint8_t>(static_cast<std::int8_t>(adjustment.steps));
@@ -526,12 +545,30 @@ std::vector<std::uint8_t> LearnedFormat::timingData() const
 std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t> &bytes)
 {
     Reader reader(bytes);
-    if (!bytes.empty() && bytes[0] == bundleLayout << 4) {
+    const bool numbered = !bytes.empty() && bytes[0] == timingsBundleLayout << 4;
+    if (!bytes.empty() && (bytes[0] == bundleLayout << 4 || numbered)) {
         reader.next();
-        const std::optional<std::uint16_t> size = reader.number();
-        const std::optional<std::vector<std::uint8_t>> timing = size ? reader.take(*size) : std::nullopt;
-        std::optional<LearnedFormat> format = timing ? parse(*timing) : std::nullopt;
-        if (!format || !format->keyTimings.empty() || !readKeyTimings(reader, *format)) {
+        // A timing of the bundle, itself no bundle.
+        const auto readTiming = [&reader]() -> std::optional<LearnedFormat> {
+            const std::optional<std::uint16_t> size = reader.number();
+            const std::optional<std::vector<std::uint8_t>> timing = size ? reader.take(*size) : std::nullopt;
+            std::optional<LearnedFormat> format = timing ? parse(*timing) : std::nullopt;
+            return format && format->keyTimings.empty() ? format : std::nullopt;
+        };
+        std::optional<LearnedFormat> format = readTiming();
+        const std::optional<std::uint16_t> others =
+            format && numbered ? reader.number() : std::optional<std::uint16_t>(0);
+        if (!others || (numbered && *others == 0)) {
+            return std::nullopt;
+        }
+        for (std::size_t t = 0; t < *others; ++t) {
+            std::optional<LearnedFormat> other = readTiming();
+            if (!other) {
+                return std::nullopt;
+            }
+            format->otherTimings.push_back(std::move(*other));
+        }
+        if (!format || !readKeyTimings(reader, *format, numbered)) {
             return std::nullopt;
         }
         return format;
@@ -714,6 +751,15 @@ std::vector<std::uint8_t> LearnedFormat::gapsOf(const IrSignal &signal, std::siz
 
 std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16> &parts) const
 {
+    const std::uint32_t tag = FormatDigest::partsTag(parts);
+    const auto own =
+        std::find_if(keyTimings.begin(), keyTimings.end(), [tag](const KeyTiming &key) { return key.tag == tag; });
+    if (own != keyTimings.end() && own->timing > 0) {
+        // The key's timing is another, its parts read as a bundle's.
+        LearnedFormat timing = otherTimings[own->timing - 1];
+        timing.keyTimings = {KeyTiming{tag, 0, own->adjustments}};
+        return timing.signal(parts);
+    }
     std::optional<LearnedParts::Content> content =
         LearnedParts::unpack(parts, partBitCount(), partShape(), !keyTimings.empty());
     if (!content || frames.empty() || (repeatsLast && content->repeats == 0 && !keyedTiming)) {
@@ -782,9 +828,6 @@ std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16>
     if (!adjustForKey(signal, content->adjustments)) {
         return std::nullopt;
     }
-    const std::uint32_t tag = FormatDigest::partsTag(parts);
-    const auto own =
-        std::find_if(keyTimings.begin(), keyTimings.end(), [tag](const KeyTiming &key) { return key.tag == tag; });
     if (own != keyTimings.end() && !adjustForKey(signal, own->adjustments)) {
         return std::nullopt;
     }

@@ -67,6 +67,13 @@
 // after their data bits. A bundle keeps the id of its timing: keys stored
 // before it grew send as they did, and the keys of a remote's timing share
 // one slot.
+// A bundle of timings (layout 14) also holds keys of other frame structures:
+// the byte 0xE0, its own timing's bytes after their count, then the count of
+// other timings and each one's bytes (layouts 5 to 12) after their count,
+// then its keys as in layout 13, each with the number of the timing it uses
+// after its digest (a number: 0 its own, 1 the first other one), and no
+// adjustments at all allowed for a key of another timing. So a remote full of
+// slots still takes keys of any structure while its blocks last.
 // Layouts written before, still read: 3 and 4 (4 with the carrier) with two
 // symbols, each alphabet symbol a byte and a gap byte after every frame; 1
 // and 2 likewise with every count and position two bytes, high first.
@@ -128,11 +135,14 @@ public:
     // In a bundle: the lengths and gaps of keys beyond what their parts hold.
     struct KeyTiming
     {
-        std::uint32_t tag = 0;  // FormatDigest::partsTag of the key's parts
+        std::uint32_t tag = 0;   // FormatDigest::partsTag of the key's parts
+        std::size_t timing = 0;  // 0: the format's own, else otherTimings[timing - 1]
         std::vector<LearnedParts::Adjustment> adjustments;
         bool operator==(const KeyTiming &) const = default;
     };
     std::vector<KeyTiming> keyTimings;
+    // In a bundle: timings of other frame structures, each used by the keys whose entry names it.
+    std::vector<LearnedFormat> otherTimings;
     static constexpr std::uint16_t firstGapPosition = 0x8000;
     // 0 when unknown; formats stored before it was recorded read as 0.
     std::uint8_t carrierKHz = 0;

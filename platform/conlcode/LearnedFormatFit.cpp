@@ -267,25 +267,42 @@ LearnedFormat LearnedFormatFit::withoutStaleKeys(const LearnedFormat &format, co
 {
     LearnedFormat live = format;
     std::erase_if(live.keyTimings, [&](const LearnedFormat::KeyTiming &key) { return liveTags.count(key.tag) == 0; });
+    // Other timings no key uses any more go too, the rest keeping their order.
+    std::vector<std::size_t> renumbered(format.otherTimings.size() + 1, 0);
+    live.otherTimings.clear();
+    for (std::size_t t = 1; t < renumbered.size(); ++t) {
+        if (std::any_of(live.keyTimings.begin(), live.keyTimings.end(),
+                        [t](const LearnedFormat::KeyTiming &key) { return key.timing == t; })) {
+            live.otherTimings.push_back(format.otherTimings[t - 1]);
+            renumbered[t] = live.otherTimings.size();
+        }
+    }
+    for (LearnedFormat::KeyTiming &key : live.keyTimings) {
+        key.timing = renumbered[key.timing];
+    }
     return live;
 }
 
-std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const LearnedFormat &format,
-                                                                      const IrSignal &signal,
-                                                                      const std::set<std::uint32_t> &liveTags)
+namespace
 {
-    const std::optional<LearnedParts::Content> content = contentOf(format, signal);
+// The key as a bundle's key of its timing `t` (0 its own, else an other
+// one): its parts, their digest none of `liveTags`, and its own adjustments,
+// which a key of the bundle's own timing needs at least one of.
+std::optional<LearnedFormatFit::Extension> extendedAs(const LearnedFormat &bundle, std::size_t t,
+                                                      const IrSignal &signal, const std::set<std::uint32_t> &liveTags)
+{
+    const LearnedFormat &timing = t == 0 ? bundle : bundle.otherTimings[t - 1];
+    const std::optional<LearnedParts::Content> content = contentOf(timing, signal);
     if (!content) {
         return std::nullopt;
     }
-    const LearnedFormat bundle = withoutStaleKeys(format, liveTags);
     // Parts alike another key's would send that key with this one's timing: a
     // variant, where the parts have room for one, or a stretch one step off
     // tells them apart. Such a stretch also brings some keys within reach
     // whose own parts need too many adjustments, so all are tried in turn.
     std::vector<LearnedParts::Content> tries{*content};
-    const std::size_t variants = LearnedParts::variants(content->bits.size(), format.partShape());
-    for (unsigned variant = 1; variant < std::min<std::size_t>(variants, maxVariants); ++variant) {
+    const std::size_t variants = LearnedParts::variants(content->bits.size(), timing.partShape());
+    for (unsigned variant = 1; variant < std::min<std::size_t>(variants, LearnedFormatFit::maxVariants); ++variant) {
         tries.push_back(*content);
         tries.back().variant = variant;
     }
@@ -298,19 +315,50 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const Lear
         }
     }
     for (const LearnedParts::Content &tried : tries) {
-        const std::array<std::uint8_t, 16> parts = LearnedParts::pack(tried, format.partShape());
+        const std::array<std::uint8_t, 16> parts = LearnedParts::pack(tried, timing.partShape());
         const std::uint32_t tag = FormatDigest::partsTag(parts);
-        const std::optional<IrSignal> sent = liveTags.count(tag) == 0 ? bundle.signal(parts) : std::nullopt;
-        const auto own = sent ? adjustmentsFor(*sent, signal, maxKeyAdjustments) : std::nullopt;
-        if (!own || own->empty()) {
+        if (liveTags.count(tag) > 0) {
             continue;
         }
         LearnedFormat grown = bundle;
-        grown.keyTimings.push_back({tag, *own});
+        grown.keyTimings.push_back({tag, t, {}});
+        const std::optional<IrSignal> sent = grown.signal(parts);
+        const auto own = sent ? adjustmentsFor(*sent, signal, LearnedFormatFit::maxKeyAdjustments) : std::nullopt;
+        if (!own || (t == 0 && own->empty())) {
+            continue;
+        }
+        grown.keyTimings.back().adjustments = *own;
         const std::optional<IrSignal> grownSent = grown.signal(parts);
         if (grownSent && FaithfulCopy::faithful(*grownSent, signal)) {
-            return Extension{std::move(grown), parts};
+            return LearnedFormatFit::Extension{std::move(grown), parts};
         }
     }
     return std::nullopt;
+}
+}  // namespace
+
+std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const LearnedFormat &format,
+                                                                      const IrSignal &signal,
+                                                                      const std::set<std::uint32_t> &liveTags)
+{
+    const LearnedFormat bundle = withoutStaleKeys(format, liveTags);
+    for (std::size_t t = 0; t <= bundle.otherTimings.size(); ++t) {
+        if (std::optional<Extension> extension = extendedAs(bundle, t, signal, liveTags)) {
+            return extension;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const LearnedFormat &format,
+                                                                        const LearnedFormat &timing,
+                                                                        const IrSignal &signal,
+                                                                        const std::set<std::uint32_t> &liveTags)
+{
+    if (!timing.keyTimings.empty()) {
+        return std::nullopt;
+    }
+    LearnedFormat bundle = withoutStaleKeys(format, liveTags);
+    bundle.otherTimings.push_back(timing);
+    return extendedAs(bundle, bundle.otherTimings.size(), signal, liveTags);
 }

@@ -21,16 +21,19 @@ public:
     // The parts A and B that make `format` send `signal`; nothing when it cannot.
     static std::optional<std::array<std::uint8_t, 16>> partsFor(const LearnedFormat &format, const IrSignal &signal);
 
-    // A key whose lengths stray further than its parts can carry: the format
-    // as a bundle that holds the key's own timing, and the key's parts. The
-    // bundle keeps the timing of the keys whose parts' digests are
-    // `liveTags`, every key that uses the format, and no other; the new key's
-    // parts differ from all of theirs. Nothing when the capture does not read
-    // as the format, or its lengths need more than `maxKeyAdjustments`: a
-    // format of its own costs less then.
-    static constexpr std::size_t maxKeyAdjustments = 16;
-    // The bundle without the timing of keys whose parts' digests are not `liveTags`.
+    // The bundle without the timing of keys whose parts' digests are not
+    // `liveTags`, and without the other timings none of the rest uses.
     static LearnedFormat withoutStaleKeys(const LearnedFormat &format, const std::set<std::uint32_t> &liveTags);
+
+    // A key whose lengths stray further than its parts can carry, or that
+    // reads as another timing of a bundle: the format as a bundle that holds
+    // the key's own timing, and the key's parts. The bundle keeps the timing
+    // of the keys whose parts' digests are `liveTags`, every key that uses
+    // the format, and no other; the new key's parts differ from all of
+    // theirs. Nothing when the capture does not read as any of its timings,
+    // or its lengths need more than `maxKeyAdjustments`: a format of its own
+    // costs less then.
+    static constexpr std::size_t maxKeyAdjustments = 16;
     static constexpr std::size_t maxVariants = 16;
     struct Extension
     {
@@ -39,4 +42,9 @@ public:
     };
     static std::optional<Extension> extended(const LearnedFormat &format, const IrSignal &signal,
                                              const std::set<std::uint32_t> &liveTags);
+    // The format as a bundle that also holds `timing`, the capture's own
+    // format, and the key as one of it: where no stored format reads the
+    // capture and no slot is left for a format of its own.
+    static std::optional<Extension> withTiming(const LearnedFormat &format, const LearnedFormat &timing,
+                                               const IrSignal &signal, const std::set<std::uint32_t> &liveTags);
 };

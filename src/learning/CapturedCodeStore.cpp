@@ -59,10 +59,15 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     const std::string encoded = CaptureEncoding::encodecapture(result.collectedcode);
     const auto position = ModeSlice::keyPosition(m_tables, keycode);
     const int index = position ? devicemode * m_tables.keyspermode + static_cast<int>(*position) : -1;
+    const bool listed = index >= 0 && static_cast<std::size_t>(index) < m_tables.keystates.size();
     // The key's own record is about to go: a format need not keep its timing.
+    std::string storedformats = m_store.storedformats(listed ? std::optional<std::size_t>(index) : std::nullopt);
+    // With no slot left for a format of its own, the key's timing may join a stored one.
+    if (!storedformats.empty()
+        && !BlockAllocator(m_tables).firstFreeSlot(listed ? slotfreedbydrop(index) : std::nullopt))
+        storedformats += ";slotsfull";
     const Conversion conversion =
-        m_converter(EncodedCapture::converterinput(encoded), EncodedCapture::carrierHz(encoded),
-                    m_store.storedformats(index >= 0 ? std::optional<std::size_t>(index) : std::nullopt));
+        m_converter(EncodedCapture::converterinput(encoded), EncodedCapture::carrierHz(encoded), storedformats);
     result.error = conversion.error;
     if (conversion.status == Conversion::Status::Raised)
         return end(Outcome::ConverterRaised);

@@ -22,7 +22,8 @@ class CapturedCodeStore
 {
 public:
     // The converter input, the capture's carrier in Hz (0 when unknown) and the
-    // learned formats the remote holds (LearnedCodeStore::storedformats).
+    // learned formats the remote holds (LearnedCodeStore::storedformats), with
+    // an item "slotsfull" after them when no slot is free for another.
     using Converter =
         std::function<Conversion(const std::string &input, int carrierHz, const std::string &storedFormats)>;
 

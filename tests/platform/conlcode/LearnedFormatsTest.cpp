@@ -97,6 +97,7 @@ private slots:
     void keysOfOneRemoteShareTheFormat_data();
     void keysOfOneRemoteShareTheFormat();
     void strayingKeysGrowTheFormatIntoABundle();
+    void keysOfAnotherStructureJoinAFormatWhenNoSlotIsFree();
     void holdingLongerKeepsTheFormat();
     void irregularSignalIsKeptAsPairs();
     void bitsBeyondThePartsStayWithTheFormat();
@@ -207,6 +208,38 @@ void LearnedFormatsTest::strayingKeysGrowTheFormatIntoABundle()
         convert(straying(powerKey, 5), (b.id + ":" + b.data + ":" + a.partA + a.partB).toStdString());
     QCOMPARE(c.id, a.id);
     QCOMPARE(formatOf(c)->keyTimings.size(), std::size_t{1});
+}
+
+// With no slot free, a key of another frame structure joins a stored format
+// as another of its timings: the same id, both keys sent faithfully. With a
+// slot free it gets a format of its own; its key gone, the timing goes.
+void LearnedFormatsTest::keysOfAnotherStructureJoinAFormatWhenNoSlotIsFree()
+{
+    const InfraredSignal first = TestSignals::pulseDistance(custom, powerKey);
+    const InfraredSignal other = TestSignals::irregular();
+    const ConverterResult a = convert(first);
+    const std::string offered = (a.id + ":" + a.data + ":" + a.partA + a.partB).toStdString();
+    QVERIFY(convert(other, offered).id != a.id);
+    const ConverterResult b = convert(other, offered + ";slotsfull");
+    QCOMPARE(b.id, a.id);
+    QCOMPARE(formatOf(b)->otherTimings.size(), std::size_t{1});
+    for (const auto &[key, signal] : {std::pair{&a, &first}, std::pair{&b, &other}}) {
+        const std::optional<IrSignal> sent = FormatCodec::regenerate(key->learnedRecord(), b.data.toStdString());
+        QVERIFY(sent);
+        QCOMPARE(SignalMatch::difference(*signal, *sent, 0.05), QString());
+    }
+    QCOMPARE(convert(first, (b.id + ":" + b.data + ":" + a.partA + a.partB).toStdString()).data, a.data);
+    // Of two other timings the one whose key is gone goes; the other's key still sends as before.
+    const InfraredSignal third = TestSignals::biphase(TestSignals::bitsOf(0xB38E, 16), 1);
+    const ConverterResult c = convert(
+        third, (b.id + ":" + b.data + ":" + a.partA + a.partB + b.partA + b.partB + ";slotsfull").toStdString());
+    QCOMPARE(formatOf(c)->otherTimings.size(), std::size_t{2});
+    const ConverterResult d =
+        convert(first, (c.id + ":" + c.data + ":" + a.partA + a.partB + c.partA + c.partB).toStdString());
+    QCOMPARE(formatOf(d)->otherTimings.size(), std::size_t{1});
+    const std::optional<IrSignal> sent = FormatCodec::regenerate(c.learnedRecord(), d.data.toStdString());
+    QVERIFY(sent);
+    QCOMPARE(SignalMatch::difference(third, *sent, 0.05), QString());
 }
 
 void LearnedFormatsTest::holdingLongerKeepsTheFormat()

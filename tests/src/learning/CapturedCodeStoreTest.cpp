@@ -647,6 +647,8 @@ void CapturedCodeStoreTest::fullSlotsTakeAStoredFormat()
     rig.answer = reply("30001F");
     QCOMPARE(rig.learn("62").outcome, Outcome::Stored);
     QCOMPARE(rig.entry(keyIndex(0, 0x62)), std::string("62|2|1|1F"));
+    // The converter hears that no slot is left for a format of the key's own.
+    QVERIFY(rig.offered.back().ends_with(";slotsfull"));
 }
 
 void CapturedCodeStoreTest::lastBlocksTakeASmallFormat()
@@ -761,6 +763,8 @@ void CapturedCodeStoreTest::roomTheDropMakes()
 
     const auto result = rig.learn("62");
     QCOMPARE(result.outcome, outcome);
+    // The slot the drop frees is one for a format of the key's own.
+    QVERIFY(!rig.offered.back().ends_with("slotsfull"));
     if (outcome == Outcome::Stored) {
         // The new format took the room the key's old one left.
         QCOMPARE(rig.record(index), "C00080" + slot + "FFFF" + partA + partB);
