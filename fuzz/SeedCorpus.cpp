@@ -1,7 +1,8 @@
 // Writes the fuzzers' seed corpora: the factory image's blocks, and for a
 // spread of real recordings of the infrared corpus their signal files, the
 // receiver's captures, the converter's inputs, the parts and format data of
-// the learned codes they convert to, and server sessions that press them. The hand-made seeds (Pronto codes, other
+// the learned codes they convert to, bundles of two of them, and server
+// sessions that press them. The hand-made seeds (Pronto codes, other
 // requests) live beside them. Usage: fuzz_seeds IRCORPUS_DIR CORPUS_DIR
 #include <filesystem>
 #include <fstream>
@@ -71,6 +72,7 @@ int main(int argc, char **argv)
         std::cerr << "no recordings in " << argv[1] << "\n";
         return 1;
     }
+    std::string previous;
     for (std::size_t i = 0; i < spread.size(); ++i) {
         const std::string name = "raw" + std::to_string(i);
         const std::string durations = SignalFile::format(spread[i]);
@@ -90,11 +92,24 @@ int main(int argc, char **argv)
         const std::string code = CodeConverter::convert(input);
         if (code.size() <= 44 || code.compare(41, 3, ":::") != 0)
             continue;
-        const auto parts = HexText::bytes(code.substr(8, 16) + code.substr(25, 16));
-        const auto format = HexText::bytes(code.substr(44));
-        if (parts && format)
-            write(corpus / "formatdata" / name,
-                  std::string(parts->begin(), parts->end()) + std::string(format->begin(), format->end()));
+        const auto writeFormat = [&corpus](const std::string &seed, const std::string &learned) {
+            const auto parts = HexText::bytes(learned.substr(8, 16) + learned.substr(25, 16));
+            const auto format = HexText::bytes(learned.substr(44));
+            if (parts && format)
+                write(corpus / "formatdata" / seed,
+                      std::string(parts->begin(), parts->end()) + std::string(format->begin(), format->end()));
+        };
+        writeFormat(name, code);
+        // The key offered the code before it, with no slot free: a bundle that holds both.
+        if (!previous.empty()) {
+            const std::string offered = previous.substr(0, 6) + ":" + previous.substr(44) + ":" + previous.substr(8, 16)
+                                        + previous.substr(25, 16) + ";slotsfull";
+            const std::string bundled = CodeConverter::convert(input, 0, offered);
+            if (bundled.size() > 44 && bundled.compare(0, 6, previous, 0, 6) == 0
+                && bundled.compare(44, std::string::npos, previous, 44) != 0)
+                writeFormat("bundle" + std::to_string(i), bundled);
+        }
+        previous = code;
     }
     return 0;
 }
