@@ -1,6 +1,7 @@
 #include "CodeConverter.h"
 
 #include <algorithm>
+#include <charconv>
 #include <set>
 #include <vector>
 
@@ -86,6 +87,8 @@ struct StoredFormats
     std::optional<ReplacedKey> replaced;
     // No slot is free for a format of the key's own.
     bool slotsFull = false;
+    // The most bytes a stored format's new data may take.
+    std::size_t room = maxFormatBytes;
 };
 
 // The parts of 16 bytes each in `partsHex`; nothing when it is not that.
@@ -114,6 +117,16 @@ StoredFormats storedFormatsOf(std::string_view storedFormats)
         storedFormats.remove_prefix(std::min(end + 1, storedFormats.size()));
         if (item == "slotsfull") {
             out.slotsFull = true;
+            continue;
+        }
+        constexpr std::string_view roomItem = "room:";
+        if (item.substr(0, roomItem.size()) == roomItem) {
+            std::size_t bytes = 0;
+            const auto digits = item.substr(roomItem.size());
+            if (std::from_chars(digits.data(), digits.data() + digits.size(), bytes).ptr
+                == digits.data() + digits.size()) {
+                out.room = std::min(out.room, bytes);
+            }
             continue;
         }
         const bool replaced = item.substr(0, replacedItem.size()) == replacedItem;
@@ -169,17 +182,19 @@ LearnedFormat liveFormat(const StoredFormat &stored, std::optional<std::uint32_t
     return LearnedFormatFit::withoutStaleKeys(stored.format, tags);
 }
 
-// The key with `parts` of `live`, the stored format as the key was fitted
-// to it: its data as given while it keeps every key's timing, else the
-// data that drop the timing of keys no longer there.
-std::string storedResult(const StoredFormat &stored, const LearnedFormat &live,
-                         const std::array<std::uint8_t, 16> &parts)
+// The key with `parts` of `format`, a stored one, as `grown` holds it: the
+// data as given while they are the same, else the new data; nothing when
+// those take more than `room` bytes.
+std::optional<std::string> storedResult(const StoredFormat &stored, const LearnedFormat &grown,
+                                        const std::array<std::uint8_t, 16> &parts, std::size_t room)
 {
-    if (live.keyTimings.size() == stored.format.keyTimings.size()
-        && live.otherTimings.size() == stored.format.otherTimings.size()) {
+    if (grown.keyTimings == stored.format.keyTimings && grown.otherTimings == stored.format.otherTimings) {
         return result(stored.id, parts, stored.dataHex);
     }
-    const std::vector<std::uint8_t> data = live.serialize();
+    const std::vector<std::uint8_t> data = grown.serialize();
+    if (data.size() > room) {
+        return std::nullopt;
+    }
     return result(stored.id, parts, HexText::formatBytes(data.data(), data.size()));
 }
 
@@ -194,8 +209,9 @@ std::optional<std::string> storedResult(const IrSignal &signal, std::string_view
     const StoredFormats stored = storedFormatsOf(storedFormats);
     for (const StoredFormat &format : stored.formats) {
         const LearnedFormat live = liveFormat(format);
-        if (const auto parts = LearnedFormatFit::partsFor(live, signal)) {
-            return storedResult(format, live, *parts);
+        const auto parts = LearnedFormatFit::partsFor(live, signal);
+        if (std::optional<std::string> fit = parts ? storedResult(format, live, *parts, stored.room) : std::nullopt) {
+            return fit;
         }
     }
     for (const StoredFormat &format : stored.formats) {
@@ -205,8 +221,11 @@ std::optional<std::string> storedResult(const IrSignal &signal, std::string_view
         const std::array<std::uint8_t, 16> &parts = stored.replaced->parts;
         const LearnedFormat live = liveFormat(format, FormatDigest::partsTag(parts));
         const std::optional<IrSignal> sent = live.signal(parts);
-        if (sent && FaithfulCopy::faithful(*sent, signal)) {
-            return storedResult(format, live, parts);
+        std::optional<std::string> kept = sent && FaithfulCopy::faithful(*sent, signal)
+                                              ? storedResult(format, live, parts, stored.room)
+                                              : std::nullopt;
+        if (kept) {
+            return kept;
         }
     }
     std::optional<std::string> best;
@@ -218,9 +237,9 @@ std::optional<std::string> storedResult(const IrSignal &signal, std::string_view
             continue;
         }
         const std::size_t own = extension->format.keyTimings.back().adjustments.size();
-        const std::vector<std::uint8_t> data = extension->format.serialize();
-        if (data.size() <= maxFormatBytes && (!best || own < fewest)) {
-            best = result(format.id, extension->parts, HexText::formatBytes(data.data(), data.size()));
+        std::optional<std::string> grown = storedResult(format, extension->format, extension->parts, stored.room);
+        if (grown && (!best || own < fewest)) {
+            best = grown;
             fewest = own;
         }
     }
@@ -231,13 +250,14 @@ std::optional<std::string> storedResult(const IrSignal &signal, std::string_view
     const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(signal);
     std::size_t smallest = 0;
     for (const StoredFormat &format : stored.formats) {
-        const auto extension = learned && format.liveTags ? LearnedFormatFit::withTiming(format.format, learned->format,
-                                                                                         signal, *format.liveTags)
-                                                          : std::nullopt;
-        const std::vector<std::uint8_t> data = extension ? extension->format.serialize() : std::vector<std::uint8_t>();
-        if (extension && data.size() <= maxFormatBytes && (!best || data.size() < smallest)) {
-            best = result(format.id, extension->parts, HexText::formatBytes(data.data(), data.size()));
-            smallest = data.size();
+        const auto extension = learned && format.liveTags
+                                   ? LearnedFormatFit::withTiming(format.format, *learned, signal, *format.liveTags)
+                                   : std::nullopt;
+        std::optional<std::string> grown =
+            extension ? storedResult(format, extension->format, extension->parts, stored.room) : std::nullopt;
+        if (grown && (!best || grown->size() < smallest)) {
+            best = grown;
+            smallest = grown->size();
         }
     }
     return best;

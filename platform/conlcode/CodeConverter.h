@@ -25,7 +25,8 @@
 // An item "slotsfull" says that no slot is free for a format of the key's
 // own: a capture that no stored format reads then gets, where one can take
 // it, a stored format's id with new data, the format as a bundle that holds
-// the capture's own timing too.
+// the capture's own timing too. An item "room:" and a count of bytes says
+// how long a stored format's new data may be: they go beside the old ones.
 // A last item "replaced:FFFFFF:PARTS" names the key record the capture will
 // replace: its parts and its format's id. Where no stored format sends the
 // capture without a timing of its own, those parts keep the key as it was

@@ -12,6 +12,8 @@ namespace
 {
 using Token = LearnedFormat::Token;
 using TokenKind = LearnedFormat::TokenKind;
+// The fewest leading symbols a timing of its own sends fixed, doubled until the parts differ.
+constexpr std::size_t firstFixedSymbols = 8;
 
 // Reads the capture's frames through the format's tokens, position by
 // position as the format counts them (its adjustments included), and gathers
@@ -335,6 +337,45 @@ std::optional<LearnedFormatFit::Extension> extendedAs(const LearnedFormat &bundl
     }
     return std::nullopt;
 }
+
+// `timing` with its first `fixed` symbols sent as fixed pairs, so that the
+// parts carry the bits after them; `bits` are all the key's bits. Nothing
+// when it has fewer symbols.
+std::optional<LearnedFormat> withFixedSymbols(const LearnedFormat &timing, const std::vector<bool> &bits,
+                                              std::size_t fixed)
+{
+    const std::size_t perSymbol = LearnedFormat::bitsPerSymbol(timing.alphabet.size());
+    LearnedFormat out = timing;
+    std::size_t next = 0;
+    for (LearnedFormat::Frame &frame : out.frames) {
+        std::vector<Token> tokens;
+        for (const Token &token : frame.tokens) {
+            const bool symbols = token.kind == TokenKind::Bits || token.kind == TokenKind::FinalBits;
+            const std::size_t taken = symbols ? std::min(token.bits, fixed - next) : 0;
+            for (std::size_t s = 0; s < taken; ++s, ++next) {
+                std::size_t value = 0;
+                for (std::size_t b = 0; b < perSymbol; ++b) {
+                    value = value << 1 | (bits[next * perSymbol + b] ? 1 : 0);
+                }
+                const LearnedFormat::Pair pair = timing.alphabet[value];
+                const bool closing = token.kind == TokenKind::FinalBits && s + 1 == token.bits;
+                tokens.push_back(closing ? Token{TokenKind::FinalMark, {pair.mark, 0}, 0}
+                                         : Token{TokenKind::Pair, pair, 0});
+            }
+            if (taken < token.bits || !symbols) {
+                tokens.push_back(token);
+                tokens.back().bits -= taken;
+            }
+        }
+        frame.tokens = std::move(tokens);
+    }
+    if (next < fixed || bits.size() != timing.bitCount()) {
+        return std::nullopt;
+    }
+    const std::size_t from = std::min(fixed * perSymbol + out.partBitCount(), bits.size());
+    out.extraBits.assign(bits.begin() + static_cast<std::ptrdiff_t>(from), bits.end());
+    return out;
+}
 }  // namespace
 
 std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const LearnedFormat &format,
@@ -351,14 +392,61 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const Lear
 }
 
 std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const LearnedFormat &format,
-                                                                        const LearnedFormat &timing,
-                                                                        const IrSignal &signal,
+                                                                        const LearnedCode &own, const IrSignal &signal,
                                                                         const std::set<std::uint32_t> &liveTags)
 {
-    if (!timing.keyTimings.empty()) {
+    const LearnedFormat &timing = own.format;
+    const std::optional<LearnedParts::Content> content =
+        LearnedParts::unpack(own.parts, timing.partBitCount(), timing.partShape());
+    if (!timing.keyTimings.empty() || !content) {
         return std::nullopt;
     }
     LearnedFormat bundle = withoutStaleKeys(format, liveTags);
     bundle.otherTimings.push_back(timing);
-    return extendedAs(bundle, bundle.otherTimings.size(), signal, liveTags);
+    // The key as one of `joined`, the bundle's new timing: its parts another key's do not share.
+    const auto asKeyOf = [&](const LearnedFormat &joined,
+                             const LearnedParts::Content &tried) -> std::optional<Extension> {
+        const std::array<std::uint8_t, 16> parts = LearnedParts::pack(tried, joined.partShape());
+        const std::uint32_t tag = FormatDigest::partsTag(parts);
+        if (liveTags.count(tag) > 0) {
+            return std::nullopt;
+        }
+        LearnedFormat grown = bundle;
+        grown.otherTimings.back() = joined;
+        grown.keyTimings.push_back({tag, grown.otherTimings.size(), {}});
+        const std::optional<IrSignal> sent = grown.signal(parts);
+        if (!sent || !FaithfulCopy::faithful(*sent, signal)) {
+            return std::nullopt;
+        }
+        return Extension{std::move(grown), parts};
+    };
+    // Its parts as built, else a variant of them.
+    const std::size_t variants =
+        std::min(LearnedParts::variants(content->bits.size(), timing.partShape()), maxVariants);
+    for (unsigned variant = 0; variant < std::max<std::size_t>(variants, 1); ++variant) {
+        LearnedParts::Content tried = *content;
+        tried.variant = variant;
+        if (std::optional<Extension> extension = asKeyOf(timing, tried)) {
+            return extension;
+        }
+    }
+    // Parts alike a listed key's, the key's bits differing beyond them (long
+    // codes of remotes whose every key is a state of its own): the parts
+    // take later bits, the timing sending the first ones as fixed pairs.
+    std::vector<bool> bits = content->bits;
+    bits.insert(bits.end(), timing.extraBits.begin(), timing.extraBits.end());
+    const std::size_t perSymbol = LearnedFormat::bitsPerSymbol(timing.alphabet.size());
+    for (std::size_t fixed = firstFixedSymbols; fixed * perSymbol <= timing.extraBits.size(); fixed *= 2) {
+        const std::optional<LearnedFormat> shifted = withFixedSymbols(timing, bits, fixed);
+        if (!shifted || shifted->partShape() != timing.partShape()) {
+            break;
+        }
+        LearnedParts::Content tried = *content;
+        const auto first = bits.begin() + static_cast<std::ptrdiff_t>(fixed * perSymbol);
+        tried.bits.assign(first, first + static_cast<std::ptrdiff_t>(shifted->partBitCount()));
+        if (std::optional<Extension> extension = asKeyOf(*shifted, tried)) {
+            return extension;
+        }
+    }
+    return std::nullopt;
 }

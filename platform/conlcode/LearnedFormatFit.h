@@ -7,6 +7,7 @@
 
 #include "IrSignal.h"
 #include "LearnedFormat.h"
+#include "LearnedFormatBuilder.h"
 
 // Whether a format the remote already holds can send a captured key: the
 // capture read through the format's frames and symbols gives the key's bits
@@ -42,9 +43,10 @@ public:
     };
     static std::optional<Extension> extended(const LearnedFormat &format, const IrSignal &signal,
                                              const std::set<std::uint32_t> &liveTags);
-    // The format as a bundle that also holds `timing`, the capture's own
-    // format, and the key as one of it: where no stored format reads the
-    // capture and no slot is left for a format of its own.
-    static std::optional<Extension> withTiming(const LearnedFormat &format, const LearnedFormat &timing,
+    // The format as a bundle that also holds `own`'s format, the one built
+    // for the capture, and the key as one of it, sent faithfully: where no
+    // stored format reads the capture and no slot is left for a format of
+    // its own.
+    static std::optional<Extension> withTiming(const LearnedFormat &format, const LearnedCode &own,
                                                const IrSignal &signal, const std::set<std::uint32_t> &liveTags);
 };

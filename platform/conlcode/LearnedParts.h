@@ -36,6 +36,7 @@ public:
         std::size_t stretches = 0;
         std::size_t gaps = 0;
         std::size_t adjustments = 0;
+        bool operator==(const Shape &) const = default;
     };
     // Room for data bits; 0 also when the rest does not fit.
     static std::size_t capacity(const Shape &shape);

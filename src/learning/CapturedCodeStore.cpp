@@ -62,10 +62,13 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
     const bool listed = index >= 0 && static_cast<std::size_t>(index) < m_tables.keystates.size();
     // The key's own record is about to go: a format need not keep its timing.
     std::string storedformats = m_store.storedformats(listed ? std::optional<std::size_t>(index) : std::nullopt);
+    const BlockAllocator allocator(m_tables);
     // With no slot left for a format of its own, the key's timing may join a stored one.
-    if (!storedformats.empty()
-        && !BlockAllocator(m_tables).firstFreeSlot(listed ? slotfreedbydrop(index) : std::nullopt))
+    if (!storedformats.empty() && !allocator.firstFreeSlot(listed ? slotfreedbydrop(index) : std::nullopt))
         storedformats += ";slotsfull";
+    // Data that replace a format's go beside the old ones: no longer than the longest free run.
+    if (!storedformats.empty())
+        storedformats += ";room:" + std::to_string(allocator.longestFreeRun() * BlockLayout::unitBytes);
     const Conversion conversion =
         m_converter(EncodedCapture::converterinput(encoded), EncodedCapture::carrierHz(encoded), storedformats);
     result.error = conversion.error;

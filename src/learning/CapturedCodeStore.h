@@ -23,7 +23,8 @@ class CapturedCodeStore
 public:
     // The converter input, the capture's carrier in Hz (0 when unknown) and the
     // learned formats the remote holds (LearnedCodeStore::storedformats), with
-    // an item "slotsfull" after them when no slot is free for another.
+    // an item "slotsfull" after them when no slot is free for another, and
+    // "room:" and the bytes of the longest free run of blocks.
     using Converter =
         std::function<Conversion(const std::string &input, int carrierHz, const std::string &storedFormats)>;
 

@@ -33,6 +33,19 @@ std::optional<int> BlockAllocator::findFreeRun(int blocks, std::optional<int> fr
     return std::nullopt;
 }
 
+int BlockAllocator::longestFreeRun() const
+{
+    const std::string &map = m_tables.blockmap;
+    const int end = std::min(static_cast<int>(map.size()) - 1, m_tables.blockcount);
+    int longest = 0;
+    int run = 0;
+    for (int b = 0; b < end; ++b) {
+        run = map[static_cast<std::size_t>(b)] == '0' ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return std::min(longest, AllocationRecord::maxBlocks);
+}
+
 std::optional<int> BlockAllocator::firstFreeSlot(std::optional<int> freedSlot) const
 {
     for (int slot = 0; slot < m_tables.allocrecordcount; ++slot) {

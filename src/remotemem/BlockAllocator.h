@@ -19,6 +19,8 @@ public:
     // the code area and never ends on the last character of blockmap. The blocks
     // of `freedSlot` count as free: where the run would be once that slot is freed.
     std::optional<int> findFreeRun(int blocks, std::optional<int> freedSlot = std::nullopt) const;
+    // The blocks of the longest run findFreeRun can find, at most AllocationRecord::maxBlocks.
+    int longestFreeRun() const;
     // The first slot not in use that no entry refers to (a record may name a slot
     // marked free); `freedSlot` counts as free.
     std::optional<int> firstFreeSlot(std::optional<int> freedSlot = std::nullopt) const;

@@ -212,7 +212,8 @@ void LearnedFormatsTest::strayingKeysGrowTheFormatIntoABundle()
 
 // With no slot free, a key of another frame structure joins a stored format
 // as another of its timings: the same id, both keys sent faithfully. With a
-// slot free it gets a format of its own; its key gone, the timing goes.
+// slot free, or no room for the new data, it gets a format of its own; its
+// key gone, the timing goes.
 void LearnedFormatsTest::keysOfAnotherStructureJoinAFormatWhenNoSlotIsFree()
 {
     const InfraredSignal first = TestSignals::pulseDistance(custom, powerKey);
@@ -220,6 +221,8 @@ void LearnedFormatsTest::keysOfAnotherStructureJoinAFormatWhenNoSlotIsFree()
     const ConverterResult a = convert(first);
     const std::string offered = (a.id + ":" + a.data + ":" + a.partA + a.partB).toStdString();
     QVERIFY(convert(other, offered).id != a.id);
+    // Nor does it join where the format's new data would find no room.
+    QVERIFY(convert(other, offered + ";slotsfull;room:16").id != a.id);
     const ConverterResult b = convert(other, offered + ";slotsfull");
     QCOMPARE(b.id, a.id);
     QCOMPARE(formatOf(b)->otherTimings.size(), std::size_t{1});
@@ -278,7 +281,8 @@ void LearnedFormatsTest::bitsBeyondThePartsStayWithTheFormat()
     for (int i = 0; i < 3; ++i) {
         bits.insert(bits.end(), muteKey.begin(), muteKey.end());
     }
-    const ConverterResult a = convert(TestSignals::pulseDistance(custom, bits));
+    const InfraredSignal first = TestSignals::pulseDistance(custom, bits);
+    const ConverterResult a = convert(first);
     const std::optional<LearnedFormat> format = formatOf(a);
     QVERIFY(format);
     // 192 bits, and the closing mark as the mark of one more.
@@ -286,9 +290,21 @@ void LearnedFormatsTest::bitsBeyondThePartsStayWithTheFormat()
     QCOMPARE(format->extraBits.size(), std::size_t(193 - 128));
     // The extra bits belong to this key: another key has a format of its own.
     bits.back() = !bits.back();
-    const ConverterResult b = convert(TestSignals::pulseDistance(custom, bits));
+    const InfraredSignal other = TestSignals::pulseDistance(custom, bits);
+    const ConverterResult b = convert(other);
     QVERIFY(b.id != a.id);
     QCOMPARE(b.partA + b.partB, a.partA + a.partB);
+    // With no slot free it joins the other's format all the same, its timing
+    // sending the first bits fixed so that its parts differ.
+    const ConverterResult joined =
+        convert(other, (a.id + ":" + a.data + ":" + a.partA + a.partB + ";slotsfull").toStdString());
+    QCOMPARE(joined.id, a.id);
+    QVERIFY(joined.partA + joined.partB != a.partA + a.partB);
+    for (const auto &[key, signal] : {std::pair{&a, &first}, std::pair{&joined, &other}}) {
+        const std::optional<IrSignal> sent = FormatCodec::regenerate(key->learnedRecord(), joined.data.toStdString());
+        QVERIFY(sent);
+        QCOMPARE(SignalMatch::difference(*signal, *sent, 0.05), QString());
+    }
 }
 
 void LearnedFormatsTest::roundTrip_data()
