@@ -4,7 +4,9 @@
 // remote's receiver captures each press, the tool trims and encodes the
 // capture, the conversion library (loaded as the tool loads it) converts it,
 // offered the formats the remote holds, and CapturedCodeStore stores it. Then
-// every key is learned once more. Without jitter every press is the recording;
+// every key is learned twice more: the second time shows what a new capture
+// of every key costs, the third whether learning again goes on costing (a
+// leak) or not. Without jitter every press is the recording;
 // with it every duration of every press is stretched or shrunk by up to 3 %.
 //   bench_capacity [--draws N] [--by-remote] [--library FILE]
 //     N random draws of eight remotes, 50 by default; --by-remote: per draw,
@@ -167,6 +169,7 @@ struct DrawResult
 {
     Pass learn;
     Pass relearn;
+    Pass third;  // every key learned a third time
     int storedTwice = 0;
     int keptFormat = 0;  // of them, keys whose second capture kept the first one's format
 };
@@ -307,7 +310,7 @@ DrawResult runDraw(ConverterLibrary &library, const std::vector<const Remote *> 
     DrawResult result;
     std::vector<std::string> first(keys.size());
     std::uint32_t press = seed * 100003u;
-    for (Pass *pass : {&result.learn, &result.relearn}) {
+    for (Pass *pass : {&result.learn, &result.relearn, &result.third}) {
         for (std::size_t k = 0; k < keys.size(); ++k) {
             Key &key = keys[k];
             key.pressed = spread > 0 ? TestSignals::jittered(*key.recording, spread, ++press) : *key.recording;
@@ -318,7 +321,7 @@ DrawResult runDraw(ConverterLibrary &library, const std::vector<const Remote *> 
                 pass->firstRefusal = key.refusal;
             if (pass == &result.learn) {
                 first[k] = key.reference;
-            } else if (key.stored && !first[k].empty()) {
+            } else if (pass == &result.relearn && key.stored && !first[k].empty()) {
                 ++result.storedTwice;
                 result.keptFormat += key.reference == first[k] ? 1 : 0;
             }
@@ -364,7 +367,7 @@ double growth(int before, int after)
 
 void report(const char *title, const std::vector<DrawResult> &draws)
 {
-    std::vector<double> storedShare, slotGrowth, blockGrowth, fullBlockGrowth;
+    std::vector<double> storedShare, slotGrowth, blockGrowth, fullBlockGrowth, thirdBlockGrowth;
     std::vector<int> usedSlots, usedBlocks, records, slotsAfter, blocksAfter;
     std::map<std::string, int> refusals;
     long tried = 0, stored = 0, known = 0, slotUses = 0, faithful = 0, toCapture = 0, knownToCapture = 0, kept = 0,
@@ -402,7 +405,8 @@ void report(const char *title, const std::vector<DrawResult> &draws)
         // Where the first pass refused keys, the second stores some of them: more use, but no leak.
         if (draw.learn.stored == draw.learn.tried && draw.relearn.stored == draw.relearn.tried)
             fullBlockGrowth.push_back(blockGrowth.back());
-        inconsistent += draw.learn.consistent && draw.relearn.consistent ? 0 : 1;
+        thirdBlockGrowth.push_back(growth(draw.relearn.use.usedBlocks, draw.third.use.usedBlocks));
+        inconsistent += draw.learn.consistent && draw.relearn.consistent && draw.third.consistent ? 0 : 1;
     }
     const auto [least, most] = std::minmax_element(storedShare.begin(), storedShare.end());
     const int perDraw = draws.empty() ? 0 : draws.front().learn.tried;
@@ -436,6 +440,10 @@ void report(const char *title, const std::vector<DrawResult> &draws)
                 blockGrowth.empty() ? 0.0 : *std::max_element(blockGrowth.begin(), blockGrowth.end()),
                 median(slotsAfter), median(blocksAfter), fullBlockGrowth.size(), median(fullBlockGrowth),
                 fullBlockGrowth.empty() ? 0.0 : *std::max_element(fullBlockGrowth.begin(), fullBlockGrowth.end()));
+    std::printf("  learning every key a third time: blocks growth against the second time median %.1f %%, largest "
+                "%.1f %%\n",
+                median(thirdBlockGrowth),
+                thirdBlockGrowth.empty() ? 0.0 : *std::max_element(thirdBlockGrowth.begin(), thirdBlockGrowth.end()));
     std::printf("  memory check: %d draws inconsistent\n", inconsistent);
 }
 }  // namespace
