@@ -182,9 +182,9 @@ LearnedFormat liveFormat(const StoredFormat &stored, std::optional<std::uint32_t
     return LearnedFormatFit::withoutStaleKeys(stored.format, tags);
 }
 
-// The key with `parts` of `format`, a stored one, as `grown` holds it: the
-// data as given while they are the same, else the new data; nothing when
-// those take more than `room` bytes.
+// The key with `parts` of the stored format, as `grown` holds it: the data
+// as given while they are the same, else the new data; nothing when those
+// take more than `room` bytes.
 std::optional<std::string> storedResult(const StoredFormat &stored, const LearnedFormat &grown,
                                         const std::array<std::uint8_t, 16> &parts, std::size_t room)
 {

@@ -344,6 +344,9 @@ std::optional<LearnedFormatFit::Extension> extendedAs(const LearnedFormat &bundl
 std::optional<LearnedFormat> withFixedSymbols(const LearnedFormat &timing, const std::vector<bool> &bits,
                                               std::size_t fixed)
 {
+    if (bits.size() != timing.bitCount()) {
+        return std::nullopt;
+    }
     const std::size_t perSymbol = LearnedFormat::bitsPerSymbol(timing.alphabet.size());
     LearnedFormat out = timing;
     std::size_t next = 0;
@@ -369,7 +372,7 @@ std::optional<LearnedFormat> withFixedSymbols(const LearnedFormat &timing, const
         }
         frame.tokens = std::move(tokens);
     }
-    if (next < fixed || bits.size() != timing.bitCount()) {
+    if (next < fixed) {
         return std::nullopt;
     }
     const std::size_t from = std::min(fixed * perSymbol + out.partBitCount(), bits.size());
