@@ -556,9 +556,8 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
             return format && format->keyTimings.empty() ? format : std::nullopt;
         };
         std::optional<LearnedFormat> format = readTiming();
-        const std::optional<std::uint16_t> others =
-            format && numbered ? reader.number() : std::optional<std::uint16_t>(0);
-        if (!others || (numbered && *others == 0)) {
+        const std::optional<std::uint16_t> others = numbered ? reader.number() : std::optional<std::uint16_t>(0);
+        if (!format || !others || (numbered && *others == 0)) {
             return std::nullopt;
         }
         for (std::size_t t = 0; t < *others; ++t) {
@@ -568,7 +567,7 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
             }
             format->otherTimings.push_back(std::move(*other));
         }
-        if (!format || !readKeyTimings(reader, *format, numbered)) {
+        if (!readKeyTimings(reader, *format, numbered)) {
             return std::nullopt;
         }
         return format;

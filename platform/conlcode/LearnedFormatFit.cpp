@@ -287,6 +287,19 @@ LearnedFormat LearnedFormatFit::withoutStaleKeys(const LearnedFormat &format, co
 
 namespace
 {
+// The content and its variants, as many as the parts have room for, maxVariants at most.
+std::vector<LearnedParts::Content> withVariants(const LearnedParts::Content &content, const LearnedParts::Shape &shape)
+{
+    std::vector<LearnedParts::Content> out{content};
+    const std::size_t variants =
+        std::min(LearnedParts::variants(content.bits.size(), shape), LearnedFormatFit::maxVariants);
+    for (unsigned variant = 1; variant < variants; ++variant) {
+        out.push_back(content);
+        out.back().variant = variant;
+    }
+    return out;
+}
+
 // The key as a bundle's key of its timing `t` (0 its own, else an other
 // one): its parts, their digest none of `liveTags`, and its own adjustments,
 // which a key of the bundle's own timing needs at least one of.
@@ -302,12 +315,7 @@ std::optional<LearnedFormatFit::Extension> extendedAs(const LearnedFormat &bundl
     // variant, where the parts have room for one, or a stretch one step off
     // tells them apart. Such a stretch also brings some keys within reach
     // whose own parts need too many adjustments, so all are tried in turn.
-    std::vector<LearnedParts::Content> tries{*content};
-    const std::size_t variants = LearnedParts::variants(content->bits.size(), timing.partShape());
-    for (unsigned variant = 1; variant < std::min<std::size_t>(variants, LearnedFormatFit::maxVariants); ++variant) {
-        tries.push_back(*content);
-        tries.back().variant = variant;
-    }
+    std::vector<LearnedParts::Content> tries = withVariants(*content, timing.partShape());
     for (std::size_t c = 0; c < content->stretches.size(); ++c) {
         for (const int step : {1, -1}) {
             LearnedParts::Content other = *content;
@@ -424,11 +432,7 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const Le
         return Extension{std::move(grown), parts};
     };
     // Its parts as built, else a variant of them.
-    const std::size_t variants =
-        std::min(LearnedParts::variants(content->bits.size(), timing.partShape()), maxVariants);
-    for (unsigned variant = 0; variant < std::max<std::size_t>(variants, 1); ++variant) {
-        LearnedParts::Content tried = *content;
-        tried.variant = variant;
+    for (const LearnedParts::Content &tried : withVariants(*content, timing.partShape())) {
         if (std::optional<Extension> extension = asKeyOf(timing, tried)) {
             return extension;
         }

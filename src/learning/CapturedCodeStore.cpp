@@ -83,7 +83,7 @@ CapturedCodeStore::Result CapturedCodeStore::store(const std::string &collectedc
 
     if (!position)
         return end(Outcome::KeyNotListed);
-    if (index < 0 || static_cast<std::size_t>(index) >= m_tables.keystates.size() || !recordfits(index))
+    if (!listed || !recordfits(index))
         return end(Outcome::IndexOutside);
     std::string &entry = m_tables.keystates[static_cast<std::size_t>(index)];
     // The list must name the same key at its place in every mode, or another key's record would go.

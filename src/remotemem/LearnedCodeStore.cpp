@@ -77,8 +77,10 @@ std::string LearnedCodeStore::storedformats(std::optional<std::size_t> exceptind
                 items += recordparts(*keytable, index, slot);
         }
         // The key about to be replaced may keep its code when a new capture of it still fits.
-        if (exceptindex && !recordparts(*keytable, *exceptindex, slot).empty())
-            replaced = ";replaced:" + record->formatid + ":" + std::string(recordparts(*keytable, *exceptindex, slot));
+        if (const std::string_view parts =
+                exceptindex ? recordparts(*keytable, *exceptindex, slot) : std::string_view();
+            !parts.empty())
+            replaced = ";replaced:" + record->formatid + ":" + std::string(parts);
     }
     return items + replaced;
 }
@@ -136,38 +138,27 @@ void LearnedCodeStore::remember(int slot, std::string_view formatdata)
 bool LearnedCodeStore::storeformatblocks(const std::string &formatid, std::string_view formatdata,
                                          std::string_view slotref)
 {
-    // Data go to the remote whole bytes at a time.
-    if (formatdata.empty() || !HexText::bytes(formatdata))
-        return false;
     const auto slot = HexText::parse(slotref.substr(0, 2));
-    const auto first = findfreerun(formatdata);
-    if (slotref.size() < 2 || !slot || !first)
-        return false;
-    // Claimed first, so that nothing goes to the remote for a slot or id that cannot be
-    // used; the blocks stay claimed only for data the remote holds.
-    const Allocation before = allocation();
-    const int blocks = BlockLayout::blocksFor(formatdata.size());
-    if (!m_allocator.claim(static_cast<int>(*slot), formatid, *first, blocks))
-        return false;
-    const auto offset = std::uint32_t{BlockLayout::unitBytes} * static_cast<std::uint32_t>(*first);
-    if (write(m_tables.codeareaaddr + offset, std::string(formatdata)).written()) {
-        remember(static_cast<int>(*slot), formatdata);
-        return true;
-    }
-    restore(before);
-    return false;
+    return slotref.size() >= 2 && slot && putformatblocks(static_cast<int>(*slot), formatid, formatdata, false);
 }
 
 bool LearnedCodeStore::replaceformatblocks(int slot, const std::string &formatid, std::string_view formatdata)
 {
-    if (formatdata.empty() || !HexText::bytes(formatdata))
-        return false;
-    // Found while the old blocks are taken: the new data never overwrite the old.
-    const auto first = findfreerun(formatdata);
+    return putformatblocks(slot, formatid, formatdata, true);
+}
+
+bool LearnedCodeStore::putformatblocks(int slot, const std::string &formatid, std::string_view formatdata,
+                                       bool replacing)
+{
+    // Data go to the remote whole bytes at a time. The run is found while a
+    // replaced format's blocks are taken: the new data never overwrite the old.
+    const auto first = formatdata.empty() || !HexText::bytes(formatdata) ? std::nullopt : findfreerun(formatdata);
     if (!first)
         return false;
+    // Claimed first, so that nothing goes to the remote for a slot or id that cannot be
+    // used; the blocks stay claimed only for data the remote holds.
     const Allocation before = allocation();
-    if (!m_allocator.freeSlot(slot)
+    if ((replacing && !m_allocator.freeSlot(slot))
         || !m_allocator.claim(slot, formatid, *first, BlockLayout::blocksFor(formatdata.size()))) {
         restore(before);
         return false;

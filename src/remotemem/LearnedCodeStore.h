@@ -81,6 +81,10 @@ private:
     // The parts of the record at `index` in `keytable` (the key table as hex
     // text) when it refers to `slot`; empty otherwise.
     std::string_view recordparts(std::string_view keytable, std::size_t index, int slot) const;
+    // Claims `slot` (freed first when `replacing` its format) for the data in
+    // the first free run, and writes them there; the copies stay as they were
+    // unless the remote holds the data.
+    bool putformatblocks(int slot, const std::string &formatid, std::string_view formatdata, bool replacing);
     void remember(int slot, std::string_view formatdata);
     void restore(const Allocation &before);
     RemoteWrite::Result write(std::uint32_t address, const std::string &data);
