@@ -19,6 +19,8 @@ namespace
 constexpr int minMarks = 4;
 // Format data take at most 255 blocks of 8 bytes: the block count is one byte.
 constexpr std::size_t maxFormatBytes = 255 * 8;
+// What a new format's strays may cost more as its key's (a bundle's entry) than as the format's.
+constexpr std::size_t strayBytes = 8;
 
 // The remote's capture buffer holds 2560 words of which the closing takes 22;
 // a capture that comes within one long space of that was cut off, and its last
@@ -161,7 +163,7 @@ StoredFormats storedFormatsOf(std::string_view storedFormats)
             }
             stored.liveTags.emplace();
             for (const std::array<std::uint8_t, 16> &key : *parts) {
-                stored.liveTags->insert(FormatDigest::partsTag(key));
+                stored.liveTags->insert(format->tagOf(key));
             }
         }
         out.formats.push_back(std::move(stored));
@@ -204,9 +206,8 @@ std::optional<std::string> storedResult(const StoredFormat &stored, const Learne
 // lengths of its own; else, with no slot free, the format that grows least
 // by the capture's own as another of its timings. So a key costs a bundle's
 // timing only where no format alone can send it.
-std::optional<std::string> storedResult(const IrSignal &signal, std::string_view storedFormats)
+std::optional<std::string> storedResult(const IrSignal &signal, const StoredFormats &stored)
 {
-    const StoredFormats stored = storedFormatsOf(storedFormats);
     for (const StoredFormat &format : stored.formats) {
         const LearnedFormat live = liveFormat(format);
         const auto parts = LearnedFormatFit::partsFor(live, signal);
@@ -219,7 +220,7 @@ std::optional<std::string> storedResult(const IrSignal &signal, std::string_view
             continue;
         }
         const std::array<std::uint8_t, 16> &parts = stored.replaced->parts;
-        const LearnedFormat live = liveFormat(format, FormatDigest::partsTag(parts));
+        const LearnedFormat live = liveFormat(format, format.format.tagOf(parts));
         const std::optional<IrSignal> sent = live.signal(parts);
         std::optional<std::string> kept = sent && FaithfulCopy::faithful(*sent, signal)
                                               ? storedResult(format, live, parts, stored.room)
@@ -262,9 +263,45 @@ std::optional<std::string> storedResult(const IrSignal &signal, std::string_view
     }
     return best;
 }
+
+// A format of the key's own: where the caller offered what the remote holds,
+// the capture's strays go with the key (LearnedFormatFit::withStraysOfItsKey)
+// while the data fit the room; else the format as built. Never one whose id a
+// stored format with other data has: the caller would take the key for one
+// of that format's, or replace its data and lose its keys' timing.
+std::string newFormatResult(const IrSignal &signal, const std::optional<StoredFormats> &stored)
+{
+    const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(signal);
+    if (!learned) {
+        return {};
+    }
+    const std::optional<LearnedCode> bundled =
+        stored ? LearnedFormatFit::withStraysOfItsKey(*learned, signal) : std::nullopt;
+    const std::size_t builtBytes = learned->format.serialize().size();
+    for (const LearnedCode *code : {bundled ? &*bundled : nullptr, &*learned}) {
+        const std::vector<std::uint8_t> data = code ? code->format.serialize() : std::vector<std::uint8_t>();
+        // Strays that cost many more bytes as the key's recur in every repeat: the remote's, not the capture's.
+        if (!code
+            || data.size() > (code == &*learned ? maxFormatBytes : std::min(stored->room, builtBytes + strayBytes))) {
+            continue;
+        }
+        const std::uint32_t id = FormatDigest::formatId(code->format);
+        const auto sameId = [&](const StoredFormat &format) { return HexText::parse(format.id) == id; };
+        const auto holder = stored ? std::find_if(stored->formats.begin(), stored->formats.end(), sameId)
+                                   : std::vector<StoredFormat>::const_iterator();
+        if (!stored || holder == stored->formats.end()) {
+            return result(id, code->parts, data);
+        }
+        if (holder->format == code->format) {
+            return result(holder->id, code->parts, holder->dataHex);
+        }
+    }
+    return {};
+}
 }  // namespace
 
-std::string CodeConverter::convert(std::string_view durationText, int carrierHz, std::string_view storedFormats)
+std::string CodeConverter::convert(std::string_view durationText, int carrierHz,
+                                   std::optional<std::string_view> storedFormats)
 {
     std::optional<IrSignal> signal = DurationText::parse(durationText);
     if (!signal || (signal->durationCount() + static_cast<int>(signal->frames.size())) / 2 < minMarks) {
@@ -277,16 +314,10 @@ std::string CodeConverter::convert(std::string_view durationText, int carrierHz,
         known->carrierKHz = KnownCode::carrierKHzOf(signal->carrierHz);
         return result(known->formatId, known->parts(), {});
     }
-    if (std::optional<std::string> stored = storedResult(*signal, storedFormats)) {
-        return *stored;
+    const std::optional<StoredFormats> stored =
+        storedFormats ? std::optional(storedFormatsOf(*storedFormats)) : std::nullopt;
+    if (std::optional<std::string> fit = stored ? storedResult(*signal, *stored) : std::nullopt) {
+        return *fit;
     }
-    const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(*signal);
-    if (!learned) {
-        return {};
-    }
-    const std::vector<std::uint8_t> data = learned->format.serialize();
-    if (data.size() > maxFormatBytes) {
-        return {};
-    }
-    return result(FormatDigest::formatId(learned->format), learned->parts, data);
+    return newFormatResult(*signal, stored);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,8 +32,15 @@
 // replace: its parts and its format's id. Where no stored format sends the
 // capture without a timing of its own, those parts keep the key as it was
 // if they, with their timing, still send it faithfully.
+// A new format for a caller that offered what the remote holds, the list
+// empty when it holds none, sends the remote's timing: the lengths and gaps
+// in which the capture strays from it go with the key, as a bundle's key
+// (LearnedFormatFit::withStraysOfItsKey). Without the list (nullopt) the
+// format holds them, as formats did before: a caller that matches formats
+// by id alone must not take a key for one of a bundle's keys.
 class CodeConverter
 {
 public:
-    static std::string convert(std::string_view durationText, int carrierHz = 0, std::string_view storedFormats = {});
+    static std::string convert(std::string_view durationText, int carrierHz = 0,
+                               std::optional<std::string_view> storedFormats = std::nullopt);
 };

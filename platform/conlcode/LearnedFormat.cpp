@@ -52,6 +52,8 @@ constexpr std::uint8_t currentLayout = 5;
 constexpr std::uint8_t keyedTimingLayout = 9;
 constexpr std::uint8_t bundleLayout = 13;
 constexpr std::uint8_t timingsBundleLayout = 14;
+// Bundles with two-byte tags; the low bit of the nibble after it: with other timings.
+constexpr std::uint8_t shortTagsBundleLayout = 15;
 // In the current layout, with at most four marks and four spaces, two
 // symbols a byte: mark, space, mark, space, two bits each.
 constexpr std::size_t maxPackedClusters = 4;
@@ -278,13 +280,14 @@ bool readKeyTimings(Reader &reader, LearnedFormat &format, bool numbered)
         return false;
     }
     for (std::size_t k = 0; k < *keys; ++k) {
-        const std::optional<std::vector<std::uint8_t>> tag = reader.take(4);
+        const std::optional<std::vector<std::uint8_t>> tag = reader.take(format.wideTags ? 4 : 2);
         if (!tag) {
             return false;
         }
         LearnedFormat::KeyTiming timing;
-        timing.tag = static_cast<std::uint32_t>((*tag)[0]) << 24 | static_cast<std::uint32_t>((*tag)[1]) << 16
-                     | static_cast<std::uint32_t>((*tag)[2]) << 8 | (*tag)[3];
+        for (const std::uint8_t byte : *tag) {
+            timing.tag = timing.tag << 8 | byte;
+        }
         const std::optional<std::uint16_t> number = numbered ? reader.number() : std::optional<std::uint16_t>(0);
         if (!number || *number > format.otherTimings.size()) {
             return false;
@@ -434,7 +437,9 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
         return timing;
     }
     const bool numbered = !otherTimings.empty();
-    std::vector<std::uint8_t> out{static_cast<std::uint8_t>((numbered ? timingsBundleLayout : bundleLayout) << 4)};
+    std::vector<std::uint8_t> out{static_cast<std::uint8_t>(wideTags
+                                                                ? (numbered ? timingsBundleLayout : bundleLayout) << 4
+                                                                : shortTagsBundleLayout << 4 | (numbered ? 1 : 0))};
     writeNumber(out, timing.size());
     out.insert(out.end(), timing.begin(), timing.end());
     if (numbered) {
@@ -447,7 +452,7 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
     }
     writeNumber(out, keyTimings.size());
     for (const KeyTiming &key : keyTimings) {
-        for (int shift = 24; shift >= 0; shift -= 8) {
+        for (int shift = wideTags ? 24 : 8; shift >= 0; shift -= 8) {
             out.push_back(static_cast<std::uint8_t>(key.tag >> shift));
         }
         if (numbered) {
@@ -458,6 +463,12 @@ std::vector<std::uint8_t> LearnedFormat::serialize() const
         });
     }
     return out;
+}
+
+std::uint32_t LearnedFormat::tagOf(const std::array<std::uint8_t, 16> &parts) const
+{
+    const std::uint32_t tag = FormatDigest::partsTag(parts);
+    return wideTags ? tag : tag & 0xFFFF;
 }
 
 std::vector<std::uint8_t> LearnedFormat::timingData() const
@@ -545,8 +556,10 @@ std::vector<std::uint8_t> LearnedFormat::timingData() const
 std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t> &bytes)
 {
     Reader reader(bytes);
-    const bool numbered = !bytes.empty() && bytes[0] == timingsBundleLayout << 4;
-    if (!bytes.empty() && (bytes[0] == bundleLayout << 4 || numbered)) {
+    const bool wide = !bytes.empty() && (bytes[0] == bundleLayout << 4 || bytes[0] == timingsBundleLayout << 4);
+    const bool numbered =
+        !bytes.empty() && (bytes[0] == timingsBundleLayout << 4 || bytes[0] == (shortTagsBundleLayout << 4 | 1));
+    if (wide || numbered || (!bytes.empty() && bytes[0] == shortTagsBundleLayout << 4)) {
         reader.next();
         // A timing of the bundle, itself no bundle.
         const auto readTiming = [&reader]() -> std::optional<LearnedFormat> {
@@ -560,6 +573,7 @@ std::optional<LearnedFormat> LearnedFormat::parse(const std::vector<std::uint8_t
         if (!format || !others || (numbered && *others == 0)) {
             return std::nullopt;
         }
+        format->wideTags = wide;
         for (std::size_t t = 0; t < *others; ++t) {
             std::optional<LearnedFormat> other = readTiming();
             if (!other) {
@@ -750,12 +764,13 @@ std::vector<std::uint8_t> LearnedFormat::gapsOf(const IrSignal &signal, std::siz
 
 std::optional<IrSignal> LearnedFormat::signal(const std::array<std::uint8_t, 16> &parts) const
 {
-    const std::uint32_t tag = FormatDigest::partsTag(parts);
+    const std::uint32_t tag = tagOf(parts);
     const auto own =
         std::find_if(keyTimings.begin(), keyTimings.end(), [tag](const KeyTiming &key) { return key.tag == tag; });
     if (own != keyTimings.end() && own->timing > 0) {
         // The key's timing is another, its parts read as a bundle's.
         LearnedFormat timing = otherTimings[own->timing - 1];
+        timing.wideTags = wideTags;
         timing.keyTimings = {KeyTiming{tag, 0, own->adjustments}};
         return timing.signal(parts);
     }

@@ -74,6 +74,14 @@
 // after its digest (a number: 0 its own, 1 the first other one), and no
 // adjustments at all allowed for a key of another timing. So a remote full of
 // slots still takes keys of any structure while its blocks last.
+// Layout 15 is either with two-byte tags (the low half of the digest): the
+// byte 0xF0 for layout 13's fields, 0xF1 for layout 14's. Bundles are written
+// so now; one read from layout 13 or 14 keeps its four-byte tags, which its
+// keys' records were checked against. Two bytes do: no key gets parts whose
+// tag another key of the bundle has, and a key without a timing of its own
+// is checked as the bundle sends it. A new format may be a bundle of its one
+// key: where the key's capture strays from the format's timing, the strays
+// go with the key (LearnedFormatFit::withStraysOfItsKey).
 // Layouts written before, still read: 3 and 4 (4 with the carrier) with two
 // symbols, each alphabet symbol a byte and a gap byte after every frame; 1
 // and 2 likewise with every count and position two bytes, high first.
@@ -135,7 +143,7 @@ public:
     // In a bundle: the lengths and gaps of keys beyond what their parts hold.
     struct KeyTiming
     {
-        std::uint32_t tag = 0;   // FormatDigest::partsTag of the key's parts
+        std::uint32_t tag = 0;   // tagOf the key's parts
         std::size_t timing = 0;  // 0: the format's own, else otherTimings[timing - 1]
         std::vector<LearnedParts::Adjustment> adjustments;
         bool operator==(const KeyTiming &) const = default;
@@ -143,6 +151,11 @@ public:
     std::vector<KeyTiming> keyTimings;
     // In a bundle: timings of other frame structures, each used by the keys whose entry names it.
     std::vector<LearnedFormat> otherTimings;
+    // A bundle of layout 13 or 14, its keys' tags four bytes: it keeps them when it grows.
+    bool wideTags = false;
+    // What names the key with `parts` among the bundle's keys: FormatDigest::partsTag,
+    // its low two bytes unless the tags are wide.
+    std::uint32_t tagOf(const std::array<std::uint8_t, 16> &parts) const;
     static constexpr std::uint16_t firstGapPosition = 0x8000;
     // 0 when unknown; formats stored before it was recorded read as 0.
     std::uint8_t carrierKHz = 0;

@@ -5,7 +5,6 @@
 #include <map>
 
 #include "FaithfulCopy.h"
-#include "FormatDigest.h"
 #include "LearnedParts.h"
 
 namespace
@@ -304,7 +303,8 @@ std::vector<LearnedParts::Content> withVariants(const LearnedParts::Content &con
 // one): its parts, their digest none of `liveTags`, and its own adjustments,
 // which a key of the bundle's own timing needs at least one of.
 std::optional<LearnedFormatFit::Extension> extendedAs(const LearnedFormat &bundle, std::size_t t,
-                                                      const IrSignal &signal, const std::set<std::uint32_t> &liveTags)
+                                                      const IrSignal &signal, const std::set<std::uint32_t> &liveTags,
+                                                      std::size_t maxAdjustments)
 {
     const LearnedFormat &timing = t == 0 ? bundle : bundle.otherTimings[t - 1];
     const std::optional<LearnedParts::Content> content = contentOf(timing, signal);
@@ -326,14 +326,14 @@ std::optional<LearnedFormatFit::Extension> extendedAs(const LearnedFormat &bundl
     }
     for (const LearnedParts::Content &tried : tries) {
         const std::array<std::uint8_t, 16> parts = LearnedParts::pack(tried, timing.partShape());
-        const std::uint32_t tag = FormatDigest::partsTag(parts);
+        const std::uint32_t tag = bundle.tagOf(parts);
         if (liveTags.count(tag) > 0) {
             continue;
         }
         LearnedFormat grown = bundle;
         grown.keyTimings.push_back({tag, t, {}});
         const std::optional<IrSignal> sent = grown.signal(parts);
-        const auto own = sent ? adjustmentsFor(*sent, signal, LearnedFormatFit::maxKeyAdjustments) : std::nullopt;
+        const auto own = sent ? adjustmentsFor(*sent, signal, maxAdjustments) : std::nullopt;
         if (!own || (t == 0 && own->empty())) {
             continue;
         }
@@ -395,11 +395,26 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::extended(const Lear
 {
     const LearnedFormat bundle = withoutStaleKeys(format, liveTags);
     for (std::size_t t = 0; t <= bundle.otherTimings.size(); ++t) {
-        if (std::optional<Extension> extension = extendedAs(bundle, t, signal, liveTags)) {
+        if (std::optional<Extension> extension = extendedAs(bundle, t, signal, liveTags, maxKeyAdjustments)) {
             return extension;
         }
     }
     return std::nullopt;
+}
+
+std::optional<LearnedCode> LearnedFormatFit::withStraysOfItsKey(const LearnedCode &code, const IrSignal &signal)
+{
+    if (code.format.adjustments.empty() || !code.format.keyTimings.empty()) {
+        return std::nullopt;
+    }
+    LearnedFormat timing = code.format;
+    timing.adjustments.clear();
+    // However many: the key has no format of its own to go to.
+    const std::optional<Extension> bundle = extendedAs(timing, 0, signal, {}, LearnedParts::maxAdjustedPosition + 1);
+    if (!bundle) {
+        return std::nullopt;
+    }
+    return LearnedCode{bundle->format, bundle->parts};
 }
 
 std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const LearnedFormat &format,
@@ -418,7 +433,7 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const Le
     const auto asKeyOf = [&](const LearnedFormat &joined,
                              const LearnedParts::Content &tried) -> std::optional<Extension> {
         const std::array<std::uint8_t, 16> parts = LearnedParts::pack(tried, joined.partShape());
-        const std::uint32_t tag = FormatDigest::partsTag(parts);
+        const std::uint32_t tag = bundle.tagOf(parts);
         if (liveTags.count(tag) > 0) {
             return std::nullopt;
         }

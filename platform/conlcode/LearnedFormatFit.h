@@ -43,6 +43,13 @@ public:
     };
     static std::optional<Extension> extended(const LearnedFormat &format, const IrSignal &signal,
                                              const std::set<std::uint32_t> &liveTags);
+    // The format built for a capture with the lengths and gaps it sends off
+    // the capture's (its adjustments) moved to the key's own timing, as a
+    // bundle's: the format then sends the remote's timing, not one capture's
+    // strays, to the remote's other keys and to this key learned again, and
+    // the strays go with the key when it goes. Nothing when it has none, or
+    // the key's timing cannot hold them.
+    static std::optional<LearnedCode> withStraysOfItsKey(const LearnedCode &code, const IrSignal &signal);
     // The format as a bundle that also holds `own`'s format, the one built
     // for the capture, and the key as one of it, sent faithfully: where no
     // stored format reads the capture and no slot is left for a format of

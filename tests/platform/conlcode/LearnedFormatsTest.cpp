@@ -176,9 +176,9 @@ void LearnedFormatsTest::keysOfOneRemoteShareTheFormat()
 // it; without the list it cannot tell, and the key gets a format of its own.
 void LearnedFormatsTest::strayingKeysGrowTheFormatIntoABundle()
 {
-    const auto straying = [](const std::vector<bool> &bits, std::size_t from, double by = 1.12) {
+    const auto straying = [](const std::vector<bool> &bits, std::size_t from, double by = 1.12, std::size_t every = 8) {
         InfraredSignal signal = TestSignals::pulseDistance(custom, bits);
-        for (std::size_t i = from; i < signal.durations.size(); i += 8) {
+        for (std::size_t i = from; i < signal.durations.size(); i += every) {
             signal.durations[i] *= by;
         }
         return signal;
@@ -208,6 +208,23 @@ void LearnedFormatsTest::strayingKeysGrowTheFormatIntoABundle()
         convert(straying(powerKey, 5), (b.id + ":" + b.data + ":" + a.partA + a.partB).toStdString());
     QCOMPARE(c.id, a.id);
     QCOMPARE(formatOf(c)->keyTimings.size(), std::size_t{1});
+    // A key's own format, built for a caller that offers what the remote
+    // holds, keeps the key's strays with the key; learned again, the key
+    // leaves none of them in the format. Without the offer, as before.
+    const InfraredSignal held = TestSignals::pulseDistance(repeating(12), muteKey);
+    const InfraredSignal odd = TestSignals::jittered(held, 0.04, 1);
+    const ConverterResult own = convert(odd, "");
+    QVERIFY(formatOf(own)->adjustments.empty());
+    QCOMPARE(formatOf(own)->keyTimings.size(), std::size_t{1});
+    QCOMPARE(SignalMatch::difference(odd, *regenerate(own), 0.05), QString());
+    const ConverterResult plain = ConverterResult::of(CodeConverter::convert(ConverterInput::of(odd)));
+    QVERIFY(!formatOf(plain)->adjustments.empty());
+    const InfraredSignal oddAgain = TestSignals::jittered(held, 0.04, 2);
+    const ConverterResult relearned = convert(
+        oddAgain, (own.id + ":" + own.data + ":;replaced:" + own.id + ":" + own.partA + own.partB).toStdString());
+    QCOMPARE(relearned.id, own.id);
+    QVERIFY(formatOf(relearned)->adjustments.empty());
+    QCOMPARE(SignalMatch::difference(oddAgain, *regenerate(relearned), 0.05), QString());
 }
 
 // With no slot free, a key of another frame structure joins a stored format
@@ -407,6 +424,10 @@ void LearnedFormatsTest::formatsThatDifferNeverShareAnId()
     QVERIFY(FormatDigest::formatId(measured) != FormatDigest::formatId(other));
     other.carrierKHz = 37;
     QCOMPARE(FormatDigest::formatId(measured), FormatDigest::formatId(other));
+    // A stored format that has the id with other data, its keys not listed,
+    // is never named for new data: the caller would replace them.
+    const ConverterResult irregular = convert(TestSignals::irregular());
+    QCOMPARE(convert(signal, (clean.id + ":" + irregular.data).toStdString()).id, QString());
 }
 
 void LearnedFormatsTest::paddedFormatDataReadsTheSame()
@@ -487,6 +508,22 @@ void LearnedFormatsTest::formatsOfTheOldLayoutStillRead()
     // A packed alphabet naming a space the format does not have is no format.
     QVERIFY(!LearnedFormat::parse({0x51, 0x11, 0x30, 0x30, 0x01, 1, 0xF3, 0xE0}));
     QVERIFY(LearnedFormat::parse({0x51, 0x12, 0x30, 0x30, 0x48, 0x01, 1, 0xF3, 0xE0}));
+    // A bundle with four-byte tags keeps them, grown too: its keys' records name them.
+    std::vector<std::uint8_t> wide{0xD0, static_cast<std::uint8_t>(now.size())};
+    wide.insert(wide.end(), now.begin(), now.end());
+    wide.insert(wide.end(), {1, 0x12, 0x34, 0x56, 0x78, 1, 2, 3});
+    std::optional<LearnedFormat> bundle = LearnedFormat::parse(wide);
+    QVERIFY(bundle);
+    QCOMPARE(bundle->keyTimings.front().tag, 0x12345678U);
+    QCOMPARE(bundle->serialize(), wide);
+    bundle->keyTimings.push_back({0x9ABCDEF0, 0, {{4, -1}}});
+    QCOMPARE(LearnedFormat::parse(bundle->serialize()), bundle);
+    // Bundles written now take two bytes a tag.
+    bundle->wideTags = false;
+    const std::vector<std::uint8_t> narrow = bundle->serialize();
+    QCOMPARE(narrow[0], std::uint8_t(0xF0));
+    QCOMPARE(narrow.size(), LearnedFormat::parse(wide)->serialize().size() + 5 - 2);
+    QCOMPARE(LearnedFormat::parse(narrow)->keyTimings.back().tag, 0xDEF0U);
 }
 
 void LearnedFormatsTest::fourSymbolsCarryTwoBitsEach()
