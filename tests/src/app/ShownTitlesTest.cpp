@@ -162,14 +162,15 @@ private slots:
             }
             return box->buttons().size() == 1 ? QStringLiteral("OK") : box->buttons().last()->text();
         };
-        QList<QMessageBox *> answered;
+        // Marked on the box itself: a box deleted after its answer may leave its address to the next one.
+        const char *answered = "answeredByTheUser";
         QTimer user;
         connect(&user, &QTimer::timeout, this, [&] {
             for (QWidget *window : QApplication::topLevelWidgets()) {
                 auto *box = qobject_cast<QMessageBox *>(window);
-                if (!box || !box->isVisible() || answered.contains(box))
+                if (!box || !box->isVisible() || box->property(answered).toBool())
                     continue;
-                answered << box;
+                box->setProperty(answered, true);
                 QList<QAbstractButton *> buttons = box->buttons();
                 std::sort(buttons.begin(), buttons.end(),
                           [](QAbstractButton *a, QAbstractButton *b) { return a->x() < b->x(); });
@@ -209,7 +210,8 @@ private slots:
         click(window->delstudykey);
         click(key);  // a confirmation: delete it?
         remote->detach();
-        QTRY_VERIFY_WITH_TIMEOUT(reconnects == 2 && window->ykqbox->isVisible(), TestTime::scaled(15000));
+        QTRY_VERIFY2_WITH_TIMEOUT(reconnects == 2 && window->ykqbox->isVisible(), qPrintable(describe(shown)),
+                                  TestTime::scaled(15000));
         QVERIFY(window->close());
 
         const QStringList retryCancel{"&Retry", "Cancel"};
