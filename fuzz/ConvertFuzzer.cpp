@@ -1,4 +1,5 @@
-// The conversion library on any duration text. Its result is empty or a code
+// The conversion library on any duration text, offered the formats of a
+// remote that holds none, as the tool converts. Its result is empty or a code
 // "FFFFFF::A:B:::D" of hex digits (id 6, parts 16 each); a known format
 // carries no data, a learned format's data must read back as that format.
 #include <cstdint>
@@ -35,7 +36,8 @@ void checkCode(std::string_view code)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const std::string code = CodeConverter::convert(std::string_view(reinterpret_cast<const char *>(data), size));
+    const std::string code =
+        CodeConverter::convert(std::string_view(reinterpret_cast<const char *>(data), size), 0, std::string_view());
     if (!code.empty())
         checkCode(code);
     return 0;
