@@ -268,32 +268,43 @@ std::optional<std::string> storedResult(const IrSignal &signal, const StoredForm
 // the capture's strays go with the key (LearnedFormatFit::withStraysOfItsKey)
 // while the data fit the room; else the format as built. Never one whose id a
 // stored format with other data has: the caller would take the key for one
-// of that format's, or replace its data and lose its keys' timing.
+// of that format's, or replace its data and lose its keys' timing. Such a key
+// (one whose parts a listed key's share, its timing the same) gets a timing
+// apart, its first symbols fixed, where it has the bits for one.
 std::string newFormatResult(const IrSignal &signal, const std::optional<StoredFormats> &stored)
 {
     const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(signal);
     if (!learned) {
         return {};
     }
-    const std::optional<LearnedCode> bundled =
-        stored ? LearnedFormatFit::withStraysOfItsKey(*learned, signal) : std::nullopt;
-    const std::size_t builtBytes = learned->format.serialize().size();
-    for (const LearnedCode *code : {bundled ? &*bundled : nullptr, &*learned}) {
-        const std::vector<std::uint8_t> data = code ? code->format.serialize() : std::vector<std::uint8_t>();
+    std::vector<LearnedCode> candidates;
+    if (std::optional<LearnedCode> bundled =
+            stored ? LearnedFormatFit::withStraysOfItsKey(*learned, signal) : std::nullopt) {
         // Strays that cost many more bytes as the key's recur in every repeat: the remote's, not the capture's.
-        if (!code
-            || data.size() > (code == &*learned ? maxFormatBytes : std::min(stored->room, builtBytes + strayBytes))) {
+        if (bundled->format.serialize().size()
+            <= std::min(stored->room, learned->format.serialize().size() + strayBytes)) {
+            candidates.push_back(std::move(*bundled));
+        }
+    }
+    candidates.push_back(*learned);
+    if (stored) {
+        const std::vector<LearnedCode> shifted = LearnedFormatFit::shiftedCodes(*learned, signal);
+        candidates.insert(candidates.end(), shifted.begin(), shifted.end());
+    }
+    for (const LearnedCode &code : candidates) {
+        const std::vector<std::uint8_t> data = code.format.serialize();
+        if (data.size() > maxFormatBytes) {
             continue;
         }
-        const std::uint32_t id = FormatDigest::formatId(code->format);
+        const std::uint32_t id = FormatDigest::formatId(code.format);
         const auto sameId = [&](const StoredFormat &format) { return HexText::parse(format.id) == id; };
         const auto holder = stored ? std::find_if(stored->formats.begin(), stored->formats.end(), sameId)
                                    : std::vector<StoredFormat>::const_iterator();
         if (!stored || holder == stored->formats.end()) {
-            return result(id, code->parts, data);
+            return result(id, code.parts, data);
         }
-        if (holder->format == code->format) {
-            return result(holder->id, code->parts, holder->dataHex);
+        if (holder->format == code.format) {
+            return result(holder->id, code.parts, holder->dataHex);
         }
     }
     return {};

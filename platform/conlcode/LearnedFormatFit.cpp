@@ -417,6 +417,35 @@ std::optional<LearnedCode> LearnedFormatFit::withStraysOfItsKey(const LearnedCod
     return LearnedCode{bundle->format, bundle->parts};
 }
 
+std::vector<LearnedCode> LearnedFormatFit::shiftedCodes(const LearnedCode &code, const IrSignal &signal)
+{
+    std::vector<LearnedCode> out;
+    const LearnedFormat &timing = code.format;
+    const std::optional<LearnedParts::Content> content =
+        LearnedParts::unpack(code.parts, timing.partBitCount(), timing.partShape());
+    if (!timing.keyTimings.empty() || !content) {
+        return out;
+    }
+    std::vector<bool> bits = content->bits;
+    bits.insert(bits.end(), timing.extraBits.begin(), timing.extraBits.end());
+    const std::size_t perSymbol = LearnedFormat::bitsPerSymbol(timing.alphabet.size());
+    for (std::size_t fixed = firstFixedSymbols; fixed * perSymbol <= timing.extraBits.size(); fixed *= 2) {
+        const std::optional<LearnedFormat> shifted = withFixedSymbols(timing, bits, fixed);
+        if (!shifted || shifted->partShape() != timing.partShape()) {
+            break;
+        }
+        LearnedParts::Content tried = *content;
+        const auto first = bits.begin() + static_cast<std::ptrdiff_t>(fixed * perSymbol);
+        tried.bits.assign(first, first + static_cast<std::ptrdiff_t>(shifted->partBitCount()));
+        const std::array<std::uint8_t, 16> parts = LearnedParts::pack(tried, shifted->partShape());
+        const std::optional<IrSignal> sent = shifted->signal(parts);
+        if (sent && FaithfulCopy::faithful(*sent, signal)) {
+            out.push_back({*shifted, parts});
+        }
+    }
+    return out;
+}
+
 std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const LearnedFormat &format,
                                                                         const LearnedCode &own, const IrSignal &signal,
                                                                         const std::set<std::uint32_t> &liveTags)
@@ -455,18 +484,10 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const Le
     // Parts alike a listed key's, the key's bits differing beyond them (long
     // codes of remotes whose every key is a state of its own): the parts
     // take later bits, the timing sending the first ones as fixed pairs.
-    std::vector<bool> bits = content->bits;
-    bits.insert(bits.end(), timing.extraBits.begin(), timing.extraBits.end());
-    const std::size_t perSymbol = LearnedFormat::bitsPerSymbol(timing.alphabet.size());
-    for (std::size_t fixed = firstFixedSymbols; fixed * perSymbol <= timing.extraBits.size(); fixed *= 2) {
-        const std::optional<LearnedFormat> shifted = withFixedSymbols(timing, bits, fixed);
-        if (!shifted || shifted->partShape() != timing.partShape()) {
-            break;
-        }
-        LearnedParts::Content tried = *content;
-        const auto first = bits.begin() + static_cast<std::ptrdiff_t>(fixed * perSymbol);
-        tried.bits.assign(first, first + static_cast<std::ptrdiff_t>(shifted->partBitCount()));
-        if (std::optional<Extension> extension = asKeyOf(*shifted, tried)) {
+    for (const LearnedCode &shifted : shiftedCodes(own, signal)) {
+        const std::optional<LearnedParts::Content> tried =
+            LearnedParts::unpack(shifted.parts, shifted.format.partBitCount(), shifted.format.partShape());
+        if (std::optional<Extension> extension = tried ? asKeyOf(shifted.format, *tried) : std::nullopt) {
             return extension;
         }
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "IrSignal.h"
 #include "LearnedFormat.h"
@@ -50,6 +51,12 @@ public:
     // the strays go with the key when it goes. Nothing when it has none, or
     // the key's timing cannot hold them.
     static std::optional<LearnedCode> withStraysOfItsKey(const LearnedCode &code, const IrSignal &signal);
+    // The key's own format sending its first 8, 16, 32 or 64 symbols as
+    // fixed pairs, its parts the bits after them: each that sends the capture
+    // faithfully, a timing apart from the one built for a key whose parts, or
+    // whose format's id, another key's share. Only for keys with that many
+    // bits beyond their parts.
+    static std::vector<LearnedCode> shiftedCodes(const LearnedCode &code, const IrSignal &signal);
     // The format as a bundle that also holds `own`'s format, the one built
     // for the capture, and the key as one of it, sent faithfully: where no
     // stored format reads the capture and no slot is left for a format of
