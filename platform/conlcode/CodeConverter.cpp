@@ -203,9 +203,8 @@ std::optional<std::string> storedResult(const StoredFormat &stored, const Learne
 // The first stored format that sends the signal faithfully; else, for a key
 // learned again, its old parts where they, with their own timing, still do;
 // else the format that holds the key's timing as a bundle with the fewest
-// lengths of its own; else, with no slot free, the format that grows least
-// by the capture's own as another of its timings. So a key costs a bundle's
-// timing only where no format alone can send it.
+// lengths of its own. So a key costs a bundle's timing only where no format
+// alone can send it.
 std::optional<std::string> storedResult(const IrSignal &signal, const StoredFormats &stored)
 {
     for (const StoredFormat &format : stored.formats) {
@@ -244,15 +243,18 @@ std::optional<std::string> storedResult(const IrSignal &signal, const StoredForm
             fewest = own;
         }
     }
-    if (best || !stored.slotsFull) {
-        return best;
-    }
-    // No slot left: the key's own format goes into the stored one it grows least.
-    const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(signal);
+    return best;
+}
+
+// With no slot left, the key's own format `learned` as another timing of the
+// stored format that grows least by it.
+std::optional<std::string> joinedResult(const IrSignal &signal, const LearnedCode &learned, const StoredFormats &stored)
+{
+    std::optional<std::string> best;
     std::size_t smallest = 0;
     for (const StoredFormat &format : stored.formats) {
-        const auto extension = learned && format.liveTags
-                                   ? LearnedFormatFit::withTiming(format.format, *learned, signal, *format.liveTags)
+        const auto extension = format.liveTags
+                                   ? LearnedFormatFit::withTiming(format.format, learned, signal, *format.liveTags)
                                    : std::nullopt;
         std::optional<std::string> grown =
             extension ? storedResult(format, extension->format, extension->parts, stored.room) : std::nullopt;
@@ -271,9 +273,9 @@ std::optional<std::string> storedResult(const IrSignal &signal, const StoredForm
 // of that format's, or replace its data and lose its keys' timing. Such a key
 // (one whose parts a listed key's share, its timing the same) gets a timing
 // apart, its first symbols fixed, where it has the bits for one.
-std::string newFormatResult(const IrSignal &signal, const std::optional<StoredFormats> &stored)
+std::string newFormatResult(const IrSignal &signal, const std::optional<LearnedCode> &learned,
+                            const std::optional<StoredFormats> &stored)
 {
-    const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(signal);
     if (!learned) {
         return {};
     }
@@ -330,5 +332,10 @@ std::string CodeConverter::convert(std::string_view durationText, int carrierHz,
     if (std::optional<std::string> fit = stored ? storedResult(*signal, *stored) : std::nullopt) {
         return *fit;
     }
-    return newFormatResult(*signal, stored);
+    const std::optional<LearnedCode> learned = LearnedFormatBuilder::build(*signal);
+    if (std::optional<std::string> joined =
+            learned && stored && stored->slotsFull ? joinedResult(*signal, *learned, *stored) : std::nullopt) {
+        return *joined;
+    }
+    return newFormatResult(*signal, learned, stored);
 }

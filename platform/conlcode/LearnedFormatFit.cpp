@@ -458,10 +458,9 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const Le
     }
     LearnedFormat bundle = withoutStaleKeys(format, liveTags);
     bundle.otherTimings.push_back(timing);
-    // The key as one of `joined`, the bundle's new timing: its parts another key's do not share.
+    // The key with `parts` as one of `joined`, the bundle's new timing: parts another key's do not share.
     const auto asKeyOf = [&](const LearnedFormat &joined,
-                             const LearnedParts::Content &tried) -> std::optional<Extension> {
-        const std::array<std::uint8_t, 16> parts = LearnedParts::pack(tried, joined.partShape());
+                             const std::array<std::uint8_t, 16> &parts) -> std::optional<Extension> {
         const std::uint32_t tag = bundle.tagOf(parts);
         if (liveTags.count(tag) > 0) {
             return std::nullopt;
@@ -477,7 +476,7 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const Le
     };
     // Its parts as built, else a variant of them.
     for (const LearnedParts::Content &tried : withVariants(*content, timing.partShape())) {
-        if (std::optional<Extension> extension = asKeyOf(timing, tried)) {
+        if (std::optional<Extension> extension = asKeyOf(timing, LearnedParts::pack(tried, timing.partShape()))) {
             return extension;
         }
     }
@@ -485,9 +484,7 @@ std::optional<LearnedFormatFit::Extension> LearnedFormatFit::withTiming(const Le
     // codes of remotes whose every key is a state of its own): the parts
     // take later bits, the timing sending the first ones as fixed pairs.
     for (const LearnedCode &shifted : shiftedCodes(own, signal)) {
-        const std::optional<LearnedParts::Content> tried =
-            LearnedParts::unpack(shifted.parts, shifted.format.partBitCount(), shifted.format.partShape());
-        if (std::optional<Extension> extension = tried ? asKeyOf(shifted.format, *tried) : std::nullopt) {
+        if (std::optional<Extension> extension = asKeyOf(shifted.format, shifted.parts)) {
             return extension;
         }
     }
